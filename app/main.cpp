@@ -1,0 +1,16 @@
+#include <QApplication>
+#include <QIcon>
+
+#include "app/application_setup.h"
+#include "app/main_window.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setStyleSheet(load_style_sheet({":/ui.qss"}));
+    QApplication::setStyle("Fusion");
+    install_application_font(":/front/SourceHanSansCN-Bold.otf");
+    QApplication::setWindowIcon(QIcon(":/image/norvane.ico"));
+    MainWindow window(nullptr);
+    window.show();
+    return app.exec();
+}

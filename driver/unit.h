@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// Answers of the identification queries, as the link delivered them.
+struct unit_info_t {
+    QByteArray model;
+    QByteArray serial_number;
+    QByteArray software_version;
+    QByteArray product_id;
+};
+
+enum link_state_t : quint8 {
+    link_connected = 0,
+    link_upgrading = 1,
+    link_disconnected = 2,
+};
+
+// Product number of the six-port model; every other number is the two-port model.
+constexpr int six_port_product_id = 29;
+
+// The one switch-unit command object: every command is a single link_query.
+class drv_unit_t {
+public:
+    bool identify(unit_info_t& out);
+    link_state_t link_state() const { return state; }
+    void set_link_state(link_state_t value) { state = value; }
+
+    bool set_2port_state(char sw, char pos);
+    bool get_2port_state(char sw, char& pos);
+    bool set_6port_state(char sw, char pos);
+    bool get_6port_state(char sw, char& pos);
+
+private:
+    unit_info_t info;
+    qint32 upgrade_identity[4] = {};
+    link_state_t state = link_disconnected;
+};
+
+drv_unit_t& drv_unit_instance();
