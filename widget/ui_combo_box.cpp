@@ -1,0 +1,30 @@
+#include "widget/ui_combo_box.h"
+
+#include <QAbstractItemView>
+#include <QIcon>
+#include <QScroller>
+#include <QStyledItemDelegate>
+
+ui_combo_box_t::ui_combo_box_t(QWidget* parent) : QComboBox(parent) {
+    setFixedHeight(28);
+    // The default delegate ignores the style sheet's item rules.
+    setItemDelegate(new QStyledItemDelegate(this));
+    QScroller::grabGesture(view()->viewport(), QScroller::LeftMouseButtonGesture);
+    view()->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QWidget* popup = view()->window();
+    popup->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    popup->setAttribute(Qt::WA_TranslucentBackground, true);
+    view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+ui_combo_box_t::~ui_combo_box_t() {
+    // The scroller would otherwise outlive the viewport it watches.
+    QScroller::ungrabGesture(view()->viewport());
+}
+
+void ui_combo_box_t::add_color_items() {
+    addItem(QIcon(":/image/yellow.ico"), "Yellow");
+    addItem(QIcon(":/image/blue.ico"), "Blue");
+    addItem(QIcon(":/image/red.ico"), "Red");
+    addItem(QIcon(":/image/green.ico"), "Green");
+}
