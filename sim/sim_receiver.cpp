@@ -1,0 +1,133 @@
+#include "sim/sim_receiver.h"
+
+#include <QCryptographicHash>
+
+namespace {
+
+const QByteArray block_prefix = "UPGRADE ";
+
+constexpr const char* announcements[] = {"HOSTUG ", "BOOTUG "};
+
+constexpr const char* identity_prefixes[] = {
+    "SYSTem:DEVice:PRODUCTUG ", "SYSTem:DEVice:MANUFTRUG ",    "SYSTem:DEVice:PIDUG ",
+    "SYSTem:DEVice:VIDUG ",     "SYSTem:DEVice:PRODUCTUG:ID ",
+};
+
+// Largest firmware section a unit's flash takes.
+constexpr int max_section_size = 16 * 1024 * 1024;
+
+bool parse_length(const QByteArray& text, int& length) {
+    if (text.isEmpty() || text.size() > 9) {
+        return false;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    length = text.toInt();
+    return length <= max_section_size;
+}
+
+}  // namespace
+
+bool sim_receiver_t::take(const QByteArray& command, sim_mode_t mode) {
+    if (command == "UPGRADE:PASS") {
+        pass();
+        return true;
+    }
+    if (command == "UPGRADE:FAIL") {
+        app_valid = false;
+        return true;
+    }
+    return take_announcement(command, mode) || take_block(command, mode) || take_identity(command);
+}
+
+void sim_receiver_t::note(const QByteArray& command) {
+    if (command.startsWith(block_prefix)) {
+        log.commands.append(block_prefix + '<' + QByteArray::number(command.size() - 8) +
+                            " bytes>");
+        return;
+    }
+    for (const char* prefix : identity_prefixes) {
+        if (command.startsWith(prefix)) {
+            const int data = command.size() - int(qstrlen(prefix));
+            log.commands.append(prefix + ('<' + QByteArray::number(data) + " bytes>"));
+            return;
+        }
+    }
+    log.commands.append(command);
+}
+
+QByteArray sim_receiver_t::take_new_application() {
+    QByteArray image;
+    image.swap(new_application);
+    return image;
+}
+
+bool sim_receiver_t::take_announcement(const QByteArray& command, sim_mode_t mode) {
+    for (const char* prefix : announcements) {
+        if (!command.startsWith(prefix)) {
+            continue;
+        }
+        int length = 0;
+        step_ok = mode == sim_mode_t::bootloader &&
+                  parse_length(command.mid(int(qstrlen(prefix))), length);
+        section_open = step_ok;
+        if (step_ok) {
+            sim_section_t section;
+            section.announcement = QByteArray(prefix).trimmed();
+            section.announced = length;
+            log.sections.append(section);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool sim_receiver_t::take_block(const QByteArray& command, sim_mode_t mode) {
+    if (!command.startsWith(block_prefix)) {
+        return false;
+    }
+    sim_section_t* section = open_section();
+    step_ok = mode == sim_mode_t::bootloader && section != nullptr &&
+              command.size() == block_prefix.size() + sim_block_size &&
+              section->received.size() < section->announced;
+    if (step_ok) {
+        section->received.append(command.mid(block_prefix.size()));
+    }
+    return true;
+}
+
+bool sim_receiver_t::take_identity(const QByteArray& command) {
+    for (const char* prefix : identity_prefixes) {
+        if (command.startsWith(prefix)) {
+            const int length = int(qstrlen(prefix));
+            log.identities.append({QByteArray(prefix, length - 1), command.mid(length)});
+            return true;
+        }
+    }
+    return false;
+}
+
+void sim_receiver_t::pass() {
+    sim_section_t* section = open_section();
+    section_open = false;
+    if (section == nullptr || section->received.size() < section->announced) {
+        return;
+    }
+    section->passed = true;
+    if (section->announcement == "HOSTUG") {
+        new_application = section->received.left(section->announced);
+        app_valid = true;
+    }
+}
+
+sim_section_t* sim_receiver_t::open_section() {
+    return section_open && !log.sections.isEmpty() ? &log.sections.last() : nullptr;
+}
+
+QByteArray sim_image_version(const QByteArray& image) {
+    const QByteArray digest = QCryptographicHash::hash(image, QCryptographicHash::Sha256);
+    return "app-" + digest.left(4).toHex();
+}
