@@ -1,0 +1,154 @@
+#include "panel/ui_2port_widget.h"
+
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "driver/unit.h"
+#include "panel/ui_indicator_widgets.h"
+
+namespace {
+constexpr QSize child_size(50, 50);
+}  // namespace
+
+// Everything that differs between the switches; index [0] is position 1, [1] position 2.
+struct ui_2port_widget_item_t::switch_row_t {
+    char sw;
+    QRadioButton* ui_2port_widget_item_t::*button[2];
+    void (ui_2port_widget_item_t::*slot[2])();
+    QPoint button_at[2];
+    ui_led_widget_t* ui_2port_widget_item_t::*led;
+    QPoint led_at[2];
+    ui_rect4_widget_t* ui_2port_widget_item_t::*rect;
+    QPoint rect_at[2];
+};
+
+using item_t = ui_2port_widget_item_t;
+
+const item_t::switch_row_t item_t::switches[4] = {
+    {'A',
+     {&item_t::m_buttonA1, &item_t::m_buttonA2},
+     {&item_t::buttonA1_click_slot, &item_t::buttonA2_click_slot},
+     {{110, 59}, {205, 59}},
+     &item_t::m_ledA,
+     {{258, 35}, {258, 60}},
+     &item_t::m_rectA,
+     {{149, 80}, {191, 80}}},
+    {'B',
+     {&item_t::m_buttonB1, &item_t::m_buttonB2},
+     {&item_t::buttonB1_click_slot, &item_t::buttonB2_click_slot},
+     {{398, 59}, {493, 59}},
+     &item_t::m_ledB,
+     {{330, 35}, {330, 60}},
+     &item_t::m_rectB,
+     {{436, 80}, {478, 80}}},
+    {'C',
+     {&item_t::m_buttonC1, &item_t::m_buttonC2},
+     {&item_t::buttonC1_click_slot, &item_t::buttonC2_click_slot},
+     {{110, 154}, {205, 154}},
+     &item_t::m_ledC,
+     {{258, 145}, {258, 170}},
+     &item_t::m_rectC,
+     {{149, 175}, {191, 175}}},
+    {'D',
+     {&item_t::m_buttonD1, &item_t::m_buttonD2},
+     {&item_t::buttonD1_click_slot, &item_t::buttonD2_click_slot},
+     {{398, 154}, {493, 154}},
+     &item_t::m_ledD,
+     {{330, 145}, {330, 170}},
+     &item_t::m_rectD,
+     {{436, 175}, {478, 175}}},
+};
+
+// Children are created in stacking order: bars, then buttons, then lamps on top.
+ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
+    : QFrame(parent, Qt::WindowFlags()) {
+    for (const switch_row_t& row : switches) {
+        this->*row.rect = new ui_rect4_widget_t(this);
+        (this->*row.rect)->setGeometry(QRect(row.rect_at[0], child_size));
+    }
+    for (const switch_row_t& row : switches) {
+        auto* group = new QButtonGroup(this);
+        for (int i = 0; i < 2; ++i) {
+            this->*row.button[i] = new QRadioButton(this);
+            (this->*row.button[i])->setGeometry(QRect(row.button_at[i], child_size));
+            group->addButton(this->*row.button[i], i + 1);
+        }
+    }
+    for (const switch_row_t& row : switches) {
+        this->*row.led = new ui_led_widget_t(this);
+        (this->*row.led)->setGeometry(QRect(row.led_at[0], child_size));
+    }
+    for (const switch_row_t& row : switches) {
+        for (int i = 0; i < 2; ++i) {
+            connect(this->*row.button[i], &QRadioButton::clicked, this, row.slot[i]);
+        }
+    }
+}
+
+void ui_2port_widget_item_t::buttonA1_click_slot() {
+    click('A', 1);
+}
+void ui_2port_widget_item_t::buttonA2_click_slot() {
+    click('A', 2);
+}
+void ui_2port_widget_item_t::buttonB1_click_slot() {
+    click('B', 1);
+}
+void ui_2port_widget_item_t::buttonB2_click_slot() {
+    click('B', 2);
+}
+void ui_2port_widget_item_t::buttonC1_click_slot() {
+    click('C', 1);
+}
+void ui_2port_widget_item_t::buttonC2_click_slot() {
+    click('C', 2);
+}
+void ui_2port_widget_item_t::buttonD1_click_slot() {
+    click('D', 1);
+}
+void ui_2port_widget_item_t::buttonD2_click_slot() {
+    click('D', 2);
+}
+
+// The unit's result is not shown: the indicators follow the operator's click.
+void ui_2port_widget_item_t::click(char sw, int position) {
+    drv_unit_instance().set_2port_state(sw, position == 1 ? '0' : '1');
+    place(switches[sw - 'A'], position);
+}
+
+void ui_2port_widget_item_t::place(const switch_row_t& row, int position) {
+    (this->*row.led)->setGeometry(QRect(row.led_at[position - 1], child_size));
+    (this->*row.rect)->setGeometry(QRect(row.rect_at[position - 1], child_size));
+}
+
+// A failed query keeps the previous character, so the preset '0' and the
+// switch before carry over; A is asked twice and the second answer counts.
+void ui_2port_widget_item_t::device_connect_slot() {
+    char c = '0';
+    drv_unit_t& unit = drv_unit_instance();
+    unit.get_2port_state('A', c);
+    for (const switch_row_t& row : switches) {
+        unit.get_2port_state(row.sw, c);
+        const int position = c == '0' ? 1 : 2;
+        (this->*row.button[position - 1])->setChecked(true);
+        place(row, position);
+    }
+}
+
+void ui_2port_widget_item_t::device_disconnect_slot() {}
+
+ui_2port_widget_t::ui_2port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
+    m_item = new ui_2port_widget_item_t(this);
+    m_item->setObjectName("m_2portWidget");
+    m_item->setStyleSheet(
+        "ui_2port_widget_item_t#m_2portWidget{border-image:url(:/image/KVT0402Q.png)}");
+    m_item->setFixedSize(643, 260);
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(m_item);
+    setLayout(layout);
+}
+
+void ui_2port_widget_t::device_connect_slot() {
+    m_item->device_connect_slot();
+}

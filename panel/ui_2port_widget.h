@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QFrame>
+
+class QRadioButton;
+class ui_led_widget_t;
+class ui_rect4_widget_t;
+
+// Picture of the four-switch unit with a button on each outer connector, a
+// lamp and a bar per switch showing its path.
+class ui_2port_widget_item_t : public QFrame {
+    Q_OBJECT
+public:
+    explicit ui_2port_widget_item_t(QWidget* parent);
+
+signals:
+    void sendShowMsg(QString msg);
+
+public slots:
+    void buttonA1_click_slot();
+    void buttonA2_click_slot();
+    void buttonB1_click_slot();
+    void buttonB2_click_slot();
+    void buttonC1_click_slot();
+    void buttonC2_click_slot();
+    void buttonD1_click_slot();
+    void buttonD2_click_slot();
+    void device_connect_slot();
+    void device_disconnect_slot();
+
+private:
+    struct switch_row_t;
+    static const switch_row_t switches[4];
+
+    void click(char sw, int position);
+    void place(const switch_row_t& row, int position);
+
+    QRadioButton* m_buttonA1;
+    QRadioButton* m_buttonA2;
+    QRadioButton* m_buttonB1;
+    QRadioButton* m_buttonB2;
+    QRadioButton* m_buttonC1;
+    QRadioButton* m_buttonC2;
+    QRadioButton* m_buttonD1;
+    QRadioButton* m_buttonD2;
+    ui_led_widget_t* m_ledA;
+    ui_led_widget_t* m_ledB;
+    ui_led_widget_t* m_ledC;
+    ui_led_widget_t* m_ledD;
+    ui_rect4_widget_t* m_rectA;
+    ui_rect4_widget_t* m_rectB;
+    ui_rect4_widget_t* m_rectC;
+    ui_rect4_widget_t* m_rectD;
+};
+
+// Frame around the picture; the central widget shows it for the two-port model.
+class ui_2port_widget_t : public QFrame {
+    Q_OBJECT
+public:
+    explicit ui_2port_widget_t(QWidget* parent);
+
+public slots:
+    void device_connect_slot();
+
+private:
+    ui_2port_widget_item_t* m_item;
+};

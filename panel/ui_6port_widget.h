@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QFrame>
+
+class QRadioButton;
+class ui_led_widget_t;
+class ui_rect1_widget_t;
+class ui_rect2_widget_t;
+class ui_rect3_widget_t;
+
+// Picture of the two six-way switches with a button on every connector; a lamp
+// and one of three bars per switch show its path, none at position 0.
+class ui_6port_widget_item_t : public QFrame {
+    Q_OBJECT
+public:
+    explicit ui_6port_widget_item_t(QWidget* parent);
+
+    // Path code 1..7 is A0..A6, 8..14 is B0..B6; other codes do nothing.
+    void show_path(int code);
+
+public slots:
+    void buttonA0_click_slot();
+    void buttonA1_click_slot();
+    void buttonA2_click_slot();
+    void buttonA3_click_slot();
+    void buttonA4_click_slot();
+    void buttonA5_click_slot();
+    void buttonA6_click_slot();
+    void buttonB0_click_slot();
+    void buttonB1_click_slot();
+    void buttonB2_click_slot();
+    void buttonB3_click_slot();
+    void buttonB4_click_slot();
+    void buttonB5_click_slot();
+    void buttonB6_click_slot();
+    void device_connect_slot();
+
+private:
+    struct switch_row_t;
+    static const switch_row_t switches[2];
+
+    void click(char sw, int position);
+    QFrame* bar(const switch_row_t& row, int kind) const;
+
+    QRadioButton* m_buttonA0;
+    QRadioButton* m_buttonA1;
+    QRadioButton* m_buttonA2;
+    QRadioButton* m_buttonA3;
+    QRadioButton* m_buttonA4;
+    QRadioButton* m_buttonA5;
+    QRadioButton* m_buttonA6;
+    QRadioButton* m_buttonB0;
+    QRadioButton* m_buttonB1;
+    QRadioButton* m_buttonB2;
+    QRadioButton* m_buttonB3;
+    QRadioButton* m_buttonB4;
+    QRadioButton* m_buttonB5;
+    QRadioButton* m_buttonB6;
+    ui_led_widget_t* m_ledA;
+    ui_led_widget_t* m_ledB;
+    ui_rect1_widget_t* m_rect1A;
+    ui_rect2_widget_t* m_rect2A;
+    ui_rect3_widget_t* m_rect3A;
+    ui_rect1_widget_t* m_rect1B;
+    ui_rect2_widget_t* m_rect2B;
+    ui_rect3_widget_t* m_rect3B;
+};
+
+// Frame around the picture; the central widget shows it for the six-port model.
+class ui_6port_widget_t : public QFrame {
+    Q_OBJECT
+public:
+    explicit ui_6port_widget_t(QWidget* parent);
+
+public slots:
+    void device_connect_slot();
+
+private:
+    ui_6port_widget_item_t* m_item;
+};
