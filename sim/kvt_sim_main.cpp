@@ -1,0 +1,62 @@
+// kvt-sim: serves simulated KVT units over pseudo-terminals.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "sim/kvt_sim_options.h"
+#include "sim/pty_server.h"
+#include "sim/quit_on_signal.h"
+#include "sim/sim_config.h"
+#include "sim/sim_unit.h"
+#include "sim/wire_log.h"
+
+namespace {
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "kvt-sim: %s\n", qPrintable(message));
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("kvt-sim");
+    QCommandLineParser parser;
+    kvt_sim_add_options(parser);
+    parser.process(app);
+
+    QString text;
+    QString error;
+    QVector<sim_unit_config_t> configs;
+    if (!kvt_sim_units_text(parser, text, error) || !sim_parse_units(text, configs, error)) {
+        return fail(error);
+    }
+    if (!quit_on_signals()) {
+        return fail(QStringLiteral("cannot watch for signals"));
+    }
+
+    // Servers go before the units they call into.
+    std::vector<std::unique_ptr<sim_unit_t>> units;
+    std::vector<std::unique_ptr<pty_server_t>> servers;
+    for (const sim_unit_config_t& config : configs) {
+        units.push_back(std::make_unique<sim_unit_t>(config));
+        sim_unit_t* unit = units.back().get();
+        unit_handler_t handler = [unit](const QByteArray& command) {
+            return unit->handle(command);
+        };
+        if (parser.isSet("verbose")) {
+            handler = logged_handler(config.serial_number, handler);
+        }
+        servers.push_back(std::make_unique<pty_server_t>(handler));
+        if (!servers.back()->is_open()) {
+            return fail(QStringLiteral("cannot open a pseudo-terminal"));
+        }
+        std::printf("%s %s %s\n", sim_model_name(config.model), config.serial_number.constData(),
+                    qPrintable(servers.back()->port_name()));
+    }
+    std::fflush(stdout);
+    return app.exec();
+}
