@@ -1,6 +1,33 @@
 #pragma once
 
-// The VISA link as the rest of the program sees it.
+#include <QByteArray>
+#include <QStringList>
+
+#include "driver/visa_types.h"
+
+// The VISA link as the rest of the program sees it: one current instrument
+// session and the resource text it was opened from.
+
+// Results of the driver's int-valued operations.
+constexpr int visa_done = 1;
+constexpr int visa_not_usable = 100;
+constexpr int visa_none_found = 101;
+
+// Fixed for the whole process at its first call.
 bool visa_available();
+
+// 0 while no session is open.
+ViSession visa_session();
+QByteArray visa_resource_name();
+
+// Appends every USB instrument resource found; visa_done, visa_none_found or visa_not_usable.
+int visa_find_units(QStringList& list, ViUInt32& count);
+bool visa_open(const QByteArray& name);
+bool visa_connect(const QByteArray& name);
+bool visa_close();
+// Opens the remembered resource again, falling back to the first resource found.
+bool visa_reopen();
 bool visa_write(const char* bytes, int count);
+// -1 unless the read ended with the end of the answer; else the length of the
+// text before the first zero byte, within max_count.
 int visa_read(char* buffer, int max_count);

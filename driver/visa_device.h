@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+#include "driver/visa_binding.h"
+
+// The binding's operations on instrument sessions. Every operation fails
+// without calling the library while the binding is not ready.
+class drv_device_t : public drv_visa_t {
+public:
+    drv_device_t() { init(); }
+
+    // Appends every USB instrument found, in the library's order.
+    int find_units(QStringList& list, ViUInt32& count);
+    ViStatus open_resource(const QByteArray& name, ViSession& session);
+    ViStatus open_lan_resource(const QByteArray& address, ViSession& session);
+    // Retries the open, then falls back to the first resource found and names it.
+    bool reopen_resource(QByteArray& name, ViSession& session);
+    ViStatus close_session(ViSession session);
+    bool write_bytes(ViSession session, const char* bytes, int count);
+    int read_bytes(ViSession session, char* buffer, int max_count);
+
+private:
+    ViStatus search();
+    QByteArray found_text() const;
+};
+
+// The one driver object; the first call loads the library and opens the resource manager.
+drv_device_t& drv_device_instance();
