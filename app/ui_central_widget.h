@@ -2,6 +2,12 @@
 
 #include <QFrame>
 
+class QVBoxLayout;
+class ui_usb_widget_t;
+class ui_2port_widget_t;
+class ui_6port_widget_t;
+
+// The device bar above the two model panels, of which one is visible.
 class ui_central_widget_t : public QFrame {
     Q_OBJECT
 public:
@@ -12,4 +18,11 @@ signals:
 
 public slots:
     void onReceiveMsg(QString msg);
+    void change_port_widget_slot(int id);
+
+private:
+    ui_usb_widget_t* usb_widget;
+    ui_2port_widget_t* port2_widget;
+    ui_6port_widget_t* port6_widget;
+    QVBoxLayout* layout;
 };

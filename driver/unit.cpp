@@ -1,5 +1,8 @@
 #include "driver/unit.h"
 
+#include <cctype>
+#include <limits>
+
 #include "driver/link.h"
 
 drv_unit_t& drv_unit_instance() {
@@ -28,5 +31,34 @@ bool drv_unit_t::identify(unit_info_t& out) {
         }
     }
     out = info;
+    return true;
+}
+
+bool parse_product_number(const QByteArray& text, int& out) {
+    int i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const int first_digit = i;
+    qint64 value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > qint64(std::numeric_limits<int>::max()) + 1) {
+            return false;
+        }
+    }
+    if (i == first_digit) {
+        return false;
+    }
+    value = negative ? -value : value;
+    if (value > std::numeric_limits<int>::max()) {
+        return false;
+    }
+    out = int(value);
     return true;
 }

@@ -39,3 +39,7 @@ private:
 };
 
 drv_unit_t& drv_unit_instance();
+
+// Base-10 reading of a product number: leading white space, an optional sign,
+// then digits; whatever follows is ignored. False without digits or beyond int.
+bool parse_product_number(const QByteArray& text, int& out);

@@ -1,5 +1,61 @@
 #include "scpi/ui_scpi_dialog.h"
 
-ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent) : QDialog(parent, Qt::WindowFlags()) {
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "driver/link.h"
+#include "widget/ui_line_edit.h"
+#include "widget/ui_push_button.h"
+
+ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
+    : QDialog(parent, Qt::WindowFlags()),
+      write_button(new ui_push_button_t("Write", this)),
+      query_button(new ui_push_button_t("Query", this)),
+      read_button(new ui_push_button_t("Read", this)),
+      command_edit(new ui_line_edit_t("*IDN?", this)),
+      answer_edit(new ui_line_edit_t(this)) {
+    answer_edit->setReadOnly(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(write_button);
+    buttons->addWidget(query_button);
+    buttons->addWidget(read_button);
+
+    auto* group_layout = new QVBoxLayout;
+    group_layout->addWidget(command_edit);
+    group_layout->addWidget(answer_edit);
+    group_layout->addLayout(buttons);
+
+    auto* group = new QGroupBox("Scpi Test ", this);
+    group->setLayout(group_layout);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(group);
+    setLayout(layout);
+
+    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    // A closed console is never shown again; the next opening builds a new one.
     setAttribute(Qt::WA_DeleteOnClose);
+
+    connect(write_button, &QPushButton::clicked, this, &ui_scpi_dialog_t::write_btn_click_slot);
+    connect(query_button, &QPushButton::clicked, this, &ui_scpi_dialog_t::query_btn_click_slot);
+    connect(read_button, &QPushButton::clicked, this, &ui_scpi_dialog_t::read_btn_click_slot);
+}
+
+void ui_scpi_dialog_t::write_btn_click_slot() {
+    link_write(command_edit->text().toUtf8());
+}
+
+void ui_scpi_dialog_t::query_btn_click_slot() {
+    QByteArray answer;
+    const bool ok = link_query(command_edit->text().toUtf8(), answer);
+    answer_edit->setText(ok ? QString::fromUtf8(answer) : QString());
+}
+
+void ui_scpi_dialog_t::read_btn_click_slot() {
+    QByteArray answer;
+    if (link_read(answer)) {
+        answer_edit->setText(QString::fromUtf8(answer));
+    }
 }

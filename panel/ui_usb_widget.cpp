@@ -1,0 +1,105 @@
+#include "panel/ui_usb_widget.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "driver/serial_link.h"
+#include "driver/unit.h"
+#include "driver/visa.h"
+#include "widget/ui_combo_box.h"
+#include "widget/ui_label.h"
+#include "widget/ui_push_button.h"
+
+ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
+    : QFrame(parent, Qt::WindowFlags()),
+      state_label(new ui_label_t("KVT is disconnected!", this)),
+      info_label(new ui_label_t(this)),
+      module_combo(new ui_combo_box_t(this)),
+      rescan_button(new ui_push_button_t("Rescan", this)) {
+    state_label->setStyleSheet("font-size:18px;color:rgb(255,100,100)");
+    info_label->setStyleSheet("font-size:16px");
+    rescan_button->setFixedSize(60, 30);
+
+    auto* labels = new QHBoxLayout;
+    labels->addWidget(state_label);
+    labels->addWidget(info_label);
+
+    auto* group_layout = new QHBoxLayout;
+    group_layout->addWidget(module_combo);
+    group_layout->addWidget(rescan_button);
+    auto* group = new QGroupBox("Select KVT Module", this);
+    group->setLayout(group_layout);
+
+    auto* layout = new QVBoxLayout;
+    layout->addLayout(labels);
+    layout->addWidget(group);
+    setLayout(layout);
+
+    connect(rescan_button, &QPushButton::clicked, this, &ui_usb_widget_t::device_rescan_slot);
+    connect(module_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &ui_usb_widget_t::device_change_slot);
+}
+
+void ui_usb_widget_t::set_port_source(port_source_t source) {
+    port_source = std::move(source);
+}
+
+void ui_usb_widget_t::add_device(const QString& name) {
+    device_names.append(name);
+    // The first item becomes current here, which connects that unit at once.
+    module_combo->addItem(QIcon(), name);
+}
+
+void ui_usb_widget_t::device_rescan_slot() {
+    // The names go first, so the combo's clearing finds nothing to connect.
+    device_names.clear();
+    module_combo->clear();
+    if (visa_available()) {
+        QStringList resources;
+        ViUInt32 count = 0;
+        visa_find_units(resources, count);
+        for (const QString& resource : resources) {
+            if (is_unit_resource(resource)) {
+                add_device(resource);
+            }
+        }
+    } else {
+        serial_close();
+        for (const QString& name : unit_port_names(port_source())) {
+            add_device(name);
+        }
+    }
+    if (module_combo->count() == 0) {
+        QMessageBox::information(this, tr("Information"), tr("Target device no find!"),
+                                 QMessageBox::Ok | QMessageBox::Close, QMessageBox::Ok);
+    }
+}
+
+void ui_usb_widget_t::device_change_slot(int index) {
+    if (index < 0 || index >= device_names.size()) {
+        return;
+    }
+    const QString& name = device_names.at(index);
+    const QByteArray bytes = name.toUtf8();
+    if (!(visa_available() ? visa_connect(bytes) : serial_open(bytes))) {
+        return;
+    }
+    drv_unit_t& unit = drv_unit_instance();
+    unit.set_link_state(link_connected);
+    unit_info_t info;
+    const bool identified = unit.identify(info);
+    state_label->set_text(QString::fromUtf8(info.model + "-" + info.serial_number));
+    state_label->setStyleSheet("font-size:18px;color:rgb(140,140,250);font-weight:900");
+    if (!identified) {
+        emit sendShowMsg(tr("Unit %1 could not be identified").arg(name));
+        return;
+    }
+    int product = 0;
+    if (!parse_product_number(info.product_id, product)) {
+        emit sendShowMsg(tr("Unit %1 reports no usable product number").arg(name));
+        return;
+    }
+    emit device_connect_msg(product);
+}

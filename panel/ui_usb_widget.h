@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFrame>
+#include <QStringList>
+#include <functional>
+
+#include "panel/unit_discovery.h"
+
+class ui_combo_box_t;
+class ui_label_t;
+class ui_push_button_t;
+
+// The bar through which the operator finds units and picks one.
+class ui_usb_widget_t : public QFrame {
+    Q_OBJECT
+public:
+    using port_source_t = std::function<QList<serial_port_entry_t>()>;
+
+    explicit ui_usb_widget_t(QWidget* parent);
+
+    // Where a serial rescan looks for ports; the operating system's list by default.
+    void set_port_source(port_source_t source);
+
+signals:
+    void device_connect_msg(int id);
+    // Why a chosen unit could not be shown, for the status bar.
+    void sendShowMsg(QString msg);
+
+public slots:
+    void device_rescan_slot();
+    void device_change_slot(int index);
+
+private:
+    void add_device(const QString& name);
+
+    ui_label_t* state_label;
+    ui_label_t* info_label;
+    ui_combo_box_t* module_combo;
+    ui_push_button_t* rescan_button;
+    QStringList device_names;
+    port_source_t port_source = available_serial_ports;
+};

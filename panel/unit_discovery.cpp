@@ -1,0 +1,39 @@
+#include "panel/unit_discovery.h"
+
+#include <QSerialPortInfo>
+
+namespace {
+
+constexpr quint16 unit_vendor_id = 0xA5C3;
+constexpr quint16 unit_product_id = 0x0E21;
+const char* const unit_resource_tag = "0xA5C3::0x0E21";
+
+}  // namespace
+
+QList<serial_port_entry_t> available_serial_ports() {
+    QList<serial_port_entry_t> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        serial_port_entry_t entry;
+        entry.name = info.portName();
+        entry.has_identifiers = info.hasVendorIdentifier() && info.hasProductIdentifier();
+        entry.vendor_id = info.vendorIdentifier();
+        entry.product_id = info.productIdentifier();
+        ports.append(entry);
+    }
+    return ports;
+}
+
+QStringList unit_port_names(const QList<serial_port_entry_t>& ports) {
+    QStringList names;
+    for (const serial_port_entry_t& port : ports) {
+        if (port.has_identifiers && port.vendor_id == unit_vendor_id &&
+            port.product_id == unit_product_id) {
+            names.append(port.name);
+        }
+    }
+    return names;
+}
+
+bool is_unit_resource(const QString& resource) {
+    return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
+}
