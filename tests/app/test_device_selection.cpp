@@ -1,0 +1,205 @@
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+#include "app/ui_central_widget.h"
+#include "driver/serial_link.h"
+#include "driver/unit.h"
+#include "panel/ui_2port_widget.h"
+#include "panel/ui_6port_widget.h"
+#include "panel/ui_usb_widget.h"
+#include "sim/pty_server.h"
+#include "sim/sim_unit.h"
+#include "tests/support/message_box_catcher.h"
+#include "widget/ui_combo_box.h"
+#include "widget/ui_label.h"
+
+namespace {
+
+// A simulated unit on a pseudo-terminal, seen by the bar as a USB port.
+struct served_unit_t {
+    explicit served_unit_t(sim_unit_config_t config)
+        : unit(config),
+          server([this](const QByteArray& command) { return unit.handle(command); }) {}
+
+    serial_port_entry_t port(quint16 vendor = 0xA5C3, quint16 product = 0x0E21) const {
+        return {server.port_name(), true, vendor, product};
+    }
+
+    sim_unit_t unit;
+    pty_server_t server;
+};
+
+std::unique_ptr<served_unit_t> serve(sim_model_t model, const QByteArray& serial) {
+    sim_unit_config_t config = sim_default_config(model);
+    config.serial_number = serial;
+    return std::make_unique<served_unit_t>(config);
+}
+
+// The unit's own answers, framed as a scripted peer.
+pty_server_t::handler_t answers(const QMap<QByteArray, QByteArray>& table) {
+    return [table](const QByteArray& command) {
+        return table.contains(command) ? answer_t{{0, table.value(command) + '\n'}} : answer_t{};
+    };
+}
+
+const QList<QByteArray> identification = {"OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?"};
+
+}  // namespace
+
+class test_device_selection : public QObject {
+    Q_OBJECT
+private:
+    ui_central_widget_t* central = nullptr;
+    ui_usb_widget_t* bar = nullptr;
+    QList<serial_port_entry_t> ports;
+
+    ui_label_t* state_label() const { return bar->findChildren<ui_label_t*>().at(0); }
+    ui_combo_box_t* combo() const { return bar->findChild<ui_combo_box_t*>(); }
+    bool two_port_shown() const { return !central->findChild<ui_2port_widget_t*>()->isHidden(); }
+    bool six_port_shown() const { return !central->findChild<ui_6port_widget_t*>()->isHidden(); }
+
+private slots:
+    void init() {
+        central = new ui_central_widget_t(nullptr);
+        bar = central->findChild<ui_usb_widget_t*>();
+        ports.clear();
+        bar->set_port_source([this] { return ports; });
+    }
+
+    void cleanup() {
+        delete central;
+        serial_close();
+        drv_unit_instance().set_link_state(link_disconnected);
+    }
+
+    void starts_with_two_port_panel_and_red_label() {
+        QVERIFY(two_port_shown());
+        QVERIFY(!six_port_shown());
+        QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
+        QCOMPARE(combo()->count(), 0);
+    }
+
+    void rescan_lists_units_connects_first_and_reads_back() {
+        auto first = serve(sim_model_t::kvt0402q, "SN-FIRST");
+        auto second = serve(sim_model_t::kvt0206q, "SN-SECOND");
+        ports = {
+            first->port(), {"ttyS0", false, 0, 0}, first->port(0xA5C3, 0x0E22), second->port()};
+        QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
+        bar->device_rescan_slot();
+
+        QCOMPARE(combo()->count(), 2);
+        QCOMPARE(combo()->itemText(0), first->server.port_name());
+        QCOMPARE(combo()->itemText(1), second->server.port_name());
+        QCOMPARE(connected.size(), 1);
+        QCOMPARE(connected.first().first().toInt(), 17);
+        QCOMPARE(state_label()->text(), QString("KVT0402Q-SN-FIRST"));
+        QVERIFY(state_label()->styleSheet().contains("rgb(140,140,250)"));
+        QCOMPARE(drv_unit_instance().link_state(), link_connected);
+        QVERIFY(two_port_shown());
+        QCOMPARE(first->server.commands(),
+                 (identification + QList<QByteArray>{"GETA?", "GETA?", "GETB?", "GETC?", "GETD?"}));
+        QVERIFY(second->server.commands().isEmpty());
+    }
+
+    void six_port_unit_gets_the_six_port_panel() {
+        auto unit = serve(sim_model_t::kvt0206q, "SN-SIX");
+        ports = {unit->port()};
+        bar->device_rescan_slot();
+        QVERIFY(six_port_shown());
+        QVERIFY(!two_port_shown());
+        QCOMPARE(unit->server.commands(),
+                 (identification + QList<QByteArray>{"SP6TA:STATE?", "SP6TB:STATE?"}));
+
+        // Announcing another model returns to the two-port panel with its read-back.
+        unit->server.clear_commands();
+        central->change_port_widget_slot(5);
+        QVERIFY(two_port_shown());
+        QVERIFY(!six_port_shown());
+        QCOMPARE(unit->server.commands().size(), 5);
+    }
+
+    void rescan_reopens_and_identifies_again() {
+        auto unit = serve(sim_model_t::kvt0402q, "SN-AGAIN");
+        ports = {unit->port()};
+        QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
+        bar->device_rescan_slot();
+        bar->device_rescan_slot();
+        QCOMPARE(connected.size(), 2);
+        QCOMPARE(unit->server.commands().count("OS?"), 2);
+    }
+
+    void rescan_finding_nothing_says_so_and_keeps_the_label() {
+        auto unit = serve(sim_model_t::kvt0402q, "SN-KEPT");
+        ports = {unit->port()};
+        bar->device_rescan_slot();
+        ports = {{"ttyUSB0", true, 0x0403, 0x6001}};
+        message_box_catcher_t boxes;
+        bar->device_rescan_slot();
+        QCOMPARE(boxes.texts, QStringList{"Target device no find!"});
+        QCOMPARE(boxes.titles, QStringList{"Information"});
+        QCOMPARE(combo()->count(), 0);
+        QCOMPARE(state_label()->text(), QString("KVT0402Q-SN-KEPT"));
+        // The serial rescan closed the port before it looked.
+        QVERIFY(!serial_port().isOpen());
+    }
+
+    void failed_identification_shows_a_dash_and_tells_the_status_bar() {
+        pty_server_t bootloader(answers({{"OS?", "BOOTLOADER"}}));
+        ports = {{bootloader.port_name(), true, 0xA5C3, 0x0E21}};
+        QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
+        QSignalSpy status(central, &ui_central_widget_t::sendShowMsg);
+        bar->device_rescan_slot();
+        QCOMPARE(state_label()->text(), QString("-"));
+        QCOMPARE(connected.size(), 0);
+        QCOMPARE(drv_unit_instance().link_state(), link_connected);
+        QCOMPARE(status.size(), 1);
+        QVERIFY(status.first().first().toString().contains(bootloader.port_name()));
+    }
+
+    void product_number_is_read_as_a_leading_decimal() {
+        const struct {
+            QByteArray answer;
+            int emitted;  // -1: nothing announced
+        } cases[] = {{"29", 29}, {"29abc", 29}, {"  +7", 7}, {"x29", -1}, {"99999999999", -1}};
+        for (const auto& c : cases) {
+            pty_server_t peer(answers({{"OS?", "APP"},
+                                       {"MN?", "KVT0402Q"},
+                                       {"SN?", "S1"},
+                                       {"SV?", "1"},
+                                       {"SHOW:PRODect:ID?", c.answer}}));
+            ports = {{peer.port_name(), true, 0xA5C3, 0x0E21}};
+            QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
+            bar->device_rescan_slot();
+            QCOMPARE(state_label()->text(), QString("KVT0402Q-S1"));
+            QCOMPARE(connected.size(), c.emitted < 0 ? 0 : 1);
+            if (c.emitted >= 0) {
+                QCOMPARE(connected.first().first().toInt(), c.emitted);
+            }
+        }
+    }
+
+    void change_slot_ignores_indexes_outside_the_list() {
+        auto unit = serve(sim_model_t::kvt0402q, "SN-IDX");
+        ports = {unit->port()};
+        bar->device_rescan_slot();
+        unit->server.clear_commands();
+        bar->device_change_slot(-1);
+        bar->device_change_slot(1);
+        QVERIFY(!unit->server.wait_for_commands(1, 50));
+    }
+
+    void unopenable_port_changes_nothing() {
+        ports = {{"/dev/quillon-missing", true, 0xA5C3, 0x0E21}};
+        QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
+        bar->device_rescan_slot();
+        QCOMPARE(combo()->count(), 1);
+        QCOMPARE(connected.size(), 0);
+        QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
+        QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
+    }
+};
+
+QTEST_MAIN(test_device_selection)
+#include "test_device_selection.moc"

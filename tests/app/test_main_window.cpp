@@ -1,0 +1,146 @@
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "app/application_setup.h"
+#include "app/main_window.h"
+#include "app/ui_about_dialog.h"
+#include "app/ui_central_widget.h"
+#include "driver/unit.h"
+#include "scpi/ui_scpi_dialog.h"
+#include "tests/support/message_box_catcher.h"
+
+namespace {
+
+template <typename T>
+QList<T*> top_level_of_type() {
+    QList<T*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* typed = qobject_cast<T*>(widget)) {
+            found.append(typed);
+        }
+    }
+    return found;
+}
+
+QAction* action(QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text) {
+            return a;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class test_main_window : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QDialog*>(widget)) {
+                delete widget;
+            }
+        }
+        drv_unit_instance().set_link_state(link_disconnected);
+    }
+
+    void title_size_and_menus() {
+        MainWindow window(nullptr);
+        QCOMPARE(window.windowTitle(), QString("Quillon V1.3.1"));
+        QCOMPARE(window.maximumSize(), QSize(690, 500));
+        QStringList titles;
+        for (QAction* menu : window.menuBar()->actions()) {
+            titles.append(menu->text());
+        }
+        QCOMPARE(titles, (QStringList{"File", "Tool", "Help"}));
+        const QList<QAction*> menus = window.menuBar()->actions();
+        QMenu* tool = menus.at(1)->menu();
+        QCOMPARE(tool->actions().size(), 2);
+        QVERIFY(action(tool, "Scpi")->isVisible());
+        // No VISA library in this process: the upgrade needs it.
+        QVERIFY(!action(tool, "Upgrade")->isVisible());
+        for (QAction* menu : menus) {
+            for (QAction* entry : menu->menu()->actions()) {
+                QVERIFY2(entry->shortcut().isEmpty(), qPrintable(entry->text()));
+            }
+        }
+    }
+
+    void guard_refuses_scpi_and_upgrade_without_a_unit() {
+        MainWindow window(nullptr);
+        message_box_catcher_t boxes;
+        window.scpi_btn_click_slot();
+        window.upgrade_btn_click_slot();
+        QCOMPARE(boxes.titles, (QStringList{"Information", "Information"}));
+        QCOMPARE(boxes.texts, (QStringList{"Device not connected!", "Device not connected!"}));
+        QVERIFY(top_level_of_type<QDialog>().isEmpty());
+
+        drv_unit_instance().set_link_state(link_upgrading);
+        window.scpi_btn_click_slot();
+        QCOMPARE(boxes.texts.last(), QString("Upgrading!"));
+        QVERIFY(top_level_of_type<QDialog>().isEmpty());
+    }
+
+    void about_opens_whatever_the_link_state() {
+        MainWindow window(nullptr);
+        window.about_btn_click_slot();
+        const auto dialogs = top_level_of_type<ui_about_dialog_t>();
+        QCOMPARE(dialogs.size(), 1);
+        QCOMPARE(dialogs.first()->windowTitle(), QString("About"));
+        QCOMPARE(dialogs.first()->windowModality(), Qt::ApplicationModal);
+    }
+
+    void every_scpi_request_builds_a_fresh_console() {
+        MainWindow window(nullptr);
+        drv_unit_instance().set_link_state(link_connected);
+        window.scpi_btn_click_slot();
+        window.scpi_btn_click_slot();
+        const auto consoles = top_level_of_type<ui_scpi_dialog_t>();
+        QCOMPARE(consoles.size(), 2);
+        for (ui_scpi_dialog_t* console : consoles) {
+            QCOMPARE(console->windowTitle(), QString("Scpi"));
+            QCOMPARE(console->windowModality(), Qt::ApplicationModal);
+            QCOMPARE(console->minimumWidth(), 450);
+            QCOMPARE(console->maximumWidth(), 450);
+            QVERIFY(console->isVisible());
+        }
+    }
+
+    void status_messages_replace_each_other_and_fade() {
+        MainWindow window(nullptr);
+        auto* central = window.findChild<ui_central_widget_t*>();
+        QVERIFY(central != nullptr);
+        central->onReceiveMsg("first");
+        QCOMPARE(window.statusBar()->currentMessage(), QString("first"));
+        central->onReceiveMsg("second");
+        QCOMPARE(window.statusBar()->currentMessage(), QString("second"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.statusBar()->currentMessage(), QString(), 5000);
+    }
+
+    void exit_ends_the_event_loop_with_code_zero() {
+        MainWindow window(nullptr);
+        QMenu* file = window.menuBar()->actions().at(0)->menu();
+        QTimer::singleShot(0, action(file, "Exit"), &QAction::trigger);
+        QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void style_sheet_loader_skips_what_it_cannot_read() {
+        QCOMPARE(load_style_sheet({":/no/such.qss"}), QString());
+        const QString sheet = load_style_sheet({":/ui.qss", ":/no/such.qss"});
+        QVERIFY(sheet.contains("QRadioButton::indicator"));
+        QVERIFY(!sheet.contains(QChar(0)));
+    }
+
+    void application_font_comes_from_the_resource() {
+        const QFont before = QApplication::font();
+        install_application_font(":/no/such.otf");
+        QCOMPARE(QApplication::font(), before);
+        install_application_font(":/front/SourceHanSansCN-Bold.otf");
+        QVERIFY(QApplication::font().family() != before.family());
+    }
+};
+
+QTEST_MAIN(test_main_window)
+#include "test_main_window.moc"

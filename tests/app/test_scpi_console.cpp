@@ -1,0 +1,78 @@
+#include <QPushButton>
+#include <QSerialPort>
+#include <QtTest>
+
+#include "driver/serial_link.h"
+#include "scpi/ui_scpi_dialog.h"
+#include "sim/pty_server.h"
+#include "sim/sim_unit.h"
+#include "widget/ui_line_edit.h"
+
+class test_scpi_console : public QObject {
+    Q_OBJECT
+private:
+    ui_scpi_dialog_t* console = nullptr;
+
+    ui_line_edit_t* command() const { return console->findChildren<ui_line_edit_t*>().at(0); }
+    ui_line_edit_t* answer() const { return console->findChildren<ui_line_edit_t*>().at(1); }
+    void click(const QString& text) {
+        for (QPushButton* button : console->findChildren<QPushButton*>()) {
+            if (button->text() == text) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        }
+        QFAIL(qPrintable("no button " + text));
+    }
+
+private slots:
+    void init() {
+        console = new ui_scpi_dialog_t(nullptr);
+        console->show();
+    }
+    void cleanup() {
+        delete console;
+        serial_close();
+    }
+
+    void starts_with_the_identification_query() {
+        QCOMPARE(command()->text(), QString("*IDN?"));
+        QVERIFY(answer()->isReadOnly());
+        QVERIFY(answer()->text().isEmpty());
+    }
+
+    void query_write_and_read_against_a_unit() {
+        sim_unit_t unit(sim_default_config(sim_model_t::kvt0206q));
+        pty_server_t server([&unit](const QByteArray& c) { return unit.handle(c); });
+        QVERIFY(serial_open(server.port_name().toUtf8()));
+
+        click("Query");
+        QVERIFY(answer()->text().startsWith("Norvane,KVT0206Q,KVT2024001,"));
+        QVERIFY(!answer()->text().contains('\n'));
+
+        command()->setText("MN?");
+        click("Write");
+        QVERIFY(answer()->text().startsWith("Norvane"));
+        QTRY_VERIFY_WITH_TIMEOUT(serial_port().bytesAvailable() >= 9, 2000);
+        click("Read");
+        QCOMPARE(answer()->text(), QString("KVT0206Q"));
+
+        command()->setText("SN? ");
+        click("Write");
+        QVERIFY(server.wait_for_commands(3, 2000));
+        QCOMPARE(server.commands().last(), QByteArray("SN? "));
+    }
+
+    void without_a_link_query_empties_and_read_keeps() {
+        answer()->setText("last answer");
+        click("Read");
+        QCOMPARE(answer()->text(), QString("last answer"));
+        click("Write");
+        QCOMPARE(answer()->text(), QString("last answer"));
+        click("Query");
+        QCOMPARE(answer()->text(), QString());
+    }
+};
+
+QTEST_MAIN(test_scpi_console)
+#include "test_scpi_console.moc"
