@@ -16,6 +16,19 @@ constexpr const char* identity_prefixes[] = {
 // Largest firmware section a unit's flash takes.
 constexpr int max_section_size = 16 * 1024 * 1024;
 
+// A unit served for days must not grow without end: the record keeps the
+// newest entries only.
+constexpr int kept_commands = 4096;
+constexpr int kept_entries = 64;
+
+template <typename T>
+void append_bounded(QVector<T>& list, const T& item, int limit) {
+    if (list.size() >= limit) {
+        list.removeFirst();
+    }
+    list.append(item);
+}
+
 bool parse_length(const QByteArray& text, int& length) {
     if (text.isEmpty() || text.size() > 9) {
         return false;
@@ -44,19 +57,18 @@ bool sim_receiver_t::take(const QByteArray& command, sim_mode_t mode) {
 }
 
 void sim_receiver_t::note(const QByteArray& command) {
-    if (command.startsWith(block_prefix)) {
-        log.commands.append(block_prefix + '<' + QByteArray::number(command.size() - 8) +
-                            " bytes>");
-        return;
-    }
+    QByteArray entry = command;
     for (const char* prefix : identity_prefixes) {
         if (command.startsWith(prefix)) {
-            const int data = command.size() - int(qstrlen(prefix));
-            log.commands.append(prefix + ('<' + QByteArray::number(data) + " bytes>"));
-            return;
+            entry = prefix +
+                    ('<' + QByteArray::number(command.size() - int(qstrlen(prefix))) + " bytes>");
         }
     }
-    log.commands.append(command);
+    if (command.startsWith(block_prefix)) {
+        entry = block_prefix + '<' + QByteArray::number(command.size() - block_prefix.size()) +
+                " bytes>";
+    }
+    append_bounded(log.commands, entry, kept_commands);
 }
 
 QByteArray sim_receiver_t::take_new_application() {
@@ -78,7 +90,7 @@ bool sim_receiver_t::take_announcement(const QByteArray& command, sim_mode_t mod
             sim_section_t section;
             section.announcement = QByteArray(prefix).trimmed();
             section.announced = length;
-            log.sections.append(section);
+            append_bounded(log.sections, section, kept_entries);
         }
         return true;
     }
@@ -103,7 +115,8 @@ bool sim_receiver_t::take_identity(const QByteArray& command) {
     for (const char* prefix : identity_prefixes) {
         if (command.startsWith(prefix)) {
             const int length = int(qstrlen(prefix));
-            log.identities.append({QByteArray(prefix, length - 1), command.mid(length)});
+            append_bounded(log.identities, {QByteArray(prefix, length - 1), command.mid(length)},
+                           kept_entries);
             return true;
         }
     }

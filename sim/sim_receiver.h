@@ -19,7 +19,8 @@ struct sim_identity_t {
     QByteArray data;
 };
 
-// What the unit saw of an upgrade, for comparison with the image sent.
+// What the unit saw of an upgrade, for comparison with the image sent. Each
+// list keeps its newest entries: 4096 commands, 64 sections and identities.
 struct sim_upgrade_record_t {
     QVector<sim_section_t> sections;
     QVector<sim_identity_t> identities;

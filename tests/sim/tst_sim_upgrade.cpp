@@ -65,6 +65,7 @@ private slots:
     void refused_steps();
     void interrupted_upgrade_stays_in_bootloader();
     void identity_commands();
+    void record_keeps_the_newest();
 };
 
 void tst_sim_upgrade::whole_upgrade() {
@@ -221,6 +222,19 @@ void tst_sim_upgrade::identity_commands() {
         QCOMPARE(identities[i].command, names[i]);
         QCOMPARE(identities[i].data, names[i].toLower() + QByteArray("\0", 1));
     }
+}
+
+void tst_sim_upgrade::record_keeps_the_newest() {
+    sim_unit_t unit(unit_config("KVT0402Q,mode=boot"));
+    constexpr int sent = 5000;
+    for (int i = 0; i < sent; ++i) {
+        unit.handle("HOSTUG " + QByteArray::number(i));
+    }
+    const sim_upgrade_record_t record = unit.upgrade_record();
+    QVERIFY(record.commands.size() < sent);
+    QCOMPARE(record.commands.last(), "HOSTUG " + QByteArray::number(sent - 1));
+    QVERIFY(record.sections.size() < record.commands.size());
+    QCOMPARE(record.sections.last().announced, sent - 1);
 }
 
 QTEST_GUILESS_MAIN(tst_sim_upgrade)
