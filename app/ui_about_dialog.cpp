@@ -1,8 +1,40 @@
 #include "app/ui_about_dialog.h"
 
+#include <QIcon>
+#include <QVBoxLayout>
+
+#include "app/help_viewer.h"
+#include "widget/ui_label.h"
+#include "widget/ui_push_button.h"
+
 ui_about_dialog_t::ui_about_dialog_t(QWidget* parent) : QDialog(parent, Qt::WindowFlags()) {
     setFixedSize(280, 200);
     setWindowTitle("About");
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
+    // Each request builds a new dialog; the help viewer does not depend on it.
     setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* logo = new ui_push_button_t(QIcon(":/image/norvane.ico"), "Quillon", this);
+    logo->setObjectName("aboutLogo");
+    logo->setIconSize(QSize(32, 32));
+    logo->setAttribute(Qt::WA_TransparentForMouseEvents);
+    logo->setStyleSheet(
+        "background:rgba(240,240,255,0);border-radius:0px;padding:0px 0px 0px 0px;");
+
+    auto* acknowledgment = new ui_push_button_t("Open-source acknowledgment", this);
+    acknowledgment->setObjectName("aboutAck");
+    connect(
+        acknowledgment, &QPushButton::clicked, this, [] { open_acknowledgment_help(); },
+        Qt::DirectConnection);
+
+    auto* version = new ui_label_t("\tVersion: V1.3.1", this);
+    auto* build = new ui_label_t("\tBuild: 2024/6/12", this);
+    auto* notice = new ui_label_t("\tCopyright (C) 2024 Norvane", this);
+
+    auto* layout = new QVBoxLayout;
+    const QList<QWidget*> rows = {logo, version, build, notice, acknowledgment};
+    for (QWidget* row : rows) {
+        layout->addWidget(row);
+    }
+    setLayout(layout);
 }

@@ -1,4 +1,6 @@
+#include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -90,6 +92,23 @@ private slots:
         QCOMPARE(dialogs.size(), 1);
         QCOMPARE(dialogs.first()->windowTitle(), QString("About"));
         QCOMPARE(dialogs.first()->windowModality(), Qt::ApplicationModal);
+    }
+
+    void about_dialog_is_fixed_and_its_logo_inert() {
+        ui_about_dialog_t about(nullptr);
+        QCOMPARE(about.minimumSize(), QSize(280, 200));
+        QCOMPARE(about.maximumSize(), QSize(280, 200));
+        QVERIFY(about.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!about.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
+        auto* logo = about.findChild<QPushButton*>("aboutLogo");
+        QVERIFY(logo->testAttribute(Qt::WA_TransparentForMouseEvents));
+        QVERIFY(!logo->icon().isNull());
+        QVERIFY(about.findChild<QPushButton*>("aboutAck") != nullptr);
+        const auto labels = about.findChildren<QLabel*>();
+        QCOMPARE(labels.size(), 3);
+        for (QLabel* label : labels) {
+            QVERIFY(label->text().startsWith('\t'));
+        }
     }
 
     void every_scpi_request_builds_a_fresh_console() {
