@@ -33,6 +33,7 @@ constexpr ViStatus VI_SUCCESS_TERM_CHAR = 0x3FFF0005;
 constexpr ViStatus VI_SUCCESS_MAX_CNT = 0x3FFF0006;
 constexpr ViStatus VI_WARN_CONFIG_NLOADED = 0x3FFF0077;
 constexpr ViStatus VI_WARN_NULL_OBJECT = 0x3FFF0082;
+constexpr ViStatus VI_ERROR_SYSTEM_ERROR = ViStatus(0xBFFF0000);
 constexpr ViStatus VI_ERROR_INV_OBJECT = ViStatus(0xBFFF000E);
 constexpr ViStatus VI_ERROR_INV_EXPR = ViStatus(0xBFFF0010);
 constexpr ViStatus VI_ERROR_RSRC_NFOUND = ViStatus(0xBFFF0011);

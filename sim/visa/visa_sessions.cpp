@@ -1,0 +1,24 @@
+#include "sim/visa/visa_sessions.h"
+
+ViSession visa_sessions_t::add(const visa_object_t& object) {
+    const ViSession id = next_id++;
+    objects.emplace(id, object);
+    return id;
+}
+
+visa_object_t* visa_sessions_t::find(ViSession id) {
+    const auto it = objects.find(id);
+    return it == objects.end() ? nullptr : &it->second;
+}
+
+visa_object_t* visa_sessions_t::find(ViSession id, visa_kind_t kind) {
+    visa_object_t* object = find(id);
+    return object && object->kind == kind ? object : nullptr;
+}
+
+void visa_sessions_t::close(ViSession id) {
+    objects.erase(id);
+    for (auto it = objects.begin(); it != objects.end();) {
+        it = it->second.owner == id ? objects.erase(it) : std::next(it);
+    }
+}

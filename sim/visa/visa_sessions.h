@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <map>
+
+#include "driver/visa_types.h"
+
+enum class visa_kind_t { resource_manager, find_list, instrument };
+
+// One open VISA object of the stand-in.
+struct visa_object_t {
+    visa_kind_t kind = visa_kind_t::resource_manager;
+    // The resource manager it was opened through; 0 for a resource manager.
+    ViSession owner = 0;
+    // Instrument sessions: index into the stand-in's instruments.
+    int instrument = -1;
+    ViUInt32 timeout_ms = 0;
+    ViByte termchar = '\n';
+    bool termchar_enabled = false;
+    bool send_end = true;
+    // Find lists: the texts still to hand out.
+    QByteArrayList found;
+};
+
+// The open objects by their identifier; identifiers are never 0 and never reused.
+class visa_sessions_t {
+public:
+    ViSession add(const visa_object_t& object);
+    // nullptr unless the identifier names an open object (of that kind).
+    visa_object_t* find(ViSession id);
+    visa_object_t* find(ViSession id, visa_kind_t kind);
+    // Closing a resource manager closes everything opened through it.
+    void close(ViSession id);
+
+private:
+    std::map<ViSession, visa_object_t> objects;
+    ViSession next_id = 1;
+};

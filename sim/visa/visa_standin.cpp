@@ -1,0 +1,225 @@
+#include "sim/visa/visa_standin.h"
+
+#include <algorithm>
+
+#include "sim/visa/visa_attributes.h"
+#include "sim/visa/visa_echo_instrument.h"
+#include "sim/visa/visa_expression.h"
+#include "sim/visa/visa_unit_instrument.h"
+
+using lock_t = std::unique_lock<std::mutex>;
+
+visa_standin_t& visa_standin_t::instance() {
+    static visa_standin_t standin;
+    return standin;
+}
+
+visa_standin_t::visa_standin_t() : settings(visa_settings_from_environment()) {
+    if (!settings.error.isEmpty()) {
+        qWarning("VISA stand-in: %s", qPrintable(settings.error));
+        return;
+    }
+    for (const sim_unit_config_t& unit : settings.units) {
+        attached.push_back({std::make_unique<visa_unit_instrument_t>(unit), {}});
+    }
+    attached.push_back({std::make_unique<visa_echo_instrument_t>(), {}});
+}
+
+ViStatus visa_standin_t::open_default_rm(ViSession* rm) {
+    lock_t lock(mutex);
+    *rm = 0;
+    if (!settings.error.isEmpty()) {
+        return VI_ERROR_SYSTEM_ERROR;
+    }
+    visa_object_t manager;
+    manager.timeout_ms = settings.timeout_ms;
+    *rm = sessions.add(manager);
+    return settings.rm_warning ? VI_WARN_CONFIG_NLOADED : VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::find_first(ViSession rm, const ViChar* expression, ViFindList* list,
+                                    ViUInt32* count, ViChar* description) {
+    lock_t lock(mutex);
+    if (list) {
+        *list = 0;
+    }
+    if (count) {
+        *count = 0;
+    }
+    if (!sessions.find(rm, visa_kind_t::resource_manager)) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    visa_expression_t pattern;
+    if (!expression || !pattern.parse(expression)) {
+        return VI_ERROR_INV_EXPR;
+    }
+    QByteArrayList found;
+    for (const attached_t& entry : attached) {
+        const QByteArray name = entry.instrument->resource_name();
+        if (entry.instrument->online() && pattern.matches(name)) {
+            found.append(name);
+        }
+    }
+    if (found.isEmpty()) {
+        return VI_ERROR_RSRC_NFOUND;
+    }
+    if (count) {
+        *count = ViUInt32(found.size());
+    }
+    visa_copy_text(found.takeFirst(), description);
+    if (list) {
+        visa_object_t rest;
+        rest.kind = visa_kind_t::find_list;
+        rest.owner = rm;
+        rest.found = found;
+        *list = sessions.add(rest);
+    }
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::find_next(ViFindList list, ViChar* description) {
+    lock_t lock(mutex);
+    visa_object_t* rest = sessions.find(list, visa_kind_t::find_list);
+    if (!rest) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    if (rest->found.isEmpty()) {
+        return VI_ERROR_RSRC_NFOUND;
+    }
+    visa_copy_text(rest->found.takeFirst(), description);
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::parse(ViSession rm, const ViChar* name, visa_resource_parts_t& parts) {
+    lock_t lock(mutex);
+    if (!sessions.find(rm, visa_kind_t::resource_manager)) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    return name && visa_parse_resource_text(name, parts) ? VI_SUCCESS : VI_ERROR_INV_RSRC_NAME;
+}
+
+ViStatus visa_standin_t::open(ViSession rm, const ViChar* name, ViSession* vi) {
+    lock_t lock(mutex);
+    *vi = 0;
+    if (!sessions.find(rm, visa_kind_t::resource_manager)) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    const int index = name ? instrument_named(name) : -1;
+    if (index < 0 || !attached[size_t(index)].instrument->online()) {
+        return VI_ERROR_RSRC_NFOUND;
+    }
+    visa_object_t session;
+    session.kind = visa_kind_t::instrument;
+    session.owner = rm;
+    session.instrument = index;
+    session.timeout_ms = settings.timeout_ms;
+    *vi = sessions.add(session);
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::close(ViObject vi) {
+    lock_t lock(mutex);
+    if (vi == 0) {
+        return VI_WARN_NULL_OBJECT;
+    }
+    if (!sessions.find(vi)) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    sessions.close(vi);
+    changed.notify_all();
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::write(ViSession vi, const ViByte* buffer, ViUInt32 count,
+                               ViUInt32* written) {
+    lock_t lock(mutex);
+    if (written) {
+        *written = 0;
+    }
+    const visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    if (!session) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    attached_t& entry = attached[size_t(session->instrument)];
+    if (!entry.instrument->online()) {
+        return VI_ERROR_CONN_LOST;
+    }
+    const QByteArray command(reinterpret_cast<const char*>(buffer), int(count));
+    entry.output.push(entry.instrument->handle(command), clock::now());
+    changed.notify_all();
+    if (written) {
+        *written = count;
+    }
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* received) {
+    lock_t lock(mutex);
+    if (received) {
+        *received = 0;
+    }
+    const visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    if (!session) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    visa_output_t& output = attached[size_t(session->instrument)].output;
+    const int termchar = session->termchar_enabled ? session->termchar : -1;
+    const clock::time_point deadline =
+        clock::now() + std::chrono::milliseconds(session->timeout_ms);
+    QByteArray bytes;
+    visa_output_t::step_t step = output.take(bytes, count, termchar, clock::now());
+    bool open = true;
+    while (!step.done && open && clock::now() < deadline) {
+        changed.wait_until(lock, std::min(deadline, step.next));
+        open = sessions.find(vi) != nullptr;
+        step = output.take(bytes, count, termchar, clock::now());
+    }
+    std::copy(bytes.cbegin(), bytes.cend(), buffer);
+    if (received) {
+        *received = ViUInt32(bytes.size());
+    }
+    return !open ? VI_ERROR_INV_OBJECT : step.done ? step.status : VI_ERROR_TMO;
+}
+
+ViStatus visa_standin_t::clear(ViSession vi) {
+    lock_t lock(mutex);
+    const visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    if (!session) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    attached[size_t(session->instrument)].output.clear();
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::check(ViObject vi) {
+    lock_t lock(mutex);
+    return sessions.find(vi) ? VI_SUCCESS : VI_ERROR_INV_OBJECT;
+}
+
+ViStatus visa_standin_t::get_attribute(ViObject vi, ViAttr attribute, void* value) {
+    lock_t lock(mutex);
+    const visa_object_t* object = sessions.find(vi);
+    if (!object) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    const QByteArray resource_text =
+        object->kind == visa_kind_t::instrument
+            ? attached[size_t(object->instrument)].instrument->resource_name()
+            : QByteArray();
+    return visa_get_attribute(*object, resource_text, attribute, value);
+}
+
+ViStatus visa_standin_t::set_attribute(ViObject vi, ViAttr attribute, ViAttrState value) {
+    lock_t lock(mutex);
+    visa_object_t* object = sessions.find(vi);
+    return object ? visa_set_attribute(*object, attribute, value) : VI_ERROR_INV_OBJECT;
+}
+
+int visa_standin_t::instrument_named(const QByteArray& name) const {
+    for (size_t i = 0; i < attached.size(); ++i) {
+        if (visa_same_resource(attached[i].instrument->resource_name(), name)) {
+            return int(i);
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "sim/sim_unit.h"
+#include "sim/visa/visa_instrument.h"
+
+// A simulated switch unit on USB, named by its serial number.
+class visa_unit_instrument_t : public visa_instrument_t {
+public:
+    explicit visa_unit_instrument_t(const sim_unit_config_t& config);
+
+    QByteArray resource_name() const override;
+    bool online() const override;
+    answer_t handle(const QByteArray& command) override;
+
+private:
+    sim_unit_t unit;
+    const QByteArray name;
+};
