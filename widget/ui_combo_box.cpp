@@ -5,8 +5,10 @@
 #include <QScroller>
 #include <QStyledItemDelegate>
 
+#include "widget/ui_row_height.h"
+
 ui_combo_box_t::ui_combo_box_t(QWidget* parent) : QComboBox(parent) {
-    setFixedHeight(28);
+    setFixedHeight(ui_row_height);
     // The default delegate ignores the style sheet's item rules.
     setItemDelegate(new QStyledItemDelegate(this));
     QScroller::grabGesture(view()->viewport(), QScroller::LeftMouseButtonGesture);
@@ -18,7 +20,7 @@ ui_combo_box_t::ui_combo_box_t(QWidget* parent) : QComboBox(parent) {
 }
 
 ui_combo_box_t::~ui_combo_box_t() {
-    // The scroller would otherwise outlive the viewport it watches.
+    // Unregisters the drag recognizer; Qt's gesture manager would otherwise keep it.
     QScroller::ungrabGesture(view()->viewport());
 }
 

@@ -3,11 +3,13 @@
 #include <QFontMetrics>
 #include <QTextDocument>
 
+#include "widget/ui_row_height.h"
+
 ui_label_t::ui_label_t(QWidget* parent) : ui_label_t(QString(""), parent) {}
 
 ui_label_t::ui_label_t(const QString& text, QWidget* parent)
     : QLabel(text, parent, Qt::WindowFlags()), m_text(text) {
-    setFixedHeight(28);
+    setFixedHeight(ui_row_height);
     set_text(m_text);
 }
 

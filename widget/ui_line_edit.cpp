@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QIcon>
 
+#include "widget/ui_row_height.h"
+
 ui_line_edit_t::ui_line_edit_t(QWidget* parent) : QLineEdit(parent) {
-    setFixedHeight(28);
+    setFixedHeight(ui_row_height);
 }
 
 ui_line_edit_t::ui_line_edit_t(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
-    setFixedHeight(28);
+    setFixedHeight(ui_row_height);
 }
 
 void ui_line_edit_t::set_clear_enabled(bool on) {

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-// Push button of the program's look: 28 pixels high unless the caller sizes it.
+// Push button of the program's look: one row high unless the caller sizes it.
 class ui_push_button_t : public QPushButton {
     Q_OBJECT
 public:
