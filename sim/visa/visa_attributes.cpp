@@ -6,18 +6,6 @@
 
 namespace {
 
-constexpr ViAttr VI_ATTR_RSRC_CLASS = 0xBFFF0001;
-constexpr ViAttr VI_ATTR_RSRC_NAME = 0xBFFF0002;
-constexpr ViAttr VI_ATTR_RSRC_IMPL_VERSION = 0x3FFF0003;
-constexpr ViAttr VI_ATTR_SEND_END_EN = 0x3FFF0016;
-constexpr ViAttr VI_ATTR_TERMCHAR = 0x3FFF0018;
-constexpr ViAttr VI_ATTR_TMO_VALUE = 0x3FFF001A;
-constexpr ViAttr VI_ATTR_TERMCHAR_EN = 0x3FFF0038;
-constexpr ViAttr VI_ATTR_RSRC_SPEC_VERSION = 0x3FFF0170;
-constexpr ViAttr VI_ATTR_INTF_TYPE = 0x3FFF0171;
-constexpr ViAttr VI_ATTR_RSRC_MANF_NAME = 0xBFFF0174;
-constexpr ViAttr VI_ATTR_INTF_NUM = 0x3FFF0176;
-
 // VISA 5.8, the version whose C interface the stand-in follows.
 constexpr ViUInt32 spec_version = 0x00500800;
 constexpr ViUInt32 implementation_version = 0x00100000;
