@@ -1,0 +1,316 @@
+#include <QButtonGroup>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "driver/serial_link.h"
+#include "driver/unit.h"
+#include "panel/ui_2port_widget.h"
+#include "panel/ui_indicator_widgets.h"
+#include "tests/panel/panel_test_kit.h"
+
+namespace {
+
+// The panel as the central widget shows it, with the parts a test looks at.
+struct panel_t {
+    ui_2port_widget_t frame{nullptr};
+    ui_2port_widget_item_t* item = nullptr;
+    QList<QRadioButton*> buttons;  // A1, A2, B1, B2, C1, C2, D1, D2
+    QList<ui_led_widget_t*> leds;  // A..D
+    QList<ui_rect4_widget_t*> bars;
+
+    panel_t() {
+        frame.show();
+        item = frame.findChild<ui_2port_widget_item_t*>();
+        buttons = children_of<QRadioButton>(item);
+        leds = children_of<ui_led_widget_t>(item);
+        bars = children_of<ui_rect4_widget_t>(item);
+    }
+    QRadioButton* button(char sw, int position) const {
+        return buttons[(sw - 'A') * 2 + position - 1];
+    }
+};
+
+// Indicator places of each switch at positions 1 and 2.
+const QRect lamp_places[4][2] = {{at(258, 35), at(258, 60)},
+                                 {at(330, 35), at(330, 60)},
+                                 {at(258, 145), at(258, 170)},
+                                 {at(330, 145), at(330, 170)}};
+const QRect bar_places[4][2] = {{at(149, 80), at(191, 80)},
+                                {at(436, 80), at(478, 80)},
+                                {at(149, 175), at(191, 175)},
+                                {at(436, 175), at(478, 175)}};
+
+// positions[i]: 1 or 2 for switch A + i.
+bool shows(const panel_t& panel, const QVector<int>& positions) {
+    for (int i = 0; i < 4; ++i) {
+        const int n = positions[i] - 1;
+        if (panel.leds[i]->geometry() != lamp_places[i][n] ||
+            panel.bars[i]->geometry() != bar_places[i][n] || !panel.leds[i]->isVisible() ||
+            !panel.bars[i]->isVisible()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// checked[i]: 0 for none, else the checked position of switch A + i.
+bool checks(const panel_t& panel, const QVector<int>& checked) {
+    for (int i = 0; i < 4; ++i) {
+        for (int position = 1; position <= 2; ++position) {
+            if (panel.button(char('A' + i), position)->isChecked() != (checked[i] == position)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+const QList<QByteArray> read_back = {"GETA?", "GETA?", "GETB?", "GETC?", "GETD?"};
+
+// A unit whose state queries all answer with the same line.
+pty_server_t::handler_t answering_all(const QByteArray& line) {
+    QMap<QByteArray, QList<QByteArray>> lines;
+    for (const QByteArray& query : read_back) {
+        lines[query] << line;
+    }
+    return scripted(lines);
+}
+
+}  // namespace
+
+class test_2port_panel : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(apply_program_style()); }
+    void cleanup() { serial_close(); }
+
+    // Construction
+
+    void frame_holds_the_picture_item_at_its_fixed_size() {
+        panel_t panel;
+        QVERIFY(panel.item);
+        QCOMPARE(panel.item->parentWidget(), &panel.frame);
+        QCOMPARE(panel.item->objectName(), QString("m_2portWidget"));
+        QCOMPARE(panel.item->styleSheet(),
+                 QString("ui_2port_widget_item_t#m_2portWidget{border-image:url(:/image/"
+                         "KVT0402Q.png)}"));
+        QCOMPARE(panel.item->minimumSize(), QSize(643, 260));
+        QCOMPARE(panel.item->maximumSize(), QSize(643, 260));
+        QVERIFY(qobject_cast<QVBoxLayout*>(panel.frame.layout()));
+        QCOMPARE(panel.frame.layout()->indexOf(panel.item), 0);
+    }
+
+    void buttons_sit_on_the_outer_connectors_in_one_group_per_switch() {
+        panel_t panel;
+        QCOMPARE(panel.buttons.size(), 8);
+        const QRect places[8] = {at(110, 59),  at(205, 59),  at(398, 59),  at(493, 59),
+                                 at(110, 154), at(205, 154), at(398, 154), at(493, 154)};
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(panel.buttons[i]->geometry(), places[i]);
+            QVERIFY(panel.buttons[i]->text().isEmpty());
+            QButtonGroup* group = panel.buttons[i]->group();
+            QVERIFY(group && group->exclusive());
+            QCOMPARE(group->buttons().size(), 2);
+            QCOMPARE(group->id(panel.buttons[i]), i % 2 + 1);
+            QCOMPARE(group, panel.buttons[i / 2 * 2]->group());
+        }
+        QVERIFY(panel.buttons[0]->group() != panel.buttons[2]->group());
+    }
+
+    void starts_unchecked_with_every_indicator_at_position_1() {
+        panel_t panel;
+        QCOMPARE(panel.leds.size(), 4);
+        QCOMPARE(panel.bars.size(), 4);
+        QVERIFY(checks(panel, {0, 0, 0, 0}));
+        QVERIFY(shows(panel, {1, 1, 1, 1}));
+    }
+
+    void lamps_lie_above_buttons_above_bars() {
+        panel_t panel;
+        const QObjectList order = panel.item->children();
+        QVERIFY(order.indexOf(panel.bars.last()) < order.indexOf(panel.buttons.first()));
+        QVERIFY(order.indexOf(panel.buttons.last()) < order.indexOf(panel.leds.first()));
+    }
+
+    // Clicks
+
+    void a_click_sends_the_switch_command_and_moves_the_indicators_data() {
+        QTest::addColumn<char>("sw");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QByteArray>("command");
+        for (char sw : {'A', 'B', 'C', 'D'}) {
+            for (int position : {1, 2}) {
+                const QByteArray command =
+                    QByteArray("SET") + sw + '=' + (position == 1 ? '0' : '1');
+                QTest::addRow("%c%d", sw, position) << sw << position << command;
+            }
+        }
+    }
+
+    void a_click_sends_the_switch_command_and_moves_the_indicators() {
+        QFETCH(char, sw);
+        QFETCH(int, position);
+        QFETCH(QByteArray, command);
+        auto unit = std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0402q));
+        pty_server_t peer(simulated(unit));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button(sw, position));
+        QCOMPARE(received(peer, 1), QList<QByteArray>{command});
+        QVector<int> positions = {1, 1, 1, 1};
+        QVector<int> checked = {0, 0, 0, 0};
+        positions[sw - 'A'] = position;
+        checked[sw - 'A'] = position;
+        QVERIFY(shows(panel, positions));
+        QVERIFY(checks(panel, checked));
+    }
+
+    void clicking_the_checked_button_again_sends_again_and_moves_nothing() {
+        pty_server_t peer(scripted({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('B', 2));
+        QVERIFY(shows(panel, {1, 2, 1, 1}));
+        click(panel.button('B', 2));
+        QCOMPARE(received(peer, 2), (QList<QByteArray>{"SETB=1", "SETB=1"}));
+        QVERIFY(shows(panel, {1, 2, 1, 1}));
+        QVERIFY(checks(panel, {0, 2, 0, 0}));
+    }
+
+    void switches_are_independent() {
+        pty_server_t peer(scripted({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        for (QRadioButton* button : {panel.button('A', 2), panel.button('C', 2),
+                                     panel.button('D', 1), panel.button('A', 1)}) {
+            click(button);
+        }
+        QCOMPARE(received(peer, 4), (QList<QByteArray>{"SETA=1", "SETC=1", "SETD=0", "SETA=0"}));
+        QVERIFY(shows(panel, {1, 1, 2, 1}));
+        QVERIFY(checks(panel, {1, 0, 2, 1}));
+    }
+
+    void without_a_link_a_click_still_checks_and_moves() {
+        panel_t panel;
+        click(panel.button('C', 2));
+        QVERIFY(checks(panel, {0, 0, 2, 0}));
+        QVERIFY(shows(panel, {1, 1, 2, 1}));
+    }
+
+    // Read-back
+
+    void read_back_asks_a_twice_then_b_c_d_and_shows_the_answers() {
+        pty_server_t peer(scripted(
+            {{"GETA?", {"1", "0"}}, {"GETB?", {"1"}}, {"GETC?", {"0"}}, {"GETD?", {"1"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 5), read_back);
+        // Only the second answer for A counts.
+        QVERIFY(checks(panel, {1, 2, 1, 2}));
+        QVERIFY(shows(panel, {1, 2, 1, 2}));
+    }
+
+    void read_back_shows_what_the_operator_set_on_the_unit() {
+        auto unit = std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0402q));
+        pty_server_t peer(simulated(unit));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        {
+            panel_t earlier;
+            click(earlier.button('B', 2));
+            click(earlier.button('C', 2));
+        }
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 7).mid(2), read_back);
+        QVERIFY(checks(panel, {1, 2, 2, 1}));
+        QVERIFY(shows(panel, {1, 2, 2, 1}));
+    }
+
+    void read_back_sends_no_switch_command() {
+        pty_server_t peer(answering_all("1"));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 5), read_back);
+        QVERIFY(!peer.wait_for_commands(6, 3 * pty_server_t::command_gap_ms));
+    }
+
+    void any_answer_but_0_means_position_2_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("digit 2") << QByteArray("2");
+        QTest::newRow("letter") << QByteArray("A");
+        QTest::newRow("1 and more") << QByteArray("10");
+        QTest::newRow("empty line") << QByteArray("");
+    }
+
+    void any_answer_but_0_means_position_2() {
+        QFETCH(QByteArray, line);
+        pty_server_t peer(answering_all(line));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 5), read_back);
+        QVERIFY(checks(panel, {2, 2, 2, 2}));
+        QVERIFY(shows(panel, {2, 2, 2, 2}));
+    }
+
+    // An open serial port that receives nothing still gives a successful,
+    // empty answer: the zero character, so position 2.
+    void a_silent_unit_reads_as_position_2() {
+        pty_server_t peer(scripted({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 5), read_back);
+        QVERIFY(checks(panel, {2, 2, 2, 2}));
+        QVERIFY(shows(panel, {2, 2, 2, 2}));
+    }
+
+    // Every query fails and the preset '0' carries through all four switches.
+    void without_a_link_read_back_shows_position_1_everywhere() {
+        panel_t panel;
+        for (char sw : {'A', 'B', 'C', 'D'}) {
+            click(panel.button(sw, 2));
+        }
+        QVERIFY(shows(panel, {2, 2, 2, 2}));
+        panel.frame.device_connect_slot();
+        QVERIFY(checks(panel, {1, 1, 1, 1}));
+        QVERIFY(shows(panel, {1, 1, 1, 1}));
+    }
+
+    // The link goes away right after A has been shown: B, C and D keep A's character.
+    void a_failed_query_shows_the_switch_before() {
+        pty_server_t peer(scripted(
+            {{"GETA?", {"0", "1"}}, {"GETB?", {"0"}}, {"GETC?", {"0"}}, {"GETD?", {"0"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        struct link_cut_t : QObject {
+            bool eventFilter(QObject*, QEvent* event) override {
+                if (event->type() == QEvent::Move) {
+                    serial_close();
+                }
+                return false;
+            }
+        } cut;
+        panel.leds[0]->installEventFilter(&cut);
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 2), (QList<QByteArray>{"GETA?", "GETA?"}));
+        QVERIFY(checks(panel, {2, 2, 2, 2}));
+        QVERIFY(shows(panel, {2, 2, 2, 2}));
+    }
+
+    void read_back_checks_one_button_per_switch_only() {
+        pty_server_t peer(answering_all("0"));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('A', 2));
+        click(panel.button('D', 2));
+        panel.frame.device_connect_slot();
+        QVERIFY(checks(panel, {1, 1, 1, 1}));
+        QVERIFY(shows(panel, {1, 1, 1, 1}));
+    }
+};
+
+QTEST_MAIN(test_2port_panel)
+#include "test_2port_panel.moc"

@@ -1,0 +1,381 @@
+#include <QButtonGroup>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "driver/serial_link.h"
+#include "driver/unit.h"
+#include "panel/ui_6port_widget.h"
+#include "panel/ui_indicator_widgets.h"
+#include "tests/panel/panel_test_kit.h"
+
+namespace {
+
+// What one switch shows: lamp and the three bars, each visible or not and where.
+struct view_t {
+    bool lamp_visible;
+    QRect lamp;
+    bool bar_visible[3];
+    QRect bar[3];
+
+    bool operator==(const view_t& other) const {
+        return lamp_visible == other.lamp_visible && lamp == other.lamp &&
+               std::equal(bar_visible, bar_visible + 3, other.bar_visible) &&
+               std::equal(bar, bar + 3, other.bar);
+    }
+};
+
+// The panel as the central widget shows it, with the parts a test looks at.
+struct panel_t {
+    ui_6port_widget_t frame{nullptr};
+    ui_6port_widget_item_t* item = nullptr;
+    QList<QRadioButton*> buttons;  // A0..A6, B0..B6
+    QList<ui_led_widget_t*> leds;  // A, B
+    QList<QWidget*> bars[2];       // rect1, rect2, rect3 of A and of B
+
+    panel_t() {
+        frame.show();
+        item = frame.findChild<ui_6port_widget_item_t*>();
+        buttons = children_of<QRadioButton>(item);
+        leds = children_of<ui_led_widget_t>(item);
+        for (int sw = 0; sw < 2; ++sw) {
+            bars[sw] = {children_of<ui_rect1_widget_t>(item).value(sw),
+                        children_of<ui_rect2_widget_t>(item).value(sw),
+                        children_of<ui_rect3_widget_t>(item).value(sw)};
+        }
+    }
+    QRadioButton* button(char sw, int position) const { return buttons[(sw - 'A') * 7 + position]; }
+    view_t view(char sw) const {
+        const int i = sw - 'A';
+        view_t v{leds[i]->isVisible(), leds[i]->geometry(), {}, {}};
+        for (int k = 0; k < 3; ++k) {
+            v.bar_visible[k] = bars[i][k]->isVisible();
+            v.bar[k] = bars[i][k]->geometry();
+        }
+        return v;
+    }
+    QList<QRadioButton*> checked() const {
+        QList<QRadioButton*> result;
+        for (QRadioButton* b : buttons) {
+            if (b->isChecked()) {
+                result << b;
+            }
+        }
+        return result;
+    }
+};
+
+// Places of the indicators of switch A; B's lamp is 72 and its bars 310 to the right.
+struct place_t {
+    int lamp_y;
+    int bar;
+    QPoint bar_at;
+};
+const place_t places[7] = {
+    {0, -1, {}},          {35, 1, {144, 87}},   {60, 2, {166, 84}},   {85, 0, {186, 125}},
+    {115, 1, {174, 136}}, {140, 2, {138, 135}}, {170, 0, {127, 125}},
+};
+
+// Indicators before anything was shown: all hidden at their first places.
+view_t initial(char sw) {
+    const int shift = sw == 'A' ? 0 : 310;
+    return {false,
+            at(sw == 'A' ? 258 : 330, 35),
+            {false, false, false},
+            {at(127 + shift, 125), at(144 + shift, 87), at(166 + shift, 84)}};
+}
+
+// The view after showing position n when the switch showed before as given.
+view_t after(const view_t& before, char sw, int n) {
+    view_t v = before;
+    const place_t& p = places[n];
+    v.lamp_visible = n != 0;
+    for (int k = 0; k < 3; ++k) {
+        v.bar_visible[k] = k == p.bar;
+    }
+    if (n != 0) {
+        v.lamp = at(sw == 'A' ? 258 : 330, p.lamp_y);
+        v.bar[p.bar] = QRect(p.bar_at + QPoint(sw == 'A' ? 0 : 310, 0), QSize(50, 50));
+    }
+    return v;
+}
+
+const QList<QByteArray> read_back = {"SP6TA:STATE?", "SP6TB:STATE?"};
+
+}  // namespace
+
+namespace QTest {
+template <>
+char* toString(const view_t& view) {
+    QString text = QString("lamp %1 at %2,%3;")
+                       .arg(view.lamp_visible ? "shown" : "hidden")
+                       .arg(view.lamp.x())
+                       .arg(view.lamp.y());
+    for (int i = 0; i < 3; ++i) {
+        text += QString(" rect%1 %2 at %3,%4;")
+                    .arg(i + 1)
+                    .arg(view.bar_visible[i] ? "shown" : "hidden")
+                    .arg(view.bar[i].x())
+                    .arg(view.bar[i].y());
+    }
+    return qstrdup(qPrintable(text));
+}
+}  // namespace QTest
+
+class test_6port_panel : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(apply_program_style()); }
+    void cleanup() { serial_close(); }
+
+    // Construction
+
+    void frame_holds_the_picture_item_at_its_fixed_size() {
+        panel_t panel;
+        QVERIFY(panel.item);
+        QCOMPARE(panel.item->parentWidget(), &panel.frame);
+        QCOMPARE(panel.item->objectName(), QString("m_6portWidget"));
+        QCOMPARE(panel.item->styleSheet(),
+                 QString("ui_6port_widget_item_t#m_6portWidget{border-image:url(:/image/"
+                         "KVT0206Q.png)}"));
+        QCOMPARE(panel.item->minimumSize(), QSize(643, 260));
+        QCOMPARE(panel.item->maximumSize(), QSize(643, 260));
+        QVERIFY(qobject_cast<QVBoxLayout*>(panel.frame.layout()));
+        QCOMPARE(panel.frame.layout()->indexOf(panel.item), 0);
+    }
+
+    void seven_buttons_per_switch_on_its_connectors_in_one_group() {
+        panel_t panel;
+        QCOMPARE(panel.buttons.size(), 14);
+        const QPoint a[7] = {{147, 104}, {118, 54},  {175, 54}, {204, 104},
+                             {175, 154}, {118, 154}, {89, 104}};
+        for (int i = 0; i < 14; ++i) {
+            const QPoint expected = a[i % 7] + QPoint(i < 7 ? 0 : 310, 0);
+            QCOMPARE(panel.buttons[i]->geometry(), QRect(expected, QSize(50, 50)));
+            QVERIFY(panel.buttons[i]->text().isEmpty());
+            QButtonGroup* group = panel.buttons[i]->group();
+            QVERIFY(group && group->exclusive());
+            QCOMPARE(group->buttons().size(), 7);
+            QCOMPARE(group, panel.buttons[i < 7 ? 0 : 7]->group());
+        }
+        QVERIFY(panel.buttons[0]->group() != panel.buttons[7]->group());
+    }
+
+    void starts_unchecked_with_every_indicator_hidden() {
+        panel_t panel;
+        QCOMPARE(panel.leds.size(), 2);
+        QVERIFY(panel.checked().isEmpty());
+        QCOMPARE(panel.view('A'), initial('A'));
+        QCOMPARE(panel.view('B'), initial('B'));
+    }
+
+    void lamps_lie_above_buttons_above_bars() {
+        panel_t panel;
+        const QObjectList order = panel.item->children();
+        QVERIFY(order.indexOf(panel.bars[1][2]) < order.indexOf(panel.buttons.first()));
+        QVERIFY(order.indexOf(panel.buttons.last()) < order.indexOf(panel.leds.first()));
+    }
+
+    // Clicks
+
+    void a_click_sends_the_switch_command_and_shows_the_path_data() {
+        QTest::addColumn<char>("sw");
+        QTest::addColumn<int>("position");
+        for (char sw : {'A', 'B'}) {
+            for (int position = 0; position <= 6; ++position) {
+                QTest::addRow("%c%d", sw, position) << sw << position;
+            }
+        }
+    }
+
+    void a_click_sends_the_switch_command_and_shows_the_path() {
+        QFETCH(char, sw);
+        QFETCH(int, position);
+        auto unit = std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0206q));
+        pty_server_t peer(simulated(unit));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button(sw, position));
+        const QByteArray command = QByteArray("SP6T") + sw + ":STATE:" + char('0' + position);
+        QCOMPARE(received(peer, 1), QList<QByteArray>{command});
+        QCOMPARE(panel.checked(), QList<QRadioButton*>{panel.button(sw, position)});
+        QCOMPARE(panel.view(sw), after(initial(sw), sw, position));
+        const char other = sw == 'A' ? 'B' : 'A';
+        QCOMPARE(panel.view(other), initial(other));
+    }
+
+    void position_0_hides_the_path_where_it_was() {
+        pty_server_t peer(scripted({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('A', 3));
+        const view_t three = panel.view('A');
+        QVERIFY(three.lamp_visible && three.bar_visible[0]);
+        QCOMPARE(three.lamp, at(258, 85));
+        QCOMPARE(three.bar[0], at(186, 125));
+        click(panel.button('A', 0));
+        QCOMPARE(received(peer, 2), (QList<QByteArray>{"SP6TA:STATE:3", "SP6TA:STATE:0"}));
+        view_t hidden = three;
+        hidden.lamp_visible = false;
+        hidden.bar_visible[0] = false;
+        QCOMPARE(panel.view('A'), hidden);
+    }
+
+    void one_bar_moves_between_opposite_connectors_and_gives_way_to_another() {
+        panel_t panel;
+        click(panel.button('A', 3));
+        click(panel.button('A', 6));
+        QCOMPARE(panel.view('A'), after(after(initial('A'), 'A', 3), 'A', 6));
+        QCOMPARE(panel.view('A').bar[0], at(127, 125));
+        click(panel.button('A', 1));
+        const view_t one = panel.view('A');
+        QVERIFY(!one.bar_visible[0] && one.bar_visible[1] && !one.bar_visible[2]);
+        QCOMPARE(one.bar[1], at(144, 87));
+    }
+
+    void every_click_sends_also_on_the_checked_button() {
+        pty_server_t peer(scripted({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('B', 4));
+        click(panel.button('B', 4));
+        QCOMPARE(received(peer, 2), (QList<QByteArray>{"SP6TB:STATE:4", "SP6TB:STATE:4"}));
+        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 4));
+    }
+
+    void show_path_ignores_codes_outside_1_to_14() {
+        panel_t panel;
+        click(panel.button('A', 2));
+        click(panel.button('B', 5));
+        const view_t a = panel.view('A');
+        const view_t b = panel.view('B');
+        for (int code : {-1, 0, 15, 100}) {
+            panel.item->show_path(code);
+        }
+        QCOMPARE(panel.view('A'), a);
+        QCOMPARE(panel.view('B'), b);
+        panel.item->show_path(14);
+        QCOMPARE(panel.view('B'), after(b, 'B', 6));
+        panel.item->show_path(1);
+        QCOMPARE(panel.view('A'), after(a, 'A', 0));
+    }
+
+    // Read-back
+
+    void read_back_shows_both_switches_and_checks_nothing() {
+        pty_server_t peer(scripted({{"SP6TA:STATE?", {"2"}}, {"SP6TB:STATE?", {"4"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 2), read_back);
+        QVERIFY(panel.checked().isEmpty());
+        QCOMPARE(panel.view('A'), after(initial('A'), 'A', 2));
+        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 4));
+        QCOMPARE(panel.view('B').lamp, at(330, 115));
+        QCOMPARE(panel.view('B').bar[1], at(484, 136));
+    }
+
+    void read_back_leaves_the_operators_buttons_alone() {
+        pty_server_t peer(scripted({{"SP6TA:STATE?", {"5"}}, {"SP6TB:STATE?", {"0"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('A', 3));
+        click(panel.button('B', 1));
+        panel.frame.device_connect_slot();
+        QCOMPARE(panel.checked(),
+                 (QList<QRadioButton*>{panel.button('A', 3), panel.button('B', 1)}));
+        QCOMPARE(panel.view('A').lamp, at(258, 140));
+        QVERIFY(!panel.view('B').lamp_visible);
+    }
+
+    void read_back_shows_what_the_operator_set_on_the_unit() {
+        auto unit = std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0206q));
+        pty_server_t peer(simulated(unit));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        {
+            panel_t earlier;
+            click(earlier.button('A', 5));
+            click(earlier.button('B', 2));
+        }
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 4).mid(2), read_back);
+        QCOMPARE(panel.view('A'), after(initial('A'), 'A', 5));
+        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 2));
+    }
+
+    void only_the_first_character_counts() {
+        pty_server_t peer(scripted({{"SP6TA:STATE?", {"45"}}, {"SP6TB:STATE?", {"6x"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        panel.frame.device_connect_slot();
+        QCOMPARE(panel.view('A'), after(initial('A'), 'A', 4));
+        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 6));
+    }
+
+    void an_answer_that_is_no_position_changes_nothing_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("7") << QByteArray("7");
+        QTest::newRow("letter") << QByteArray("A");
+        QTest::newRow("empty line") << QByteArray("");
+    }
+
+    void an_answer_that_is_no_position_changes_nothing() {
+        QFETCH(QByteArray, line);
+        pty_server_t peer(scripted({{"SP6TA:STATE?", {line}}, {"SP6TB:STATE?", {line}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('A', 1));
+        click(panel.button('B', 3));
+        const view_t a = panel.view('A');
+        const view_t b = panel.view('B');
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 4).mid(2), read_back);
+        QCOMPARE(panel.view('A'), a);
+        QCOMPARE(panel.view('B'), b);
+    }
+
+    void a_silent_unit_changes_nothing() {
+        pty_server_t peer(scripted({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('A', 2));
+        const view_t a = panel.view('A');
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 3).mid(1), read_back);
+        QCOMPARE(panel.view('A'), a);
+        QCOMPARE(panel.view('B'), initial('B'));
+    }
+
+    // Both queries fail; the preset '0' reads as position 0 for both switches.
+    void without_a_link_read_back_hides_both_paths() {
+        panel_t panel;
+        click(panel.button('A', 4));
+        click(panel.button('B', 2));
+        panel.frame.device_connect_slot();
+        QCOMPARE(panel.view('A'), after(after(initial('A'), 'A', 4), 'A', 0));
+        QCOMPARE(panel.view('B'), after(after(initial('B'), 'B', 2), 'B', 0));
+    }
+
+    // The link goes away right after A's lamp has moved: B shows A's position.
+    void a_failed_b_query_shows_the_position_read_for_a() {
+        pty_server_t peer(scripted({{"SP6TA:STATE?", {"3"}}, {"SP6TB:STATE?", {"1"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        struct link_cut_t : QObject {
+            bool eventFilter(QObject*, QEvent* event) override {
+                if (event->type() == QEvent::Move) {
+                    serial_close();
+                }
+                return false;
+            }
+        } cut;
+        panel.leds[0]->installEventFilter(&cut);
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 1), QList<QByteArray>{"SP6TA:STATE?"});
+        QCOMPARE(panel.view('A'), after(initial('A'), 'A', 3));
+        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 3));
+    }
+};
+
+QTEST_MAIN(test_6port_panel)
+#include "test_6port_panel.moc"
