@@ -15,7 +15,6 @@
 using ViUInt32 = std::uint32_t;
 using ViInt32 = std::int32_t;
 using ViUInt16 = std::uint16_t;
-using ViInt16 = std::int16_t;
 using ViChar = char;
 using ViByte = unsigned char;
 using ViBoolean = ViUInt16;
