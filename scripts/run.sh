@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quillon and starts it.
+# Installs what is missing, builds Quillon and starts it on simulated units:
+# the VISA stand-in built beside it offers one unit of each model (see sim/visa/README.md).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
@@ -7,5 +8,6 @@ source "$root/scripts/deps.sh"
 quillon_install_deps
 build="$root/build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" --target quillon visa kvt-sim
+export LD_LIBRARY_PATH="$build/sim/visa${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 exec "$build/app/quillon" "$@"
