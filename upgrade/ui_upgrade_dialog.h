@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-// The firmware upgrade is not offered yet; the menu entry stays hidden
-// without the VISA link.
+// Firmware upgrade entry point. The transfer itself is not part of this
+// version, so the dialog says so instead of offering controls that do nothing.
 class ui_upgrade_dialog_t : public QDialog {
     Q_OBJECT
 public:
