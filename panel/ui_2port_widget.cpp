@@ -2,9 +2,9 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "driver/unit.h"
+#include "panel/panel_picture_frame.h"
 #include "panel/ui_indicator_widgets.h"
 
 namespace {
@@ -140,13 +140,9 @@ void ui_2port_widget_item_t::device_disconnect_slot() {}
 
 ui_2port_widget_t::ui_2port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_2port_widget_item_t(this);
-    m_item->setObjectName("m_2portWidget");
-    m_item->setStyleSheet(
+    install_panel_item(
+        this, m_item, "m_2portWidget",
         "ui_2port_widget_item_t#m_2portWidget{border-image:url(:/image/KVT0402Q.png)}");
-    m_item->setFixedSize(643, 260);
-    auto* layout = new QVBoxLayout;
-    layout->addWidget(m_item);
-    setLayout(layout);
 }
 
 void ui_2port_widget_t::device_connect_slot() {

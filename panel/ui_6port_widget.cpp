@@ -2,9 +2,9 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "driver/unit.h"
+#include "panel/panel_picture_frame.h"
 #include "panel/ui_indicator_widgets.h"
 
 namespace {
@@ -209,13 +209,9 @@ void ui_6port_widget_item_t::device_connect_slot() {
 
 ui_6port_widget_t::ui_6port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_6port_widget_item_t(this);
-    m_item->setObjectName("m_6portWidget");
-    m_item->setStyleSheet(
+    install_panel_item(
+        this, m_item, "m_6portWidget",
         "ui_6port_widget_item_t#m_6portWidget{border-image:url(:/image/KVT0206Q.png)}");
-    m_item->setFixedSize(643, 260);
-    auto* layout = new QVBoxLayout;
-    layout->addWidget(m_item);
-    setLayout(layout);
 }
 
 void ui_6port_widget_t::device_connect_slot() {
