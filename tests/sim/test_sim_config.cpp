@@ -3,7 +3,7 @@
 
 #include "sim/sim_config.h"
 
-class tst_sim_config : public QObject {
+class test_sim_config : public QObject {
     Q_OBJECT
 
 private slots:
@@ -15,7 +15,7 @@ private slots:
     void errors();
 };
 
-void tst_sim_config::default_list() {
+void test_sim_config::default_list() {
     QVector<sim_unit_config_t> units;
     QString error;
     QVERIFY2(sim_parse_units(sim_default_units_text(), units, error), qPrintable(error));
@@ -31,7 +31,7 @@ void tst_sim_config::default_list() {
     QCOMPARE(units[1].start_mode, sim_mode_t::application);
 }
 
-void tst_sim_config::every_setting() {
+void test_sim_config::every_setting() {
     QVector<sim_unit_config_t> units;
     QString error;
     QVERIFY2(
@@ -48,7 +48,7 @@ void tst_sim_config::every_setting() {
     QCOMPARE(unit.start_mode, sim_mode_t::bootloader);
 }
 
-void tst_sim_config::every_fault() {
+void test_sim_config::every_fault() {
     QVector<sim_unit_config_t> units;
     QString error;
     QVERIFY2(sim_parse_units("KVT0206Q,faults=silent+delay:150+split:30+garbage+overlong+"
@@ -64,7 +64,7 @@ void tst_sim_config::every_fault() {
     QVERIFY(!units[0].faults.silent && units[0].faults.delay_ms == 0);
 }
 
-void tst_sim_config::blanks_and_places() {
+void test_sim_config::blanks_and_places() {
     QVector<sim_unit_config_t> units;
     QString error;
     QVERIFY2(
@@ -77,7 +77,7 @@ void tst_sim_config::blanks_and_places() {
     QCOMPARE(units[2].serial_number, QByteArray("KVT2024003"));
 }
 
-void tst_sim_config::errors_data() {
+void test_sim_config::errors_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("mentions");
     QTest::newRow("empty") << ""
@@ -120,7 +120,7 @@ void tst_sim_config::errors_data() {
                                      << "unit 2";
 }
 
-void tst_sim_config::errors() {
+void test_sim_config::errors() {
     QFETCH(QString, text);
     QFETCH(QString, mentions);
     QVector<sim_unit_config_t> units(1);
@@ -132,5 +132,5 @@ void tst_sim_config::errors() {
     QCOMPARE(units[0].serial_number, QByteArray("untouched"));
 }
 
-QTEST_GUILESS_MAIN(tst_sim_config)
-#include "tst_sim_config.moc"
+QTEST_GUILESS_MAIN(test_sim_config)
+#include "test_sim_config.moc"

@@ -53,7 +53,7 @@ bool restart(sim_unit_t& unit, const char* command) {
 
 }  // namespace
 
-class tst_sim_upgrade : public QObject {
+class test_sim_upgrade : public QObject {
     Q_OBJECT
 
 private slots:
@@ -68,7 +68,7 @@ private slots:
     void record_keeps_the_newest();
 };
 
-void tst_sim_upgrade::whole_upgrade() {
+void test_sim_upgrade::whole_upgrade() {
     sim_unit_t unit(unit_config("KVT0402Q,restart=100"));
     const QByteArray product = "KVT0402Q-NEW";
     const QByteArray app = image_bytes(5000, 3);
@@ -121,7 +121,7 @@ void tst_sim_upgrade::whole_upgrade() {
     QCOMPARE(QByteArrayList(record.commands.toList()), order);
 }
 
-void tst_sim_upgrade::block_padding_data() {
+void test_sim_upgrade::block_padding_data() {
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("blocks");
     QTest::newRow("one byte") << 1 << 1;
@@ -130,7 +130,7 @@ void tst_sim_upgrade::block_padding_data() {
     QTest::newRow("two blocks exactly") << 4096 << 2;
 }
 
-void tst_sim_upgrade::block_padding() {
+void test_sim_upgrade::block_padding() {
     QFETCH(int, size);
     QFETCH(int, blocks);
     sim_unit_t unit(unit_config("KVT0206Q,mode=boot"));
@@ -144,7 +144,7 @@ void tst_sim_upgrade::block_padding() {
     QCOMPARE(section.received.mid(size), QByteArray(blocks * sim_block_size - size, '\xFF'));
 }
 
-void tst_sim_upgrade::bootloader_section_keeps_version() {
+void test_sim_upgrade::bootloader_section_keeps_version() {
     sim_unit_t unit(unit_config("KVT0402Q,mode=boot,restart=50,sv=4.0"));
     QVERIFY(send_section(unit, "BOOTUG", image_bytes(3000, 5)));
     unit.handle(fixed("UPGRADE:PASS"));
@@ -156,7 +156,7 @@ void tst_sim_upgrade::bootloader_section_keeps_version() {
     QVERIFY(section.passed);
 }
 
-void tst_sim_upgrade::refused_steps_data() {
+void test_sim_upgrade::refused_steps_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArrayList>("commands");
     const QByteArray block = "UPGRADE " + QByteArray(sim_block_size, 'b');
@@ -175,7 +175,7 @@ void tst_sim_upgrade::refused_steps_data() {
         << QByteArrayList{"HOSTUG 5000", block, fixed("UPGRADE:PASS"), block};
 }
 
-void tst_sim_upgrade::refused_steps() {
+void test_sim_upgrade::refused_steps() {
     QFETCH(QString, unit);
     QFETCH(QByteArrayList, commands);
     sim_unit_t sim(unit_config(unit));
@@ -188,7 +188,7 @@ void tst_sim_upgrade::refused_steps() {
     }
 }
 
-void tst_sim_upgrade::interrupted_upgrade_stays_in_bootloader() {
+void test_sim_upgrade::interrupted_upgrade_stays_in_bootloader() {
     sim_unit_t unit(unit_config("KVT0402Q,mode=boot,restart=50"));
     unit.handle("HOSTUG 5000");
     QVERIFY(ready(unit));
@@ -208,7 +208,7 @@ void tst_sim_upgrade::interrupted_upgrade_stays_in_bootloader() {
     QCOMPARE(unit.software_version(), sim_image_version(image_bytes(100, 1)));
 }
 
-void tst_sim_upgrade::identity_commands() {
+void test_sim_upgrade::identity_commands() {
     sim_unit_t unit(unit_config("KVT0402Q"));
     const QByteArrayList names = {"SYSTem:DEVice:PRODUCTUG", "SYSTem:DEVice:MANUFTRUG",
                                   "SYSTem:DEVice:PIDUG", "SYSTem:DEVice:VIDUG",
@@ -224,7 +224,7 @@ void tst_sim_upgrade::identity_commands() {
     }
 }
 
-void tst_sim_upgrade::record_keeps_the_newest() {
+void test_sim_upgrade::record_keeps_the_newest() {
     sim_unit_t unit(unit_config("KVT0402Q,mode=boot"));
     constexpr int sent = 5000;
     for (int i = 0; i < sent; ++i) {
@@ -237,5 +237,5 @@ void tst_sim_upgrade::record_keeps_the_newest() {
     QCOMPARE(record.sections.last().announced, sent - 1);
 }
 
-QTEST_GUILESS_MAIN(tst_sim_upgrade)
-#include "tst_sim_upgrade.moc"
+QTEST_GUILESS_MAIN(test_sim_upgrade)
+#include "test_sim_upgrade.moc"

@@ -52,7 +52,7 @@ bool identify_unit(const served_unit_t& unit, unit_info_t& info) {
 
 }  // namespace
 
-class tst_kvt_sim : public QObject {
+class test_kvt_sim : public QObject {
     Q_OBJECT
 
 private slots:
@@ -65,11 +65,11 @@ private slots:
     void verbose_logs_the_exchange();
 };
 
-void tst_kvt_sim::cleanup() {
+void test_kvt_sim::cleanup() {
     serial_close();
 }
 
-void tst_kvt_sim::help_explains_itself() {
+void test_kvt_sim::help_explains_itself() {
     QProcess process;
     process.start(KVT_SIM_PATH, {"--help"});
     QVERIFY(process.waitForFinished(start_limit_ms));
@@ -80,7 +80,7 @@ void tst_kvt_sim::help_explains_itself() {
     }
 }
 
-void tst_kvt_sim::serves_both_models_by_default() {
+void test_kvt_sim::serves_both_models_by_default() {
     QProcess process;
     QVector<served_unit_t> units;
     QVERIFY(start_sim(process, {}, 2, units));
@@ -114,7 +114,7 @@ void tst_kvt_sim::serves_both_models_by_default() {
     QVERIFY(stop_sim(process, SIGINT));
 }
 
-void tst_kvt_sim::single_unit_options() {
+void test_kvt_sim::single_unit_options() {
     QProcess process;
     QVector<served_unit_t> units;
     QVERIFY(start_sim(process,
@@ -130,7 +130,7 @@ void tst_kvt_sim::single_unit_options() {
     QVERIFY(stop_sim(process, SIGTERM));
 }
 
-void tst_kvt_sim::refuses_bad_options_data() {
+void test_kvt_sim::refuses_bad_options_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("mentions");
     QTest::newRow("unknown model") << QStringList{"--model", "KVT1"} << QByteArray("KVT1");
@@ -142,7 +142,7 @@ void tst_kvt_sim::refuses_bad_options_data() {
         << QStringList{"--serial", "A;KVT0206Q"} << QByteArray("--serial");
 }
 
-void tst_kvt_sim::refuses_bad_options() {
+void test_kvt_sim::refuses_bad_options() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, mentions);
     QProcess process;
@@ -154,7 +154,7 @@ void tst_kvt_sim::refuses_bad_options() {
     QVERIFY2(error.contains(mentions), error.constData());
 }
 
-void tst_kvt_sim::verbose_logs_the_exchange() {
+void test_kvt_sim::verbose_logs_the_exchange() {
     QProcess process;
     QVector<served_unit_t> units;
     QVERIFY(
@@ -169,5 +169,5 @@ void tst_kvt_sim::verbose_logs_the_exchange() {
     QVERIFY2(log.contains("LOG1 <- SHOW:PRODect:ID?\n"), log.constData());
 }
 
-QTEST_GUILESS_MAIN(tst_kvt_sim)
-#include "tst_kvt_sim.moc"
+QTEST_GUILESS_MAIN(test_kvt_sim)
+#include "test_kvt_sim.moc"

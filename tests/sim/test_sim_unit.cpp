@@ -28,7 +28,7 @@ constexpr int poll_limit_ms = 5000;
 
 }  // namespace
 
-class tst_sim_unit : public QObject {
+class test_sim_unit : public QObject {
     Q_OBJECT
 
 private slots:
@@ -50,7 +50,7 @@ private slots:
     void concurrent_callers();
 };
 
-void tst_sim_unit::identification_data() {
+void test_sim_unit::identification_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("answer");
@@ -81,7 +81,7 @@ void tst_sim_unit::identification_data() {
     QTest::newRow("case matters") << two << QByteArray("os?") << QByteArray("ERR\n");
 }
 
-void tst_sim_unit::identification() {
+void test_sim_unit::identification() {
     QFETCH(QString, unit);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, answer);
@@ -89,7 +89,7 @@ void tst_sim_unit::identification() {
     QCOMPARE(ask(sim, command), answer);
 }
 
-void tst_sim_unit::switching_data() {
+void test_sim_unit::switching_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArrayList>("script");  // command, answer, command, answer, ...
     QTest::newRow("two-port") << "KVT0402Q"
@@ -103,7 +103,7 @@ void tst_sim_unit::switching_data() {
                                                 "SP6TA:STATE?",  "0\n"};
 }
 
-void tst_sim_unit::switching() {
+void test_sim_unit::switching() {
     QFETCH(QString, unit);
     QFETCH(QByteArrayList, script);
     sim_unit_t sim(unit_config(unit));
@@ -112,7 +112,7 @@ void tst_sim_unit::switching() {
     }
 }
 
-void tst_sim_unit::refused_commands_data() {
+void test_sim_unit::refused_commands_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("command");
     const QByteArrayList two = {"SETE=1", "SETA=2", "SETA=",         "SETA=1 ",      "seta=1",
@@ -127,7 +127,7 @@ void tst_sim_unit::refused_commands_data() {
     }
 }
 
-void tst_sim_unit::refused_commands() {
+void test_sim_unit::refused_commands() {
     QFETCH(QString, unit);
     QFETCH(QByteArray, command);
     sim_unit_t sim(unit_config(unit));
@@ -136,7 +136,7 @@ void tst_sim_unit::refused_commands() {
     QCOMPARE(all_positions(sim), before);
 }
 
-void tst_sim_unit::framing_data() {
+void test_sim_unit::framing_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("answer");  // empty: none at all
@@ -159,7 +159,7 @@ void tst_sim_unit::framing_data() {
                          << QByteArray("Norvane,KVT0206Q,KVT2024001,1.0.0\n");
 }
 
-void tst_sim_unit::framing() {
+void test_sim_unit::framing() {
     QFETCH(QString, unit);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, answer);
@@ -170,7 +170,7 @@ void tst_sim_unit::framing() {
     QCOMPARE(answer.count('\n'), answer.isEmpty() ? 0 : 1);
 }
 
-void tst_sim_unit::restart_data() {
+void test_sim_unit::restart_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("os_after");
@@ -182,7 +182,7 @@ void tst_sim_unit::restart_data() {
                                 << QByteArray("APP\n");
 }
 
-void tst_sim_unit::restart() {
+void test_sim_unit::restart() {
     QFETCH(QString, unit);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, os_after);
@@ -208,7 +208,7 @@ void tst_sim_unit::restart() {
     }
 }
 
-void tst_sim_unit::ignores_commands_while_offline() {
+void test_sim_unit::ignores_commands_while_offline() {
     // Never coming back keeps the unit offline however slow the machine is.
     sim_unit_t sim(unit_config("KVT0402Q,faults=never-back"));
     QVERIFY(sim.handle("REBOOT 1").isEmpty());
@@ -221,7 +221,7 @@ void tst_sim_unit::ignores_commands_while_offline() {
     QCOMPARE(sim.mode(), sim_mode_t::bootloader);
 }
 
-void tst_sim_unit::faults_data() {
+void test_sim_unit::faults_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("pieces");  // describe() of the answer
@@ -245,7 +245,7 @@ void tst_sim_unit::faults_data() {
         << "KVT0402Q,faults=crlf" << QByteArray("OS?") << QByteArray("0:APP\n");
 }
 
-void tst_sim_unit::faults() {
+void test_sim_unit::faults() {
     QFETCH(QString, unit);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, pieces);
@@ -253,7 +253,7 @@ void tst_sim_unit::faults() {
     QCOMPARE(describe(sim.handle(command)), pieces);
 }
 
-void tst_sim_unit::overlong_answers() {
+void test_sim_unit::overlong_answers() {
     sim_unit_t sim(unit_config("KVT0402Q,faults=overlong"));
     const QByteArray answer = ask(sim, "OS?");
     QVERIFY(answer.size() > 60);
@@ -262,7 +262,7 @@ void tst_sim_unit::overlong_answers() {
     QCOMPARE(answer.count('\n'), 1);
 }
 
-void tst_sim_unit::never_back() {
+void test_sim_unit::never_back() {
     sim_unit_t stuck(unit_config("KVT0402Q,restart=50,faults=never-back"));
     sim_unit_t control(unit_config("KVT0402Q,restart=50"));
     QVERIFY(stuck.handle("REBOOT").isEmpty());
@@ -272,7 +272,7 @@ void tst_sim_unit::never_back() {
     QVERIFY(stuck.handle("OS?").isEmpty());
 }
 
-void tst_sim_unit::concurrent_callers() {
+void test_sim_unit::concurrent_callers() {
     sim_unit_t sim(unit_config("KVT0402Q"));
     const QByteArray commands[] = {"SETA=1", "GETA?", "SETB=0", "OS?", "SN?"};
     constexpr int rounds = 200;
@@ -291,5 +291,5 @@ void tst_sim_unit::concurrent_callers() {
     QCOMPARE(ask(sim, "GETA?"), QByteArray("1\n"));
 }
 
-QTEST_GUILESS_MAIN(tst_sim_unit)
-#include "tst_sim_unit.moc"
+QTEST_GUILESS_MAIN(test_sim_unit)
+#include "test_sim_unit.moc"
