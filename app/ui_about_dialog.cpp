@@ -29,7 +29,7 @@ ui_about_dialog_t::ui_about_dialog_t(QWidget* parent) : QDialog(parent, Qt::Wind
 
     auto* version = new ui_label_t("\tVersion: V1.3.1", this);
     auto* build = new ui_label_t("\tBuild: 2024/6/12", this);
-    auto* notice = new ui_label_t("\tCopyright (C) 2024 Norvane", this);
+    auto* notice = new ui_label_t(QStringLiteral("\t\u00A9 2024 Norvane"), this);
 
     auto* layout = new QVBoxLayout;
     const QList<QWidget*> rows = {logo, version, build, notice, acknowledgment};
