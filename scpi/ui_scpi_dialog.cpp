@@ -1,10 +1,10 @@
 #include "scpi/ui_scpi_dialog.h"
 
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "driver/link.h"
+#include "widget/group_box_layout.h"
 #include "widget/ui_line_edit.h"
 #include "widget/ui_push_button.h"
 
@@ -27,12 +27,7 @@ ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
     group_layout->addWidget(answer_edit);
     group_layout->addLayout(buttons);
 
-    auto* group = new QGroupBox("Scpi Test ", this);
-    group->setLayout(group_layout);
-
-    auto* layout = new QVBoxLayout;
-    layout->addWidget(group);
-    setLayout(layout);
+    set_group_box_layout(this, "Scpi Test ", group_layout);
 
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     // A closed console is never shown again; the next opening builds a new one.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QRadioButton>
@@ -9,6 +8,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/application_setup.h"
 #include "sim/pty_server.h"
 #include "sim/sim_unit.h"
 
@@ -18,12 +18,9 @@
 // The program's own style sheet, which gives the radio buttons their 40 x 40
 // indicators over the connectors.
 inline bool apply_program_style() {
-    QFile sheet(":/ui.qss");
-    if (!sheet.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
-    return true;
+    const QString sheet = load_style_sheet({":/ui.qss"});
+    qApp->setStyleSheet(sheet);
+    return !sheet.isEmpty();
 }
 
 // A unit that answers each command with the next line scripted for it and
