@@ -53,7 +53,7 @@ void ui_about_dialog_t::open_acknowledgment() {
             break;
         case help_open_t::no_viewer:
             text = tr("No program to show the open-source acknowledgment was found. "
-                      "Its file is %1")
+                      "Its file:\n%1")
                        .arg(QDir::toNativeSeparators(acknowledgment_document(
                            QDir::currentPath(), QCoreApplication::applicationDirPath())));
             break;
