@@ -15,6 +15,10 @@ constexpr int visa_query_pause_ms = 10;
 // A long answer (an instrument's identification) is read on up to this size.
 constexpr int visa_longest_answer = 4096;
 
+// True while an answer not taken (unread, timed out, too long) may still come,
+// so the next query clears it away rather than take it as its own.
+bool visa_answer_owed = false;
+
 // A session whose resource is gone is closed, so every later operation fails
 // at once until the next connection; the operator is told which unit it was.
 bool visa_alive(ViStatus status) {
@@ -39,6 +43,7 @@ bool read_visa_text(QByteArray& answer) {
     char buffer[visa_answer_size] = {};
     ViStatus status = VI_SUCCESS;
     const int length = visa_read(buffer, visa_answer_size, &status);
+    visa_answer_owed = status == VI_ERROR_TMO;
     if (!visa_alive(status) || length == 0) {
         return false;
     }
@@ -60,6 +65,8 @@ bool read_visa_text(QByteArray& answer) {
             cut = more.size() < visa_answer_size;
         }
     }
+    visa_answer_owed = status == VI_ERROR_TMO ||
+                       (status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n');
     answer = text;
     if (answer.isEmpty()) {
         return false;
@@ -75,6 +82,10 @@ bool visa_read_answer(QByteArray& answer) {
 }
 
 bool visa_query(const QByteArray& command, QByteArray& answer) {
+    if (visa_answer_owed) {
+        visa_clear();
+        visa_answer_owed = false;
+    }
     ViStatus status = VI_SUCCESS;
     if (!visa_write(command.constData(), command.size(), &status)) {
         visa_alive(status);
@@ -88,6 +99,7 @@ bool link_write(const QByteArray& command) {
     if (visa_available()) {
         ViStatus status = VI_SUCCESS;
         const bool written = visa_write(command.constData(), command.size(), &status);
+        visa_answer_owed = written;
         visa_alive(status);
         return written;
     }

@@ -65,6 +65,13 @@ ViStatus drv_device_t::close_session(ViSession session) {
     return visa_entry_points().viClose(session);
 }
 
+ViStatus drv_device_t::clear_session(ViSession session) {
+    if (!ready || visa_entry_points().viClear == nullptr) {
+        return VI_ERROR_LIBRARY_NFOUND;
+    }
+    return visa_entry_points().viClear(session);
+}
+
 bool drv_device_t::write_bytes(ViSession session, const char* bytes, int count, ViStatus* status) {
     ViStatus ignored = VI_SUCCESS;
     ViStatus& result = status ? *status : ignored;

@@ -50,6 +50,10 @@ bool visa_reopen() {
     return drv_device_instance().reopen_resource(current_resource_name, current_session);
 }
 
+bool visa_clear() {
+    return drv_device_instance().clear_session(current_session) == VI_SUCCESS;
+}
+
 bool visa_write(const char* bytes, int count, ViStatus* status) {
     return drv_device_instance().write_bytes(current_session, bytes, count, status);
 }

@@ -13,6 +13,7 @@ namespace {
 
 const QByteArray overlong_unit = "USB0::0xA5C3::0x0E21::KVT2024001::INSTR";
 const QByteArray leaving_unit = "USB0::0xA5C3::0x0E21::KVT2024002::INSTR";
+const QByteArray late_unit = "USB0::0xA5C3::0x0E21::KVT2024003::INSTR";
 const QByteArray foreign = "USB0::0x0957::0x1797::MY12345678::INSTR";
 
 QByteArray ask(const QByteArray& command) {
@@ -27,7 +28,9 @@ class test_visa_link : public QObject {
 private slots:
     void initTestCase() {
         // Read by the library at its first use, which comes next.
-        qputenv("KVT_VISA_UNITS", "KVT0402Q,faults=overlong;KVT0206Q,restart=60000");
+        qputenv("KVT_VISA_UNITS",
+                "KVT0402Q,faults=overlong;KVT0206Q,restart=60000;KVT0402Q,faults=delay:400");
+        qputenv("KVT_VISA_TIMEOUT_MS", "250");
         QVERIFY2(visa_available(), "the VISA stand-in did not load");
     }
 
@@ -50,6 +53,20 @@ private slots:
         QVERIFY(visa_connect(resource));
         QCOMPARE(ask(command), answer);
         QVERIFY(ask("SN?").startsWith(resource == foreign ? "SN?" : "KVT2024001"));
+    }
+
+    // Each answer comes after the read gave up on it: none may pass for the next one's.
+    void an_answer_later_than_the_timeout_is_not_taken_by_the_next_query() {
+        QVERIFY(visa_connect(late_unit));
+        for (const QByteArray& command : {"OS?", "MN?", "SN?"}) {
+            QCOMPARE(ask(command), QByteArray("(failed) "));
+        }
+    }
+
+    void an_unread_answer_is_not_taken_by_the_next_query() {
+        QVERIFY(visa_connect(overlong_unit));
+        QVERIFY(link_write("MN?"));
+        QVERIFY(ask("SN?").startsWith("KVT2024001#"));
     }
 
     void empty_successful_read_keeps_the_callers_answer() {
