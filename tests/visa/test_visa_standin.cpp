@@ -246,12 +246,15 @@ private slots:
         const ViSession waiting = open(silent_unit);
         QCOMPARE(vi().viSetAttribute(waiting, VI_ATTR_TMO_VALUE, 600000), VI_SUCCESS);
         QCOMPARE(write(waiting, "SN?"), VI_SUCCESS);
+        std::atomic<bool> read_started{false};
         std::atomic<bool> read_ended{false};
         ViStatus read_status = VI_SUCCESS;
         std::thread reader([&] {
+            read_started = true;
             read_status = read(waiting, 64).status;
             read_ended = true;
         });
+        QTRY_VERIFY(read_started);
         constexpr int searches = 20;
         std::atomic<int> searches_not_found{0};
         std::thread searcher([&] {
