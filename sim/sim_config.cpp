@@ -34,12 +34,13 @@ bool parse_word(const QString& text, QByteArray& value, QString& error) {
     return true;
 }
 
-bool any_command(const QByteArray& text, sim_model_t) {
-    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= 0x20 && c < 0x7f; });
+bool any_command(const QString& text, sim_model_t) {
+    return std::all_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
 }
 
-bool switch_letter(const QByteArray& text, sim_model_t model) {
-    return text.size() == 1 && sim_model_switches(model).contains(text[0]);
+bool switch_letter(const QString& text, sim_model_t model) {
+    return text.size() == 1 && sim_model_switches(model).contains(text[0].toLatin1());
 }
 
 // A fault is a flag, a number after ':' or a text after ':'; texts add up.
@@ -49,7 +50,7 @@ struct fault_row_t {
     int sim_faults_t::*number;
     int most;
     QByteArrayList sim_faults_t::*texts;
-    bool (*accepts)(const QByteArray& text, sim_model_t model);
+    bool (*accepts)(const QString& text, sim_model_t model);
     const char* value;  // what follows ':', for errors
 };
 constexpr fault_row_t fault_table[] = {
@@ -85,7 +86,7 @@ bool parse_fault(const QString& text, sim_unit_config_t& unit, QString& error) {
             parse_number(value, 0, row.most, faults.*row.number)) {
             return true;
         }
-        if (row.texts != nullptr && !value.isEmpty() && row.accepts(value.toLatin1(), unit.model)) {
+        if (row.texts != nullptr && !value.isEmpty() && row.accepts(value, unit.model)) {
             (faults.*row.texts).append(value.toLatin1());
             return true;
         }
