@@ -23,9 +23,9 @@ bench_summary_t summarize(std::vector<double> samples) {
     return {quantile(samples, 0.5), quantile(samples, 0.75) - quantile(samples, 0.25)};
 }
 
-std::string fixed(double value, int decimals) {
+std::string fixed(double value, int decimals, bool sign) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::snprintf(text, sizeof text, sign ? "%+.*f" : "%.*f", decimals, value);
     return text;
 }
 

@@ -17,4 +17,5 @@ bench_summary_t summarize(std::vector<double> samples);
 void print_row(const std::string& figure, const bench_summary_t& quillon, const std::string& unit,
                const std::string& yardstick, const std::string& ratio, const std::string& target);
 
-std::string fixed(double value, int decimals);
+// With sign, positive values carry a "+".
+std::string fixed(double value, int decimals, bool sign = false);
