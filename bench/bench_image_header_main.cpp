@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>

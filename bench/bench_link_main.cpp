@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QImageReader>
 #include <QPixmapCache>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,12 +36,17 @@ private:
 };
 
 // The rule is built once per widget state and each build loads the picture;
-// with room in the pixmap cache for both panels' decoded pictures, every
-// build after the first finds its picture there.
+// with room for every panel picture in the pixmap cache, besides what it held
+// before, every build after the first finds its picture there.
 void make_room_in_pixmap_cache(const QString& picture) {
+    static QSet<QString> counted;
+    if (counted.contains(picture)) {
+        return;
+    }
+    counted.insert(picture);
     const QSize size = QImageReader(picture).size();
     const qint64 kib = qint64(size.width()) * size.height() * 4 / 1024 + 1;
-    QPixmapCache::setCacheLimit(int(qMax<qint64>(QPixmapCache::cacheLimit(), 2 * kib)));
+    QPixmapCache::setCacheLimit(int(QPixmapCache::cacheLimit() + kib));
 }
 
 }  // namespace
