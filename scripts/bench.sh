@@ -13,8 +13,9 @@ build="$root/build-bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 # Figures whose program is still being written print as pending.
+target_list="$(cmake --build "$build" --target help)"
 has_target() {
-  cmake --build "$build" --target help | grep -Eq "^(\.\.\. )?$1(:|$)"
+  grep -Eq "^(\.\.\. )?$1(:|$)" <<<"$target_list"
 }
 targets=(bench-startup bench-link bench-image-header)
 has_target bench-upgrade && targets+=(bench-upgrade)
