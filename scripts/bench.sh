@@ -34,7 +34,9 @@ LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" visa "$rounds" 2> >(grep -
 env -u LD_LIBRARY_PATH "$build/bench/bench-link" serial "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 if has_target bench-upgrade; then
   upgrade="$(find "$build" -name bench-upgrade -type f -perm -u+x | head -n 1)"
-  LD_LIBRARY_PATH="$visa_dir" "$upgrade" | awk '
+  # Each run sends 64 KiB through the protocol's pauses, about ten seconds.
+  # A run that fails prints no figure, and the row says so.
+  for _ in 1 2 3; do LD_LIBRARY_PATH="$visa_dir" "$upgrade" || true; done | awk '
     function median(v, n,   i, j, t) {
       for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
       return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
@@ -49,7 +51,7 @@ if has_target bench-upgrade; then
     END {
       if (n == 0 || m == 0) { print "| Firmware upgrade, 64 KiB application | no figure | | | ≤ 1.03 |"; exit }
       u = median(up, n); f = median(fl, m)
-      printf "| Firmware upgrade, 64 KiB application (VISA stand-in) | %.0f ms (%d runs) | fixed pauses: %.0f ms | %.3f | ≤ 1.03 |\n", u, n, f, u / f
+      printf "| Firmware upgrade, 64 KiB application (VISA stand-in) | %.0f ms (%d runs, %.0f to %.0f) | fixed pauses: %.0f ms | %.3f | ≤ 1.03 |\n", u, n, up[1], up[n], f, u / f
     }'
 else
   echo "| Firmware upgrade, 64 KiB application | pending | fixed pauses | pending | ≤ 1.03 |"
