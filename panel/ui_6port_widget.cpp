@@ -251,9 +251,7 @@ void ui_6port_widget_item_t::report_silence() {
 
 ui_6port_widget_t::ui_6port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_6port_widget_item_t(this);
-    install_panel_item(
-        this, m_item, "m_6portWidget",
-        "ui_6port_widget_item_t#m_6portWidget{border-image:url(:/image/KVT0206Q.png)}");
+    install_panel_item(this, m_item, "m_6portWidget", ":/image/KVT0206Q.png");
     connect(m_item, &ui_6port_widget_item_t::sendShowMsg, this, &ui_6port_widget_t::sendShowMsg);
 }
 
