@@ -47,6 +47,8 @@ constexpr fault_row_t fault_table[] = {
     {"never-ready", &sim_faults_t::never_ready, nullptr},
     {"never-back", &sim_faults_t::never_back, nullptr},
     {"crlf", &sim_faults_t::bootloader_crlf, nullptr},
+    {"no-lf", &sim_faults_t::bootloader_no_lf, nullptr},
+    {"ready-crlf", &sim_faults_t::ready_crlf, nullptr},
 };
 
 bool parse_fault(const QString& text, sim_faults_t& faults, QString& error) {
