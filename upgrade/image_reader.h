@@ -15,6 +15,8 @@ constexpr int image_header_size = 112;
 constexpr quint32 first_descriptor_offset = 112;
 // Bounds any walk of a chain, so a looping chain cannot hang a reader.
 constexpr int max_image_sections = 4096;
+// Decrypted header bytes 58 to 65 of every image.
+extern const char image_signature[8];
 
 struct image_header_t {
     quint8 reserved_0[4];
