@@ -92,7 +92,7 @@ bool sim_receiver_t::answer(const QByteArray& command, QByteArray& text) const {
 QByteArray sim_receiver_t::held(const QByteArray& name) const {
     for (auto section = log.sections.crbegin(); section != log.sections.crend(); ++section) {
         if (section->passed && section->announcement == name) {
-            return section->received.left(section->announced);
+            return section->received;
         }
     }
     for (auto identity = log.identities.crbegin(); identity != log.identities.crend(); ++identity) {

@@ -41,8 +41,9 @@ public:
     void note(const QByteArray& command);
     // Read-back queries, for checking a transfer from outside:
     //   "SIM:RECord?"      the command record, entries joined by ","
-    //   "SIM:HELD? <name>" the data held for "HOSTUG", "BOOTUG" (the last
-    //                      passed section) or an identity command's name
+    //   "SIM:HELD? <name>" the data held for "HOSTUG", "BOOTUG" (the blocks of
+    //                      the last passed section, padding included) or an
+    //                      identity command's name
     // Both percent-encoded, so any byte survives the line. False for other commands.
     bool answer(const QByteArray& command, QByteArray& text) const;
 

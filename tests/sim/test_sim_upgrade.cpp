@@ -122,7 +122,7 @@ void test_sim_upgrade::whole_upgrade() {
 
     // What it holds can be read back byte for byte, whatever the bytes.
     const QByteArray held = wire_bytes(unit.handle("SIM:HELD? HOSTUG"));
-    QCOMPARE(QByteArray::fromPercentEncoding(held.chopped(1)), app);
+    QCOMPARE(QByteArray::fromPercentEncoding(held.chopped(1)), section.received);
     QCOMPARE(wire_bytes(unit.handle("SIM:HELD? SYSTem:DEVice:PRODUCTUG")), product + '\n');
     QCOMPARE(wire_bytes(unit.handle("SIM:RECord?")).left(37),
              QByteArray("SYSTem:DEVice:PRODUCTUG <12 bytes>,UP"));
