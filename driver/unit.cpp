@@ -40,11 +40,7 @@ bool drv_unit_t::query_upgrade_identity(upgrade_identity_t& out) {
     if (!link_query("UPGRADE:ID?", answer)) {
         return false;
     }
-    // Text after the last comma counts as a field only when there is some.
-    QList<QByteArray> fields = answer.split(',');
-    if (fields.last().isEmpty()) {
-        fields.removeLast();
-    }
+    const QList<QByteArray> fields = answer.split(',');
     qint32 numbers[4] = {};
     if (fields.size() < 4 || !parse_product_number(fields[3], numbers[3])) {
         return false;
