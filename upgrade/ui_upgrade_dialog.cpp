@@ -1,6 +1,5 @@
 #include "upgrade/ui_upgrade_dialog.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -125,18 +124,11 @@ void ui_upgrade_dialog_t::upgrade_success_slot() {
                              QMessageBox::Ok | QMessageBox::Close, QMessageBox::Ok);
 }
 
+// Closing goes through here too: refused while the worker runs.
 void ui_upgrade_dialog_t::reject() {
     if (!upgrading) {
         QDialog::reject();
     }
-}
-
-void ui_upgrade_dialog_t::closeEvent(QCloseEvent* event) {
-    if (upgrading) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void ui_upgrade_dialog_t::upgrade_finished() {

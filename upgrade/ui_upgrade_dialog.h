@@ -25,9 +25,6 @@ public slots:
     void upgrade_success_slot();
     void reject() override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void upgrade_finished();
 

@@ -41,10 +41,10 @@ inline QByteArray sim_read_back(const QByteArray& query) {
     return QByteArray::fromPercentEncoding(answer.left(length - 1));
 }
 
-// Every command the unit took, as it arrived; the read-back query itself left out.
+// Every command the unit took, as it arrived; the read-back queries left out.
 inline QByteArrayList sim_record() {
     QByteArrayList entries = sim_read_back("SIM:RECord?").split(',');
-    entries.removeLast();
+    entries.removeAll("SIM:RECord?");
     return entries;
 }
 
