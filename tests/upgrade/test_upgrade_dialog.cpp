@@ -119,6 +119,17 @@ private slots:
         QTRY_VERIFY(dialog.isNull());
     }
 
+    // The program's end must not cut a transfer short.
+    void quitting_waits_for_the_run() {
+        message_box_catcher_t boxes;
+        ui_upgrade_dialog_t dialog(nullptr);
+        browse(dialog, good);
+        button(dialog, "Begin")->click();
+        QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
+        QCOMPARE(sim_record().last(), fixed("REBOOT"));
+        QTRY_COMPARE_WITH_TIMEOUT(drv_unit_instance().link_state(), link_connected, run_limit_ms);
+    }
+
     void failing_section_fails_once_and_ends_the_run() {
         message_box_catcher_t boxes;
         const QString three = image(
