@@ -30,12 +30,6 @@ qint64 file_size(const QByteArray& path) {
     return file.open(QIODevice::ReadOnly) ? file.size() : -1;
 }
 
-bool accepted(qint32 image_id) {
-    const image_acceptance_t a = image_acceptance();
-    return a.range_mode ? (image_id >= a.min_id && image_id <= a.max_id)
-                        : image_id == a.expected_id;
-}
-
 image_verdict_t read_header(const QByteArray& path, image_header_t& header) {
     auto* bytes = reinterpret_cast<std::uint8_t*>(&header);
     if (read_at(path, 0, image_header_size, reinterpret_cast<char*>(bytes)) != image_header_size) {
@@ -47,7 +41,7 @@ image_verdict_t read_header(const QByteArray& path, image_header_t& header) {
     if (std::memcmp(header.signature, image_signature, sizeof image_signature) != 0) {
         return image_bad_signature;
     }
-    return accepted(header.image_id) ? image_ok : image_not_accepted;
+    return image_id_accepted(header.image_id) ? image_ok : image_not_accepted;
 }
 
 struct identity_entry_t {
@@ -73,6 +67,12 @@ void set_image_acceptance(qint32 expected_id, qint32 min_id, qint32 max_id, bool
 image_acceptance_t image_acceptance() {
     QMutexLocker lock(&acceptance_mutex);
     return acceptance;
+}
+
+bool image_id_accepted(qint32 image_id) {
+    const image_acceptance_t a = image_acceptance();
+    return a.range_mode ? (image_id >= a.min_id && image_id <= a.max_id)
+                        : image_id == a.expected_id;
 }
 
 bool check_image_header(const QByteArray& path, image_header_t& header) {
