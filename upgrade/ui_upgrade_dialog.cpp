@@ -86,8 +86,8 @@ void ui_upgrade_dialog_t::begin_btn_click_slot() {
     if (upgrading) {
         return;
     }
-    QByteArray path = QFile::encodeName(image_path);
-    path.truncate(path.indexOf('\0') < 0 ? path.size() : path.indexOf('\0'));
+    // The platform's file-name encoding: any name the file dialog gave opens.
+    const QByteArray path(QFile::encodeName(image_path).constData());
     upgrade_image_path() = path;
     if (path.isEmpty()) {
         return;
