@@ -2,7 +2,9 @@
 // units: what goes over the wire, and what the unit holds afterwards.
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+#include <cstring>
 
 #include "driver/link.h"
 #include "sim/sim_receiver.h"
@@ -28,6 +30,7 @@ constexpr unit_row_t units[] = {
     {"NOLF", ",mode=boot,faults=no-lf"},
     {"UNKNOWN", ""},
     {"LONGID", ""},
+    {"LOOP", ""},
     {"GONE", ",faults=never-back"},
 };
 
@@ -204,6 +207,31 @@ private slots:
                     {{section_vid, "0xA5C3"}, {2, pattern(10, 9)}, {section_pid, "0x0E21"}}, seen));
         QCOMPARE(seen,
                  (QStringList{"init 6 9", "state 6 1", "state 6 1", "init 10 2", "state 0 0"}));
+    }
+
+    // A chain that comes back to itself never meets its end: the walk stops at
+    // its bound, fails and restarts the unit.
+    void looping_chain_ends_at_the_bound() {
+        image_header_t header{};
+        header.end_offset = 1000;
+        header.image_id = 700;
+        std::memcpy(header.signature, image_signature, sizeof header.signature);
+        QByteArray looping = encrypt_image_header(header);
+        for (quint32 word : {quint32(section_product), first_descriptor_offset, quint32(0)}) {
+            const quint32 stored = qToLittleEndian(word);
+            looping.append(reinterpret_cast<const char*>(&stored), sizeof stored);
+        }
+        looping.append(1000 - looping.size(), '\0');
+        QVERIFY(visa_connect(unit_resource("LOOP")));
+        upgrade_image_path() = write_image(dir.path(), "loop.ADS", looping);
+        upgrade_thread_t worker;
+        worker_signals_t recorder(worker);
+        worker.start();
+        QVERIFY(worker.wait(run_limit_ms));
+        QCOMPARE(recorder.seen().count("init 0 5"), max_image_sections);
+        QCOMPARE(recorder.seen().last(), QString("state 0 0"));
+        QVERIFY(visa_connect(unit_resource("LOOP")));
+        QCOMPARE(sim_record().last(), fixed("REBOOT"));
     }
 
     // Runs last: the fallback of the reopen takes the first unit it finds.
