@@ -5,9 +5,7 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-#include "driver/serial_link.h"
 #include "driver/unit.h"
-#include "driver/visa.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
 #include "widget/ui_push_button.h"
@@ -56,20 +54,8 @@ void ui_usb_widget_t::device_rescan_slot() {
     // The names go first, so the combo's clearing finds nothing to connect.
     device_names.clear();
     module_combo->clear();
-    if (visa_available()) {
-        QStringList resources;
-        ViUInt32 count = 0;
-        visa_find_units(resources, count);
-        for (const QString& resource : resources) {
-            if (is_unit_resource(resource)) {
-                add_device(resource);
-            }
-        }
-    } else {
-        serial_close();
-        for (const QString& name : unit_port_names(port_source())) {
-            add_device(name);
-        }
+    for (const QString& name : find_units(port_source)) {
+        add_device(name);
     }
     if (module_combo->count() == 0) {
         QMessageBox::information(this, tr("Information"), tr("Target device no find!"),
@@ -83,7 +69,7 @@ void ui_usb_widget_t::device_change_slot(int index) {
     }
     const QString& name = device_names.at(index);
     const QByteArray bytes = name.toUtf8();
-    if (!(visa_available() ? visa_connect(bytes) : serial_open(bytes))) {
+    if (!connect_unit(bytes)) {
         return;
     }
     drv_unit_t& unit = drv_unit_instance();

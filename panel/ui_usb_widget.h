@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QStringList>
-#include <functional>
 
 #include "panel/unit_discovery.h"
 
@@ -14,8 +13,6 @@ class ui_push_button_t;
 class ui_usb_widget_t : public QFrame {
     Q_OBJECT
 public:
-    using port_source_t = std::function<QList<serial_port_entry_t>()>;
-
     explicit ui_usb_widget_t(QWidget* parent);
 
     // Where a serial rescan looks for ports; the operating system's list by default.

@@ -2,11 +2,19 @@
 
 #include <QSerialPortInfo>
 
+#include "driver/serial_link.h"
+#include "driver/visa.h"
+
 namespace {
 
 constexpr quint16 unit_vendor_id = 0xA5C3;
 constexpr quint16 unit_product_id = 0x0E21;
 const char* const unit_resource_tag = "0xA5C3::0x0E21";
+
+QStringList& operator_ports() {
+    static QStringList ports;
+    return ports;
+}
 
 }  // namespace
 
@@ -36,4 +44,31 @@ QStringList unit_port_names(const QList<serial_port_entry_t>& ports) {
 
 bool is_unit_resource(const QString& resource) {
     return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
+}
+
+void set_operator_ports(const QStringList& ports) {
+    operator_ports() = ports;
+}
+
+QStringList find_units(const port_source_t& ports) {
+    QStringList names;
+    if (visa_available()) {
+        QStringList resources;
+        ViUInt32 count = 0;
+        visa_find_units(resources, count);
+        for (const QString& resource : resources) {
+            if (is_unit_resource(resource)) {
+                names.append(resource);
+            }
+        }
+        return names;
+    }
+    serial_close();
+    names = unit_port_names(ports());
+    names += operator_ports();
+    return names;
+}
+
+bool connect_unit(const QByteArray& name) {
+    return visa_available() ? visa_connect(name) : serial_open(name);
 }

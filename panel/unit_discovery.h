@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
+
+// Finding the family's units and opening the link to one; no widgets, so the
+// window and the command-line tool share it.
 
 // What the operating system tells of one serial port, kept apart from the
 // enumeration so the filter can be fed any ports.
@@ -13,6 +18,7 @@ struct serial_port_entry_t {
     quint16 vendor_id = 0;
     quint16 product_id = 0;
 };
+using port_source_t = std::function<QList<serial_port_entry_t>()>;
 
 QList<serial_port_entry_t> available_serial_ports();
 
@@ -21,3 +27,15 @@ QStringList unit_port_names(const QList<serial_port_entry_t>& ports);
 
 // True for a VISA resource text of a unit of the family.
 bool is_unit_resource(const QString& resource);
+
+// Ports that carry no USB identifiers but that the operator named (a unit
+// behind an adapter, a simulated unit); listed after the family's own ports.
+void set_operator_ports(const QStringList& ports);
+
+// Every unit the link of this run reaches: VISA resource texts when the VISA
+// binding is ready, else serial port names. A serial search closes the port
+// open until then, so the same unit can be listed and opened again.
+QStringList find_units(const port_source_t& ports = available_serial_ports);
+
+// Opens the link to a unit that find_units listed.
+bool connect_unit(const QByteArray& name);
