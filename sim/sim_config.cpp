@@ -62,6 +62,8 @@ constexpr fault_row_t fault_table[] = {
     {"never-ready", &sim_faults_t::never_ready, nullptr, 0, nullptr, nullptr, nullptr},
     {"never-back", &sim_faults_t::never_back, nullptr, 0, nullptr, nullptr, nullptr},
     {"crlf", &sim_faults_t::bootloader_crlf, nullptr, 0, nullptr, nullptr, nullptr},
+    {"no-lf", &sim_faults_t::bootloader_no_lf, nullptr, 0, nullptr, nullptr, nullptr},
+    {"ready-crlf", &sim_faults_t::ready_crlf, nullptr, 0, nullptr, nullptr, nullptr},
     {"fail", nullptr, nullptr, 0, &sim_faults_t::failing_commands, any_command,
      "a command in printable ASCII"},
     {"stuck", nullptr, nullptr, 0, &sim_faults_t::stuck_switches, switch_letter,
