@@ -23,7 +23,7 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 
 visa_dir="$build/sim/visa"
 export QT_QPA_PLATFORM=offscreen
-unset LD_PRELOAD KVT_VISA_UNITS KVT_VISA_TIMEOUT_MS KVT_VISA_RM_WARNING
+unset LD_PRELOAD KVT_VISA_UNITS KVT_VISA_TIMEOUT_MS KVT_VISA_RM_WARNING KVT_VISA_LOG
 
 echo "| Figure | Quillon, median (IQR) | Yardstick, same run | Ratio | Target |"
 echo "|---|---|---|---|---|"

@@ -20,5 +20,6 @@ visa_settings_t visa_settings_from_environment() {
         settings.timeout_ms = timeout;
     }
     settings.rm_warning = qEnvironmentVariable("KVT_VISA_RM_WARNING") == QLatin1String("1");
+    settings.wire_log = qEnvironmentVariable("KVT_VISA_LOG") == QLatin1String("1");
     return settings;
 }

@@ -1,7 +1,12 @@
 #include "sim/visa/visa_unit_instrument.h"
 
-visa_unit_instrument_t::visa_unit_instrument_t(const sim_unit_config_t& config)
-    : unit(config), name("USB0::0xA5C3::0x0E21::" + config.serial_number + "::INSTR") {}
+visa_unit_instrument_t::visa_unit_instrument_t(const sim_unit_config_t& config, bool wire_log)
+    : unit(config), name("USB0::0xA5C3::0x0E21::" + config.serial_number + "::INSTR") {
+    handler = [this](const QByteArray& command) { return unit.handle(command); };
+    if (wire_log) {
+        handler = logged_handler(config.serial_number, handler);
+    }
+}
 
 QByteArray visa_unit_instrument_t::resource_name() const {
     return name;
@@ -12,5 +17,5 @@ bool visa_unit_instrument_t::online() const {
 }
 
 answer_t visa_unit_instrument_t::handle(const QByteArray& command) {
-    return unit.handle(command);
+    return handler(command);
 }

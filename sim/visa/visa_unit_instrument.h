@@ -2,11 +2,13 @@
 
 #include "sim/sim_unit.h"
 #include "sim/visa/visa_instrument.h"
+#include "sim/wire_log.h"
 
-// A simulated switch unit on USB, named by its serial number.
+// A simulated switch unit on USB, named by its serial number. With wire_log
+// it logs its traffic as kvt-sim --verbose does.
 class visa_unit_instrument_t : public visa_instrument_t {
 public:
-    explicit visa_unit_instrument_t(const sim_unit_config_t& config);
+    visa_unit_instrument_t(const sim_unit_config_t& config, bool wire_log);
 
     QByteArray resource_name() const override;
     bool online() const override;
@@ -15,4 +17,5 @@ public:
 private:
     sim_unit_t unit;
     const QByteArray name;
+    unit_handler_t handler;
 };
