@@ -11,39 +11,23 @@
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_6port_widget.h"
 #include "panel/ui_usb_widget.h"
-#include "sim/pty_server.h"
-#include "sim/sim_unit.h"
 #include "tests/support/message_box_catcher.h"
+#include "tests/support/scripted_unit.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
 
 namespace {
 
-// A simulated unit on a pseudo-terminal, seen by the bar as a USB port.
-struct served_unit_t {
-    explicit served_unit_t(sim_unit_config_t config)
-        : unit(config),
-          server([this](const QByteArray& command) { return unit.handle(command); }) {}
-
-    serial_port_entry_t port(quint16 vendor = 0xA5C3, quint16 product = 0x0E21) const {
-        return {server.port_name(), true, vendor, product};
-    }
-
-    sim_unit_t unit;
-    pty_server_t server;
-};
+// A served unit as the bar sees it: a USB port.
+serial_port_entry_t usb_port(const served_unit_t& unit, quint16 vendor = 0xA5C3,
+                             quint16 product = 0x0E21) {
+    return {unit.server.port_name(), true, vendor, product};
+}
 
 std::unique_ptr<served_unit_t> serve(sim_model_t model, const QByteArray& serial) {
     sim_unit_config_t config = sim_default_config(model);
     config.serial_number = serial;
     return std::make_unique<served_unit_t>(config);
-}
-
-// The unit's own answers, framed as a scripted peer.
-pty_server_t::handler_t answers(const QMap<QByteArray, QByteArray>& table) {
-    return [table](const QByteArray& command) {
-        return table.contains(command) ? answer_t{{0, table.value(command) + '\n'}} : answer_t{};
-    };
 }
 
 const QList<QByteArray> identification = {"OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?"};
@@ -86,8 +70,10 @@ private slots:
     void rescan_lists_units_connects_first_and_reads_back() {
         auto first = serve(sim_model_t::kvt0402q, "SN-FIRST");
         auto second = serve(sim_model_t::kvt0206q, "SN-SECOND");
-        ports = {
-            first->port(), {"ttyS0", false, 0, 0}, first->port(0xA5C3, 0x0E22), second->port()};
+        ports = {usb_port(*first),
+                 {"ttyS0", false, 0, 0},
+                 usb_port(*first, 0xA5C3, 0x0E22),
+                 usb_port(*second)};
         QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
         bar->device_rescan_slot();
 
@@ -107,7 +93,7 @@ private slots:
 
     void six_port_unit_gets_the_six_port_panel() {
         auto unit = serve(sim_model_t::kvt0206q, "SN-SIX");
-        ports = {unit->port()};
+        ports = {usb_port(*unit)};
         bar->device_rescan_slot();
         QVERIFY(six_port_shown());
         QVERIFY(!two_port_shown());
@@ -124,7 +110,7 @@ private slots:
 
     void rescan_reopens_and_identifies_again() {
         auto unit = serve(sim_model_t::kvt0402q, "SN-AGAIN");
-        ports = {unit->port()};
+        ports = {usb_port(*unit)};
         QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
         bar->device_rescan_slot();
         bar->device_rescan_slot();
@@ -134,7 +120,7 @@ private slots:
 
     void rescan_finding_nothing_says_so_and_keeps_the_label() {
         auto unit = serve(sim_model_t::kvt0402q, "SN-KEPT");
-        ports = {unit->port()};
+        ports = {usb_port(*unit)};
         bar->device_rescan_slot();
         ports = {{"ttyUSB0", true, 0x0403, 0x6001}};
         message_box_catcher_t boxes;
@@ -148,7 +134,7 @@ private slots:
     }
 
     void failed_identification_shows_a_dash_and_tells_the_status_bar() {
-        pty_server_t bootloader(answers({{"OS?", "BOOTLOADER"}}));
+        pty_server_t bootloader(answering({{"OS?", "BOOTLOADER"}}));
         ports = {{bootloader.port_name(), true, 0xA5C3, 0x0E21}};
         QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
         QSignalSpy status(central, &ui_central_widget_t::sendShowMsg);
@@ -166,11 +152,11 @@ private slots:
             int emitted;  // -1: nothing announced
         } cases[] = {{"29", 29}, {"29abc", 29}, {"  +7", 7}, {"x29", -1}, {"99999999999", -1}};
         for (const auto& c : cases) {
-            pty_server_t peer(answers({{"OS?", "APP"},
-                                       {"MN?", "KVT0402Q"},
-                                       {"SN?", "S1"},
-                                       {"SV?", "1"},
-                                       {"SHOW:PRODect:ID?", c.answer}}));
+            pty_server_t peer(answering({{"OS?", "APP"},
+                                         {"MN?", "KVT0402Q"},
+                                         {"SN?", "S1"},
+                                         {"SV?", "1"},
+                                         {"SHOW:PRODect:ID?", c.answer}}));
             ports = {{peer.port_name(), true, 0xA5C3, 0x0E21}};
             QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
             bar->device_rescan_slot();
@@ -184,7 +170,7 @@ private slots:
 
     void change_slot_ignores_indexes_outside_the_list() {
         auto unit = serve(sim_model_t::kvt0402q, "SN-IDX");
-        ports = {unit->port()};
+        ports = {usb_port(*unit)};
         bar->device_rescan_slot();
         unit->server.clear_commands();
         bar->device_change_slot(-1);
@@ -210,7 +196,7 @@ private slots:
     void a_vanished_unit_turns_the_bar_back_to_disconnected() {
         auto unit = serve(sim_model_t::kvt0402q, "SN-GONE");
         const QString name = unit->server.port_name();
-        ports = {unit->port()};
+        ports = {usb_port(*unit)};
         bar->device_rescan_slot();
         QCOMPARE(drv_unit_instance().link_state(), link_connected);
         auto* panel = central->findChild<ui_2port_widget_item_t*>();
@@ -235,7 +221,7 @@ private slots:
     void ports_named_on_the_command_line_follow_the_units_own() {
         auto usb = serve(sim_model_t::kvt0402q, "SN-USB");
         auto named = serve(sim_model_t::kvt0206q, "SN-NAMED");
-        ports = {usb->port()};
+        ports = {usb_port(*usb)};
         apply_command_line(
             {"quillon", "--port", named->server.port_name(), "--port", "/dev/quillon-other"});
         bar->device_rescan_slot();

@@ -6,15 +6,10 @@
 #include "driver/link.h"
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
-#include "sim/pty_server.h"
-#include "sim/sim_unit.h"
 #include "tests/sim/sim_test_util.h"
+#include "tests/support/scripted_unit.h"
 
 namespace {
-
-answer_t line(const QByteArray& text) {
-    return {{0, text + '\n'}};
-}
 
 // The simulated two-port unit showing the faults for its first answer only,
 // then healthy, so what follows the fault shows whether the link kept step.
@@ -42,7 +37,7 @@ private slots:
     void cleanup() { serial_close(); }
 
     void without_open_port_every_call_fails_and_sends_nothing() {
-        pty_server_t unit([](const QByteArray&) { return line("X"); });
+        pty_server_t unit([](const QByteArray&) { return answer_line("X"); });
         QByteArray answer = "kept";
         QVERIFY(!link_write("*IDN?"));
         QVERIFY(!link_read(answer));
@@ -52,7 +47,7 @@ private slots:
     }
 
     void command_goes_out_exactly_and_answer_loses_last_byte() {
-        pty_server_t unit([](const QByteArray&) { return line("APP"); });
+        pty_server_t unit([](const QByteArray&) { return answer_line("APP"); });
         QVERIFY(serial_open(unit.port_name().toUtf8()));
         QByteArray answer;
         QVERIFY(link_query("*IDN?", answer));
@@ -61,7 +56,7 @@ private slots:
     }
 
     void answer_of_only_a_line_feed_is_empty_but_succeeds() {
-        pty_server_t unit([](const QByteArray&) { return line(""); });
+        pty_server_t unit([](const QByteArray&) { return answer_line(""); });
         QVERIFY(serial_open(unit.port_name().toUtf8()));
         QByteArray answer = "old";
         QVERIFY(link_query("SETA=1", answer));
@@ -101,8 +96,7 @@ private slots:
     }
 
     void query_after_an_unread_write_gets_its_own_answer() {
-        sim_unit_t sim(unit_config("KVT0402Q"));
-        pty_server_t unit([&sim](const QByteArray& command) { return sim.handle(command); });
+        pty_server_t unit(simulated(std::make_shared<sim_unit_t>(unit_config("KVT0402Q"))));
         QVERIFY(serial_open(unit.port_name().toUtf8()));
         QVERIFY(link_write("MN?"));
         QCOMPARE(ask("SN?"), QByteArray("KVT2024001"));
@@ -110,7 +104,8 @@ private slots:
     }
 
     void vanished_port_fails_at_once_and_is_reported() {
-        auto unit = std::make_unique<pty_server_t>([](const QByteArray&) { return line("APP"); });
+        auto unit =
+            std::make_unique<pty_server_t>([](const QByteArray&) { return answer_line("APP"); });
         const QString name = unit->port_name();
         QVERIFY(serial_open(name.toUtf8()));
         QCOMPARE(ask("OS?"), QByteArray("APP"));
@@ -129,7 +124,8 @@ private slots:
     }
 
     void vanished_port_is_found_by_a_read() {
-        auto unit = std::make_unique<pty_server_t>([](const QByteArray&) { return line("APP"); });
+        auto unit =
+            std::make_unique<pty_server_t>([](const QByteArray&) { return answer_line("APP"); });
         QVERIFY(serial_open(unit->port_name().toUtf8()));
         QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
         unit.reset();
@@ -140,7 +136,7 @@ private slots:
     }
 
     void written_command_answer_waits_for_read() {
-        pty_server_t unit([](const QByteArray& c) { return line(c + "!"); });
+        pty_server_t unit([](const QByteArray& c) { return answer_line(c + "!"); });
         QVERIFY(serial_open(unit.port_name().toUtf8()));
         QVERIFY(link_write("MN? "));
         QVERIFY(unit.wait_for_commands(1, 2000));
@@ -153,8 +149,8 @@ private slots:
     }
 
     void opening_another_port_while_open_keeps_the_old_one() {
-        pty_server_t first([](const QByteArray&) { return line("first"); });
-        pty_server_t second([](const QByteArray&) { return line("second"); });
+        pty_server_t first([](const QByteArray&) { return answer_line("first"); });
+        pty_server_t second([](const QByteArray&) { return answer_line("second"); });
         QVERIFY(serial_open(first.port_name().toUtf8()));
         QVERIFY(serial_open(second.port_name().toUtf8()));
         QByteArray answer;

@@ -3,19 +3,9 @@
 
 #include "driver/serial_link.h"
 #include "driver/unit.h"
-#include "sim/pty_server.h"
+#include "tests/support/scripted_unit.h"
 
 namespace {
-
-// A unit that answers from a table and stays silent on anything else.
-pty_server_t::handler_t scripted(const QMap<QByteArray, QByteArray>& answers) {
-    return [answers](const QByteArray& command) {
-        if (!answers.contains(command)) {
-            return answer_t{};
-        }
-        return answer_t{{0, answers.value(command) + '\n'}};
-    };
-}
 
 const QMap<QByteArray, QByteArray> healthy = {
     {"OS?", "APP"},   {"MN?", "KVT0402Q"},        {"SN?", "SN0001"},
@@ -47,7 +37,7 @@ private slots:
     }
 
     void identify_fills_the_record_in_order() {
-        pty_server_t peer(scripted(healthy));
+        pty_server_t peer(answering(healthy));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         unit_info_t info;
         QVERIFY(drv_unit_instance().identify(info));
@@ -61,7 +51,7 @@ private slots:
              {QByteArray("app"), QByteArray("APP "), QByteArray("BOOTLOADER")}) {
             auto answers = healthy;
             answers["OS?"] = os;
-            pty_server_t peer(scripted(answers));
+            pty_server_t peer(answering(answers));
             QVERIFY(serial_open(peer.port_name().toUtf8()));
             unit_info_t info = sentinel();
             QVERIFY(!drv_unit_instance().identify(info));
@@ -72,7 +62,7 @@ private slots:
     }
 
     void identify_refuses_a_silent_unit() {
-        pty_server_t peer(scripted({}));
+        pty_server_t peer(answering({}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         unit_info_t info = sentinel();
         QVERIFY(!drv_unit_instance().identify(info));
@@ -82,7 +72,7 @@ private slots:
     void identify_stops_at_a_failed_software_version() {
         auto answers = healthy;
         answers.remove("SV?");
-        pty_server_t peer(scripted(answers));
+        pty_server_t peer(answering(answers));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         unit_info_t info = sentinel();
         QVERIFY(!drv_unit_instance().identify(info));
@@ -122,7 +112,7 @@ private slots:
         QCOMPARE(pos, 'k');
 
         // A unit that does not answer is a failure, not position '\0'.
-        pty_server_t silent(scripted({}));
+        pty_server_t silent(answering({}));
         QVERIFY(serial_open(silent.port_name().toUtf8()));
         QVERIFY(!unit.get_2port_state('A', pos));
         QCOMPARE(pos, 'k');

@@ -2,18 +2,14 @@
 
 #include <QApplication>
 #include <QList>
-#include <QMap>
 #include <QRadioButton>
 #include <QRect>
 #include <QtTest>
-#include <memory>
 
 #include "app/application_setup.h"
-#include "sim/pty_server.h"
-#include "sim/sim_unit.h"
+#include "tests/support/scripted_unit.h"
 
-// Helpers shared by the panel tests: the unit side of the link and the
-// operator's view of a panel.
+// Helpers shared by the panel tests: the operator's view of a panel.
 
 // The program's own style sheet, which gives the radio buttons their 40 x 40
 // indicators over the connectors.
@@ -21,23 +17,6 @@ inline bool apply_program_style() {
     const QString sheet = load_style_sheet({":/ui.qss"});
     qApp->setStyleSheet(sheet);
     return !sheet.isEmpty();
-}
-
-// A unit that answers each command with the next line scripted for it and
-// stays silent once its lines are used up or for commands it does not know.
-inline pty_server_t::handler_t scripted(QMap<QByteArray, QList<QByteArray>> lines) {
-    auto left = std::make_shared<QMap<QByteArray, QList<QByteArray>>>(std::move(lines));
-    return [left](const QByteArray& command) {
-        QList<QByteArray>& queue = (*left)[command];
-        if (queue.isEmpty()) {
-            return answer_t{};
-        }
-        return answer_t{{0, queue.takeFirst() + '\n'}};
-    };
-}
-
-inline pty_server_t::handler_t simulated(std::shared_ptr<sim_unit_t> unit) {
-    return [unit](const QByteArray& command) { return unit->handle(command); };
 }
 
 // Direct children of one type, in creation order.

@@ -106,7 +106,7 @@ const QList<QByteArray> read_back = {"SP6TA:STATE?", "SP6TB:STATE?"};
 pty_server_t::handler_t taking_sets(QMap<QByteArray, QList<QByteArray>> lines) {
     auto script = scripted(std::move(lines));
     return [script](const QByteArray& command) {
-        return command.contains(":STATE:") ? answer_t{{0, "\n"}} : script(command);
+        return command.contains(":STATE:") ? answer_line("") : script(command);
     };
 }
 

@@ -4,8 +4,7 @@
 
 #include "driver/serial_link.h"
 #include "scpi/ui_scpi_dialog.h"
-#include "sim/pty_server.h"
-#include "sim/sim_unit.h"
+#include "tests/support/scripted_unit.h"
 #include "widget/ui_line_edit.h"
 
 class test_scpi_console : public QObject {
@@ -42,8 +41,8 @@ private slots:
     }
 
     void query_write_and_read_against_a_unit() {
-        sim_unit_t unit(sim_default_config(sim_model_t::kvt0206q));
-        pty_server_t server([&unit](const QByteArray& c) { return unit.handle(c); });
+        pty_server_t server(
+            simulated(std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0206q))));
         QVERIFY(serial_open(server.port_name().toUtf8()));
 
         click("Query");
@@ -65,8 +64,8 @@ private slots:
 
     // Enter once fired the first auto-default button, Write, and left the answer waiting.
     void enter_in_the_command_field_queries_and_fires_no_button() {
-        sim_unit_t unit(sim_default_config(sim_model_t::kvt0206q));
-        pty_server_t server([&unit](const QByteArray& c) { return unit.handle(c); });
+        pty_server_t server(
+            simulated(std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0206q))));
         QVERIFY(serial_open(server.port_name().toUtf8()));
         for (QPushButton* button : console->findChildren<QPushButton*>()) {
             QVERIFY(!button->autoDefault());

@@ -3,17 +3,7 @@
 
 #include "driver/serial_link.h"
 #include "driver/unit.h"
-#include "sim/pty_server.h"
-
-namespace {
-
-pty_server_t::handler_t answering(const QByteArray& identity) {
-    return [identity](const QByteArray& command) {
-        return command == "UPGRADE:ID?" ? answer_t{{0, identity + '\n'}} : answer_t{};
-    };
-}
-
-}  // namespace
+#include "tests/support/scripted_unit.h"
 
 class test_upgrade_identity : public QObject {
     Q_OBJECT
@@ -42,7 +32,7 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(bool, ok);
         QFETCH(QVector<int>, numbers);
-        pty_server_t peer(answering(answer));
+        pty_server_t peer(answering({{"UPGRADE:ID?", answer}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         upgrade_identity_t identity{-1, -1, -1, -1};
         QCOMPARE(drv_unit_instance().query_upgrade_identity(identity), ok);
