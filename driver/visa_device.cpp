@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "driver/unit_family.h"
 #include "driver/visa.h"
 
 namespace {
@@ -54,8 +55,17 @@ bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session) {
     if (search() != VI_SUCCESS) {
         return false;
     }
-    name = found_text();
-    return open_resource(name, session) == VI_SUCCESS;
+    // Only a unit of the family may take over: firmware must never reach
+    // another maker's instrument.
+    for (ViUInt32 i = 0; i < find_count; ++i) {
+        const QByteArray found = found_text();
+        if (found.contains(unit_resource_tag)) {
+            name = found;
+            return open_resource(name, session) == VI_SUCCESS;
+        }
+        visa_entry_points().viFindNext(find_list, find_desc);
+    }
+    return false;
 }
 
 ViStatus drv_device_t::close_session(ViSession session) {

@@ -15,7 +15,7 @@ public:
     int find_units(QStringList& list, ViUInt32& count);
     ViStatus open_resource(const QByteArray& name, ViSession& session);
     ViStatus open_lan_resource(const QByteArray& address, ViSession& session);
-    // Retries the open, then falls back to the first resource found and names it.
+    // Retries the open, then falls back to the first unit of the family found and names it.
     bool reopen_resource(QByteArray& name, ViSession& session);
     ViStatus close_session(ViSession session);
     // Makes the instrument drop what it still has to say; a library without
