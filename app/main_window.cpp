@@ -10,7 +10,7 @@
 #include "app/ui_about_dialog.h"
 #include "app/ui_central_widget.h"
 #include "driver/unit.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "scpi/ui_scpi_dialog.h"
 #include "upgrade/ui_upgrade_dialog.h"
 

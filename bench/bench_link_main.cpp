@@ -19,7 +19,7 @@
 #include "app/ui_central_widget.h"
 #include "bench/bare_pty_client.h"
 #include "bench/bench_table.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_usb_widget.h"
 #include "scpi/ui_scpi_dialog.h"

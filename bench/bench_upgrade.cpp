@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "upgrade/image_writer.h"
 #include "upgrade/upgrade_thread.h"
 

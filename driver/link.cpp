@@ -7,7 +7,7 @@
 
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #include <QByteArray>
 
 // Every text exchange with a unit goes through these: VISA when the VISA
-// binding is ready, else the open serial port, else they fail and send nothing.
+// binding is ready, else the open serial port (serial_link.h), else they fail
+// and send nothing.
 bool link_write(const QByteArray& command);
 bool link_read(QByteArray& answer);
 bool link_query(const QByteArray& command, QByteArray& answer);

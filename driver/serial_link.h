@@ -5,9 +5,15 @@
 
 class QSerialPort;
 
+// The serial half of the link; link.h comes here when no VISA library is
+// ready. Results are honest: false when the port is closed, refused the
+// bytes, reported an error, or gave no whole answer in time.
+
 // The one serial port of the program; never destroyed.
 QSerialPort& serial_port();
 
+// While a port is open it stays the one in use: opening another reports
+// success and keeps it, so close first (a rescan does).
 bool serial_open(const QByteArray& name);
 void serial_close();
 // Each of these fails at once, closes the port and announces the unit lost
@@ -16,5 +22,6 @@ bool serial_write(const QByteArray& command);
 // Takes what waits, without waiting.
 bool serial_read(QByteArray& answer);
 // Discards what waits, writes, and takes the answer line whole; fails when no
-// whole line arrives in time.
+// whole line arrives in time. It writes through serial_write, not back up
+// through link_write, so a query never leaves this file.
 bool serial_query(const QByteArray& command, QByteArray& answer);

@@ -2,7 +2,7 @@
 
 #include <QLibrary>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 namespace {
 

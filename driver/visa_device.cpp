@@ -3,7 +3,7 @@
 #include <QThread>
 
 #include "driver/unit_family.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 #include "driver/visa_device.h"
 

@@ -4,7 +4,7 @@
 
 #include "driver/serial_link.h"
 #include "driver/unit_family.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 namespace {
 

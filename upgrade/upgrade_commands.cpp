@@ -3,7 +3,7 @@
 #include <QThread>
 #include <cstring>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "app/ui_central_widget.h"
 #include "driver/link.h"
 #include "driver/unit.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_6port_widget.h"
 #include "panel/ui_usb_widget.h"

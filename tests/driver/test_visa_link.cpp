@@ -4,7 +4,7 @@
 #include "driver/link.h"
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "sim/pty_server.h"
 
 // The VISA link against the stand-in library, with units whose faults really

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "panel/unit_discovery.h"
 
 // A ready VISA library whose search finds nothing.

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 #include "upgrade/image_writer.h"
 #include "upgrade/upgrade_thread.h"
 

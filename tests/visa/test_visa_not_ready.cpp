@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "driver/link.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 // Run once without any VISA library and once with a library that has a
 // resource manager but lacks the other functions: either way the binding is

@@ -2,7 +2,7 @@
 #include <QtTest>
 
 #include "driver/link.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 // The stand-in with a unit that never comes back after a restart and one that
 // needs a while.

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 // The only unit never comes back after a restart; the stand-in still lists
 // its instrument of another maker.

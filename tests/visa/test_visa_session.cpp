@@ -1,8 +1,8 @@
 #include <QtTest>
 
 #include "driver/link.h"
-#include "driver/visa.h"
 #include "driver/visa_binding.h"
+#include "driver/visa_session.h"
 
 // The stand-in with its defaults: one unit of each model and one foreign instrument.
 namespace {

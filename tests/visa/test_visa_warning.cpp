@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 // The stand-in opens its resource manager with a warning status.
 class test_visa_warning : public QObject {

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "driver/link.h"
-#include "driver/visa.h"
+#include "driver/visa_session.h"
 
 namespace {
 
