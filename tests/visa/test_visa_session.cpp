@@ -3,6 +3,7 @@
 #include "driver/link.h"
 #include "driver/visa_binding.h"
 #include "driver/visa_session.h"
+#include "panel/unit_discovery.h"
 
 // The stand-in with its defaults: one unit of each model and one foreign instrument.
 namespace {
@@ -35,6 +36,12 @@ private slots:
         QCOMPARE(visa_find_units(list, count), visa_done);
         QCOMPARE(list.size(), 4);
         QCOMPARE(list.first(), QString("kept"));
+    }
+
+    void unit_search_leaves_out_other_makers_and_connects_the_unit_chosen() {
+        QCOMPARE(find_units(), (QStringList{two_port, six_port}));
+        QVERIFY(connect_unit(six_port));
+        QCOMPARE(visa_resource_name(), six_port);
     }
 
     void close_without_session_fails_and_keeps_no_session() {

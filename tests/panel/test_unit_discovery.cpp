@@ -1,0 +1,52 @@
+#include <QSerialPort>
+#include <QtTest>
+
+#include "driver/serial_link.h"
+#include "panel/unit_discovery.h"
+#include "tests/support/scripted_unit.h"
+
+// The serial search without a window: no VISA library is found here.
+class test_unit_discovery : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        set_operator_ports({});
+        serial_close();
+    }
+
+    void only_ports_with_the_family_identity_are_units_data() {
+        QTest::addColumn<bool>("has_identifiers");
+        QTest::addColumn<int>("vendor");
+        QTest::addColumn<int>("product");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("family") << true << 0xA5C3 << 0x0E21 << true;
+        QTest::newRow("other product") << true << 0xA5C3 << 0x0E22 << false;
+        QTest::newRow("other vendor") << true << 0x0403 << 0x0E21 << false;
+        QTest::newRow("identifiers not reported") << false << 0xA5C3 << 0x0E21 << false;
+    }
+
+    void only_ports_with_the_family_identity_are_units() {
+        QFETCH(bool, has_identifiers);
+        QFETCH(int, vendor);
+        QFETCH(int, product);
+        QFETCH(bool, listed);
+        const serial_port_entry_t port{"ttyACM0", has_identifiers, quint16(vendor),
+                                       quint16(product)};
+        QCOMPARE(unit_port_names({port}), listed ? QStringList{"ttyACM0"} : QStringList{});
+    }
+
+    void search_lists_family_ports_then_operator_ports_and_frees_the_port() {
+        served_unit_t unit(sim_default_config(sim_model_t::kvt0402q));
+        QVERIFY(connect_unit(unit.server.port_name().toUtf8()));
+        set_operator_ports({"/dev/pts/named"});
+        const QList<serial_port_entry_t> ports = {{"ttyACM1", true, 0xA5C3, 0x0E21},
+                                                  {"ttyS0", false, 0, 0},
+                                                  {"ttyACM0", true, 0xA5C3, 0x0E21}};
+        QCOMPARE(find_units([&ports] { return ports; }),
+                 (QStringList{"ttyACM1", "ttyACM0", "/dev/pts/named"}));
+        QVERIFY(!serial_port().isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(test_unit_discovery)
+#include "test_unit_discovery.moc"
