@@ -7,6 +7,7 @@
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
 #include "tests/sim/sim_test_util.h"
+#include "tests/support/link_answer.h"
 #include "tests/support/scripted_unit.h"
 
 namespace {
@@ -22,11 +23,6 @@ pty_server_t::handler_t faulty_first_answer(const QString& faults) {
         *first = false;
         return (faulty_now ? faulty : healthy)->handle(command);
     };
-}
-
-QByteArray ask(const QByteArray& command) {
-    QByteArray answer = "(kept)";
-    return link_query(command, answer) ? answer : "(failed) " + answer;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "driver/serial_link.h"
 #include "driver/visa_session.h"
 #include "sim/pty_server.h"
+#include "tests/support/link_answer.h"
 
 // The VISA link against the stand-in library, with units whose faults really
 // broke it: over-long answers, a unit that goes away.
@@ -15,11 +16,6 @@ const QByteArray overlong_unit = "USB0::0xA5C3::0x0E21::KVT2024001::INSTR";
 const QByteArray leaving_unit = "USB0::0xA5C3::0x0E21::KVT2024002::INSTR";
 const QByteArray late_unit = "USB0::0xA5C3::0x0E21::KVT2024003::INSTR";
 const QByteArray foreign = "USB0::0x0957::0x1797::MY12345678::INSTR";
-
-QByteArray ask(const QByteArray& command) {
-    QByteArray answer = "(kept)";
-    return link_query(command, answer) ? answer : "(failed) " + answer;
-}
 
 }  // namespace
 
