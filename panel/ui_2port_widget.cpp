@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 
+#include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
 #include "panel/ui_indicator_widgets.h"
@@ -26,7 +27,7 @@ struct ui_2port_widget_item_t::switch_row_t {
 using item_t = ui_2port_widget_item_t;
 
 const item_t::switch_row_t item_t::switches[4] = {
-    {'A',
+    {two_port_model.switches[0],
      {&item_t::m_buttonA1, &item_t::m_buttonA2},
      {&item_t::buttonA1_click_slot, &item_t::buttonA2_click_slot},
      {{110, 59}, {205, 59}},
@@ -34,7 +35,7 @@ const item_t::switch_row_t item_t::switches[4] = {
      {{258, 35}, {258, 60}},
      &item_t::m_rectA,
      {{149, 80}, {191, 80}}},
-    {'B',
+    {two_port_model.switches[1],
      {&item_t::m_buttonB1, &item_t::m_buttonB2},
      {&item_t::buttonB1_click_slot, &item_t::buttonB2_click_slot},
      {{398, 59}, {493, 59}},
@@ -42,7 +43,7 @@ const item_t::switch_row_t item_t::switches[4] = {
      {{330, 35}, {330, 60}},
      &item_t::m_rectB,
      {{436, 80}, {478, 80}}},
-    {'C',
+    {two_port_model.switches[2],
      {&item_t::m_buttonC1, &item_t::m_buttonC2},
      {&item_t::buttonC1_click_slot, &item_t::buttonC2_click_slot},
      {{110, 154}, {205, 154}},
@@ -50,7 +51,7 @@ const item_t::switch_row_t item_t::switches[4] = {
      {{258, 145}, {258, 170}},
      &item_t::m_rectC,
      {{149, 175}, {191, 175}}},
-    {'D',
+    {two_port_model.switches[3],
      {&item_t::m_buttonD1, &item_t::m_buttonD2},
      {&item_t::buttonD1_click_slot, &item_t::buttonD2_click_slot},
      {{398, 154}, {493, 154}},

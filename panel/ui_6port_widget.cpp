@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 
+#include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
 #include "panel/ui_indicator_widgets.h"
@@ -10,7 +11,7 @@
 namespace {
 
 constexpr QSize child_size(50, 50);
-constexpr int positions = 7;
+constexpr int positions = six_port_model.position_count();
 constexpr int no_bar = -1;
 
 // One position on switch A's field; switch B's places lie further right by its shift.
@@ -53,7 +54,7 @@ struct ui_6port_widget_item_t::switch_row_t {
 using item_t = ui_6port_widget_item_t;
 
 const item_t::switch_row_t item_t::switches[2] = {
-    {'A',
+    {six_port_model.switches[0],
      0,
      258,
      {&item_t::m_buttonA0, &item_t::m_buttonA1, &item_t::m_buttonA2, &item_t::m_buttonA3,
@@ -65,7 +66,7 @@ const item_t::switch_row_t item_t::switches[2] = {
      &item_t::m_rect1A,
      &item_t::m_rect2A,
      &item_t::m_rect3A},
-    {'B',
+    {six_port_model.switches[1],
      310,
      330,
      {&item_t::m_buttonB0, &item_t::m_buttonB1, &item_t::m_buttonB2, &item_t::m_buttonB3,
