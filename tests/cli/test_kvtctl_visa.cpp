@@ -1,0 +1,93 @@
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "tests/cli/kvtctl_run.h"
+
+namespace {
+
+// kvtctl on the VISA stand-in, which serves these units afresh in every run.
+kvtctl_result_t over_visa(const QStringList& arguments,
+                          const QString& units = "KVT0402Q,sn=SN-TWO;KVT0206Q,sn=SN-SIX") {
+    return run_kvtctl(arguments,
+                      {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR}, {"KVT_VISA_UNITS", units}});
+}
+
+}  // namespace
+
+class test_kvtctl_visa : public QObject {
+    Q_OBJECT
+private slots:
+    // The other maker's instrument on the bus is no unit.
+    void list_shows_the_units_resources() {
+        const kvtctl_result_t result = over_visa({"list", "--json"});
+        KVTCTL_CHECK(result, 0);
+        const QJsonArray units = result.json().array();
+        QCOMPARE(units.size(), 2);
+        QCOMPARE(units[0].toObject().value("unit").toString(),
+                 QString("USB0::0xA5C3::0x0E21::SN-TWO::INSTR"));
+        QCOMPARE(units[1].toObject().value("model").toString(), QString("KVT0206Q"));
+    }
+
+    // Each run starts from the stand-in's resting positions, so a run sets
+    // and checks within itself.
+    void commands_on_both_models_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("get two-port")
+            << QStringList{"get"} << 0 << QByteArray("A=1\nB=1\nC=1\nD=1\n");
+        QTest::newRow("get six-port")
+            << QStringList{"--unit", "SN-SIX", "get", "B"} << 0 << QByteArray("B=0\n");
+        QTest::newRow("set two-port") << QStringList{"set", "A=2", "C=1"} << 0 << QByteArray();
+        QTest::newRow("set six-port by resource")
+            << QStringList{"--unit", "USB0::0xA5C3::0x0E21::SN-SIX::INSTR", "set", "A=6", "B=1"}
+            << 0 << QByteArray();
+        QTest::newRow("refused position") << QStringList{"set", "A=6"} << 2 << QByteArray();
+        QTest::newRow("query") << QStringList{"--unit", "SN-SIX", "query", "MN?"} << 0
+                               << QByteArray("KVT0206Q\n");
+        QTest::newRow("write") << QStringList{"write", "SETA=1"} << 0 << QByteArray();
+        // Over VISA a read that finds no answer is a failure.
+        QTest::newRow("read nothing") << QStringList{"read"} << 1 << QByteArray();
+        QTest::newRow("unknown unit")
+            << QStringList{"--unit", "SN-NONE", "get"} << 1 << QByteArray();
+    }
+    void commands_on_both_models() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QByteArray, output);
+        const kvtctl_result_t result = over_visa(arguments);
+        KVTCTL_CHECK(result, exit_code);
+        QCOMPARE(result.out, output);
+    }
+
+    void get_json_names_model_and_unit() {
+        const kvtctl_result_t result = over_visa({"--unit", "SN-SIX", "get", "--json"});
+        KVTCTL_CHECK(result, 0);
+        QCOMPARE(result.json().object(),
+                 (QJsonObject{{"unit", "USB0::0xA5C3::0x0E21::SN-SIX::INSTR"},
+                              {"model", "KVT0206Q"},
+                              {"serial_number", "SN-SIX"},
+                              {"positions", QJsonObject{{"A", 0}, {"B", 0}}}}));
+    }
+
+    void a_unit_that_does_not_answer() {
+        const kvtctl_result_t result = over_visa({"get"}, "KVT0402Q,sn=SN-MUTE,faults=silent");
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(result.err.contains("USB0::0xA5C3::0x0E21::SN-MUTE::INSTR"), result.err);
+    }
+
+    void restore_checks_the_model() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("six.json");
+        KVTCTL_CHECK(over_visa({"--unit", "SN-SIX", "save", file}), 0);
+        KVTCTL_CHECK(over_visa({"--unit", "SN-SIX", "restore", file}), 0);
+        const kvtctl_result_t other = over_visa({"--unit", "SN-TWO", "restore", file});
+        KVTCTL_CHECK(other, 2);
+        QVERIFY2(other.err.contains("SN-TWO"), other.err);
+    }
+};
+
+QTEST_GUILESS_MAIN(test_kvtctl_visa)
+#include "test_kvtctl_visa.moc"
