@@ -50,8 +50,9 @@ private slots:
         QTest::newRow("write") << QStringList{"write", "SETA=1"} << 0 << QByteArray();
         // Over VISA a read that finds no answer is a failure.
         QTest::newRow("read nothing") << QStringList{"read"} << 1 << QByteArray();
+        // The error names what was asked for and stays one line.
         QTest::newRow("unknown unit")
-            << QStringList{"--unit", "SN-NONE", "get"} << 1 << QByteArray();
+            << QStringList{"--unit", "SN\nNONE", "get"} << 1 << QByteArray();
     }
     void commands_on_both_models() {
         QFETCH(QStringList, arguments);
