@@ -43,8 +43,10 @@ cli_status_t run(const QStringList& arguments) {
         QStringLiteral("PATH"));
     const QCommandLineOption json_option(QStringLiteral("json"),
                                          QStringLiteral("Print JSON instead of text."));
-    parser.addOptions({unit_option, port_option, json_option});
-    const QCommandLineOption help_option = parser.addHelpOption();
+    // Qt's own help option would also offer help on options kvtctl does not take.
+    const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
+                                         QStringLiteral("Show this help."));
+    parser.addOptions({unit_option, port_option, json_option, help_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
