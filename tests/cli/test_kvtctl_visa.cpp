@@ -79,6 +79,21 @@ private slots:
         QVERIFY2(result.err.contains("USB0::0xA5C3::0x0E21::SN-MUTE::INSTR"), result.err);
     }
 
+    // A unit in its bootloader is listed as a failure but still takes raw commands.
+    void a_unit_that_does_not_identify_itself() {
+        const QString units = "KVT0402Q,sn=SN-TWO;KVT0206Q,sn=SN-BOOT,mode=boot";
+        const kvtctl_result_t list = over_visa({"list"}, units);
+        KVTCTL_CHECK(list, 1);
+        QVERIFY2(list.out.contains("SN-TWO") && !list.out.contains("SN-BOOT"), list.out);
+        QVERIFY2(list.err.contains("USB0::0xA5C3::0x0E21::SN-BOOT::INSTR"), list.err);
+
+        const QString boot = "USB0::0xA5C3::0x0E21::SN-BOOT::INSTR";
+        KVTCTL_CHECK(over_visa({"--unit", boot, "get"}, units), 1);
+        const kvtctl_result_t query = over_visa({"--unit", boot, "query", "OS?"}, units);
+        KVTCTL_CHECK(query, 0);
+        QCOMPARE(query.out, QByteArray("BOOTLOADER\n"));
+    }
+
     void restore_checks_the_model() {
         QTemporaryDir dir;
         const QString file = dir.filePath("six.json");
