@@ -50,7 +50,8 @@ int main(int argc, char* argv[]) {
         if (parser.isSet("verbose")) {
             handler = logged_handler(config.serial_number, handler);
         }
-        servers.push_back(std::make_unique<pty_server_t>(handler));
+        servers.push_back(
+            std::make_unique<pty_server_t>(handler, [unit] { return !unit->vanished(); }));
         if (!servers.back()->is_open()) {
             return fail(QStringLiteral("cannot open a pseudo-terminal"));
         }

@@ -6,7 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cerrno>
 
 namespace {
 
@@ -23,7 +23,8 @@ void make_raw(int fd) {
 
 }  // namespace
 
-pty_server_t::pty_server_t(handler_t handler_) : handler(std::move(handler_)) {
+pty_server_t::pty_server_t(handler_t handler_, present_t present_)
+    : handler(std::move(handler_)), present(std::move(present_)) {
     char path[128] = {};
     if (openpty(&master_fd, &slave_fd, path, nullptr, nullptr) != 0) {
         master_fd = slave_fd = -1;
@@ -50,27 +51,23 @@ pty_server_t::~pty_server_t() {
         (void)!write(wake_pipe[1], &stop, 1);
         worker.join();
     }
-    for (int fd : {master_fd, slave_fd, wake_pipe[0], wake_pipe[1]}) {
+    if (!hung_up) {
+        hang_up();
+    }
+    for (int fd : {wake_pipe[0], wake_pipe[1]}) {
         if (fd >= 0) {
             close(fd);
         }
     }
 }
 
-QList<QByteArray> pty_server_t::commands() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return received;
-}
-
-void pty_server_t::clear_commands() {
-    std::lock_guard<std::mutex> lock(mutex);
-    received.clear();
-}
-
-bool pty_server_t::wait_for_commands(int count, int timeout_ms) const {
-    std::unique_lock<std::mutex> lock(mutex);
-    return received_changed.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                                     [&] { return received.size() >= count; });
+void pty_server_t::hang_up() {
+    for (int fd : {master_fd, slave_fd}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    hung_up = true;
 }
 
 // Sleeps for the pause of an answer piece; true when asked to stop meanwhile.
@@ -111,11 +108,11 @@ void pty_server_t::serve() {
         if (ready == 0) {
             const QByteArray command = pending;
             pending.clear();
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                received.append(command);
+            log.append(command);
+            if (present && !present()) {
+                hang_up();
+                return;
             }
-            received_changed.notify_all();
             for (const answer_piece_t& piece : handler(command)) {
                 if (piece.delay_ms > 0 && wait_for_stop(piece.delay_ms)) {
                     return;

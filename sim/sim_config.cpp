@@ -1,6 +1,7 @@
 #include "sim/sim_config.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -33,41 +34,68 @@ bool parse_word(const QString& text, QByteArray& value, QString& error) {
     return true;
 }
 
+bool any_command(const QByteArray& text, sim_model_t) {
+    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= 0x20 && c < 0x7f; });
+}
+
+bool switch_letter(const QByteArray& text, sim_model_t model) {
+    return text.size() == 1 && sim_model_switches(model).contains(text[0]);
+}
+
+// A fault is a flag, a number after ':' or a text after ':'; texts add up.
 struct fault_row_t {
     const char* name;
     bool sim_faults_t::*flag;
-    int sim_faults_t::*ms;
+    int sim_faults_t::*number;
+    int most;
+    QByteArrayList sim_faults_t::*texts;
+    bool (*accepts)(const QByteArray& text, sim_model_t model);
+    const char* value;  // what follows ':', for errors
 };
 constexpr fault_row_t fault_table[] = {
-    {"silent", &sim_faults_t::silent, nullptr},
-    {"delay", nullptr, &sim_faults_t::delay_ms},
-    {"split", nullptr, &sim_faults_t::split_gap_ms},
-    {"garbage", &sim_faults_t::garbage, nullptr},
-    {"overlong", &sim_faults_t::overlong, nullptr},
-    {"never-ready", &sim_faults_t::never_ready, nullptr},
-    {"never-back", &sim_faults_t::never_back, nullptr},
-    {"crlf", &sim_faults_t::bootloader_crlf, nullptr},
+    {"silent", &sim_faults_t::silent, nullptr, 0, nullptr, nullptr, nullptr},
+    {"delay", nullptr, &sim_faults_t::delay_ms, max_ms, nullptr, nullptr, "milliseconds"},
+    {"split", nullptr, &sim_faults_t::split_gap_ms, max_ms, nullptr, nullptr, "milliseconds"},
+    {"garbage", &sim_faults_t::garbage, nullptr, 0, nullptr, nullptr, nullptr},
+    {"overlong", &sim_faults_t::overlong, nullptr, 0, nullptr, nullptr, nullptr},
+    {"never-ready", &sim_faults_t::never_ready, nullptr, 0, nullptr, nullptr, nullptr},
+    {"never-back", &sim_faults_t::never_back, nullptr, 0, nullptr, nullptr, nullptr},
+    {"crlf", &sim_faults_t::bootloader_crlf, nullptr, 0, nullptr, nullptr, nullptr},
+    {"fail", nullptr, nullptr, 0, &sim_faults_t::failing_commands, any_command,
+     "a command in printable ASCII"},
+    {"stuck", nullptr, nullptr, 0, &sim_faults_t::stuck_switches, switch_letter,
+     "one switch letter of the model"},
+    {"vanish", nullptr, &sim_faults_t::vanish_after, INT_MAX, nullptr, nullptr, "a command count"},
 };
 
-bool parse_fault(const QString& text, sim_faults_t& faults, QString& error) {
+bool parse_fault(const QString& text, sim_unit_config_t& unit, QString& error) {
     const QString name = text.section(':', 0, 0).trimmed();
-    const bool has_ms = text.contains(':');
+    const bool has_value = text.contains(':');
+    const QString value = text.section(':', 1).trimmed();
+    sim_faults_t& faults = unit.faults;
     for (const fault_row_t& row : fault_table) {
         if (name != QLatin1String(row.name)) {
             continue;
         }
-        if (row.flag != nullptr && !has_ms) {
+        if (row.flag != nullptr && !has_value) {
             faults.*row.flag = true;
             return true;
         }
-        if (row.ms != nullptr && has_ms &&
-            parse_number(text.section(':', 1).trimmed(), 0, max_ms, faults.*row.ms)) {
+        if (row.number != nullptr && has_value &&
+            parse_number(value, 0, row.most, faults.*row.number)) {
             return true;
         }
-        error = row.ms != nullptr ? QStringLiteral("fault '%1' needs ':' and milliseconds 0..%2")
-                                        .arg(name)
-                                        .arg(max_ms)
-                                  : QStringLiteral("fault '%1' takes no value").arg(name);
+        if (row.texts != nullptr && !value.isEmpty() && row.accepts(value.toLatin1(), unit.model)) {
+            (faults.*row.texts).append(value.toLatin1());
+            return true;
+        }
+        error =
+            row.flag != nullptr ? QStringLiteral("fault '%1' takes no value").arg(name)
+            : row.number != nullptr
+                ? QStringLiteral("fault '%1' needs ':' and %2 0..%3")
+                      .arg(name, QLatin1String(row.value))
+                      .arg(row.most)
+                : QStringLiteral("fault '%1' needs ':' and %2").arg(name, QLatin1String(row.value));
         return false;
     }
     error = QStringLiteral("unknown fault '%1'").arg(name);
@@ -76,7 +104,7 @@ bool parse_fault(const QString& text, sim_faults_t& faults, QString& error) {
 
 bool parse_faults(const QString& text, sim_unit_config_t& unit, QString& error) {
     for (const QString& fault : text.split('+')) {
-        if (!parse_fault(fault.trimmed(), unit.faults, error)) {
+        if (!parse_fault(fault.trimmed(), unit, error)) {
             return false;
         }
     }

@@ -55,7 +55,11 @@ answer_t sim_unit_t::handle(const QByteArray& raw) {
     if (!online_locked()) {
         return {};
     }
+    ++taken;
     const QByteArray command = without_terminator(raw);
+    if (cfg.faults.failing_commands.contains(command)) {
+        return {};
+    }
     receiver.note(command);
     if (receiver.take(command, current_mode)) {
         return {};
@@ -70,6 +74,11 @@ answer_t sim_unit_t::handle(const QByteArray& raw) {
 bool sim_unit_t::online() const {
     QMutexLocker lock(&mutex);
     return online_locked();
+}
+
+bool sim_unit_t::vanished() const {
+    QMutexLocker lock(&mutex);
+    return vanished_locked();
 }
 
 sim_mode_t sim_unit_t::mode() const {
@@ -92,7 +101,11 @@ sim_upgrade_record_t sim_unit_t::upgrade_record() const {
 }
 
 bool sim_unit_t::online_locked() const {
-    return steady::now() >= back_at;
+    return !vanished_locked() && steady::now() >= back_at;
+}
+
+bool sim_unit_t::vanished_locked() const {
+    return cfg.faults.vanish_after >= 0 && taken >= cfg.faults.vanish_after;
 }
 
 QByteArray sim_unit_t::answer_text(const QByteArray& command) {
@@ -141,7 +154,9 @@ QByteArray sim_unit_t::switch_answer(const QByteArray& command) {
         if (!set) {
             return QByteArray(1, positions[index]);
         }
-        positions[index] = pos;
+        if (!cfg.faults.stuck_switches.contains(QByteArray(1, sw))) {
+            positions[index] = pos;
+        }
         return "OK";
     }
     return error_text;

@@ -18,8 +18,11 @@ public:
     // offline and for the commands a host reads no answer to.
     answer_t handle(const QByteArray& command);
 
-    // False from a "REBOOT" until the restart time has passed.
+    // False from a "REBOOT" until the restart time has passed, and for good
+    // once the unit has vanished.
     bool online() const;
+    // True once the unit has taken the commands its vanish fault allows.
+    bool vanished() const;
     // The mode it runs in, or comes back in while restarting.
     sim_mode_t mode() const;
     QByteArray software_version() const;
@@ -30,6 +33,7 @@ private:
     using steady = std::chrono::steady_clock;
 
     bool online_locked() const;
+    bool vanished_locked() const;
     QByteArray answer_text(const QByteArray& command);
     QByteArray switch_answer(const QByteArray& command);
     void restart(sim_mode_t into);
@@ -40,5 +44,6 @@ private:
     QByteArray version;
     QByteArray positions;
     steady::time_point back_at;
+    qint64 taken = 0;
     sim_receiver_t receiver;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <array>
 
 enum class sim_model_t { kvt0402q, kvt0206q };
@@ -8,14 +9,17 @@ enum class sim_mode_t { application, bootloader };
 
 // Misbehaviours a unit can be told to show; all off by default.
 struct sim_faults_t {
-    bool silent = false;           // never answers, although it still acts on commands
-    int delay_ms = 0;              // every answer starts this late
-    int split_gap_ms = 0;          // > 0: every answer comes in two pieces this far apart
-    bool garbage = false;          // answer lines carry unreadable bytes instead of text
-    bool overlong = false;         // answer lines are longer than 60 bytes
-    bool never_ready = false;      // "UPREADY?" never answers "1"
-    bool never_back = false;       // stays offline after a restart
-    bool bootloader_crlf = false;  // the bootloader answers "OS?" with "BOOTLOADER\r\n"
+    bool silent = false;              // never answers, although it still acts on commands
+    int delay_ms = 0;                 // every answer starts this late
+    int split_gap_ms = 0;             // > 0: every answer comes in two pieces this far apart
+    bool garbage = false;             // answer lines carry unreadable bytes instead of text
+    bool overlong = false;            // answer lines are longer than 60 bytes
+    bool never_ready = false;         // "UPREADY?" never answers "1"
+    bool never_back = false;          // stays offline after a restart
+    bool bootloader_crlf = false;     // the bootloader answers "OS?" with "BOOTLOADER\r\n"
+    QByteArrayList failing_commands;  // neither carried out nor answered
+    QByteArrayList stuck_switches;    // letters whose set commands answer "OK" but move nothing
+    int vanish_after = -1;            // >= 0: gone for good once this many commands were taken
 };
 
 struct sim_unit_config_t {

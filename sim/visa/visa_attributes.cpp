@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sim/visa/visa_resource_text.h"
+#include "sim/visa/visa_settings.h"
 
 namespace {
 
@@ -10,8 +11,6 @@ namespace {
 constexpr ViUInt32 spec_version = 0x00500800;
 constexpr ViUInt32 implementation_version = 0x00100000;
 const char* const manufacturer = "KVT VISA stand-in";
-// The library's own limit; the wait must stay bounded.
-constexpr ViAttrState infinite_timeout = 0xFFFFFFFF;
 
 template <typename T>
 ViStatus give(void* value, T number) {
@@ -70,7 +69,8 @@ ViStatus visa_get_attribute(const visa_object_t& object, const QByteArray& resou
 ViStatus visa_set_attribute(visa_object_t& object, ViAttr attribute, ViAttrState value) {
     switch (attribute) {
         case VI_ATTR_TMO_VALUE:
-            if (value >= infinite_timeout) {
+            // Infinite included: every wait stays bounded.
+            if (value > visa_longest_timeout_ms) {
                 return VI_ERROR_NSUP_ATTR_STATE;
             }
             object.timeout_ms = ViUInt32(value);

@@ -1,7 +1,5 @@
 #include "sim/visa/visa_expression.h"
 
-#include <QtGlobal>
-
 namespace {
 
 char folded(char c) {
@@ -28,26 +26,41 @@ bool visa_expression_t::parse(const QByteArray& expression) {
     return true;
 }
 
+// Walks the text once, keeping the set of atoms that could come next: state
+// i means the first i atoms have matched what was read so far.
 bool visa_expression_t::matches(const QByteArray& text) const {
-    return matches_from(0, text, 0);
-}
-
-bool visa_expression_t::matches_from(int index, const QByteArray& text, int at) const {
-    if (index == atoms.size()) {
-        return at == text.size();
-    }
-    const atom_t& atom = atoms[index];
-    // Longest run first; the texts are short, so backtracking stays cheap.
-    int run = 0;
-    const int left = text.size() - at;
-    const int most = atom.unbounded ? left : qMin(1, left);
-    while (run < most && (atom.literal == 0 || folded(text[at + run]) == atom.literal)) {
-        ++run;
-    }
-    for (; run >= atom.min; --run) {
-        if (matches_from(index + 1, text, at + run)) {
-            return true;
+    const int count = atoms.size();
+    QVector<bool> now(count + 1, false);
+    QVector<bool> next(count + 1, false);
+    now[0] = true;
+    const auto skip_optional = [&](QVector<bool>& states) {
+        for (int i = 0; i < count; ++i) {
+            if (states[i] && atoms[i].min == 0) {
+                states[i + 1] = true;
+            }
         }
+    };
+    skip_optional(now);
+    for (char c : text) {
+        const char f = folded(c);
+        next.fill(false);
+        bool any = false;
+        for (int i = 0; i < count; ++i) {
+            const atom_t& atom = atoms[i];
+            if (atom.literal != 0 && atom.literal != f) {
+                continue;
+            }
+            // Take one more character for atom i, either its first or a repeat.
+            if (now[i] || (atom.unbounded && now[i + 1])) {
+                next[i + 1] = true;
+                any = true;
+            }
+        }
+        if (!any) {
+            return false;
+        }
+        skip_optional(next);
+        now.swap(next);
     }
-    return false;
+    return now[count];
 }

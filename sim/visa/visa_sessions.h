@@ -4,6 +4,7 @@
 #include <map>
 
 #include "driver/visa_types.h"
+#include "sim/visa/visa_output.h"
 
 enum class visa_kind_t { resource_manager, find_list, instrument };
 
@@ -18,6 +19,8 @@ struct visa_object_t {
     ViByte termchar = '\n';
     bool termchar_enabled = false;
     bool send_end = true;
+    // Instrument sessions: the answers to this session's own commands.
+    visa_output_t output;
     // Find lists: the texts still to hand out.
     QByteArrayList found;
 };

@@ -2,13 +2,6 @@
 
 #include "sim/sim_config.h"
 
-namespace {
-
-// Longer waits would only hide a unit that never answers.
-constexpr ViUInt32 longest_timeout_ms = 600000;
-
-}  // namespace
-
 visa_settings_t visa_settings_from_environment() {
     visa_settings_t settings;
     const QString units = qEnvironmentVariable("KVT_VISA_UNITS", sim_default_units_text());
@@ -19,10 +12,10 @@ visa_settings_t visa_settings_from_environment() {
     if (qEnvironmentVariableIsSet("KVT_VISA_TIMEOUT_MS")) {
         bool ok = false;
         const uint timeout = qEnvironmentVariable("KVT_VISA_TIMEOUT_MS").toUInt(&ok);
-        if (!ok || timeout > longest_timeout_ms) {
+        if (!ok || timeout > visa_longest_timeout_ms) {
             settings.error =
                 QStringLiteral("KVT_VISA_TIMEOUT_MS: not a number of milliseconds up to %1")
-                    .arg(longest_timeout_ms);
+                    .arg(visa_longest_timeout_ms);
         }
         settings.timeout_ms = timeout;
     }

@@ -10,6 +10,10 @@
 //   KVT_VISA_UNITS       simulated units in kvt-sim's list form (default: one of each model)
 //   KVT_VISA_TIMEOUT_MS  I/O timeout of new sessions in milliseconds (default 2000)
 //   KVT_VISA_RM_WARNING  "1": the resource manager opens with a warning status
+// Longest I/O timeout a session takes, in milliseconds; longer waits would
+// only hide a unit that never answers.
+constexpr ViUInt32 visa_longest_timeout_ms = 600000;
+
 struct visa_settings_t {
     QVector<sim_unit_config_t> units;
     ViUInt32 timeout_ms = 2000;

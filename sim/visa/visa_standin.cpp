@@ -20,9 +20,9 @@ visa_standin_t::visa_standin_t() : settings(visa_settings_from_environment()) {
         return;
     }
     for (const sim_unit_config_t& unit : settings.units) {
-        attached.push_back({std::make_unique<visa_unit_instrument_t>(unit), {}});
+        attached.push_back(std::make_unique<visa_unit_instrument_t>(unit));
     }
-    attached.push_back({std::make_unique<visa_echo_instrument_t>(), {}});
+    attached.push_back(std::make_unique<visa_echo_instrument_t>());
 }
 
 ViStatus visa_standin_t::open_default_rm(ViSession* rm) {
@@ -39,41 +39,52 @@ ViStatus visa_standin_t::open_default_rm(ViSession* rm) {
 
 ViStatus visa_standin_t::find_first(ViSession rm, const ViChar* expression, ViFindList* list,
                                     ViUInt32* count, ViChar* description) {
-    lock_t lock(mutex);
     if (list) {
         *list = 0;
     }
     if (count) {
         *count = 0;
     }
-    if (!sessions.find(rm, visa_kind_t::resource_manager)) {
-        return VI_ERROR_INV_OBJECT;
+    QByteArrayList names;
+    {
+        lock_t lock(mutex);
+        if (!sessions.find(rm, visa_kind_t::resource_manager)) {
+            return VI_ERROR_INV_OBJECT;
+        }
+        names = online_names();
     }
     visa_expression_t pattern;
-    if (!expression || !pattern.parse(expression)) {
+    if (!expression ||
+        qstrnlen(expression, visa_longest_expression + 1) > visa_longest_expression ||
+        !pattern.parse(expression)) {
         return VI_ERROR_INV_EXPR;
     }
     QByteArrayList found;
-    for (const attached_t& entry : attached) {
-        const QByteArray name = entry.instrument->resource_name();
-        if (entry.instrument->online() && pattern.matches(name)) {
+    for (const QByteArray& name : names) {
+        if (pattern.matches(name)) {
             found.append(name);
         }
     }
     if (found.isEmpty()) {
         return VI_ERROR_RSRC_NFOUND;
     }
-    if (count) {
-        *count = ViUInt32(found.size());
-    }
-    visa_copy_text(found.takeFirst(), description);
+    const QByteArray first = found.takeFirst();
     if (list) {
+        lock_t lock(mutex);
+        // The manager may have been closed while the search ran.
+        if (!sessions.find(rm, visa_kind_t::resource_manager)) {
+            return VI_ERROR_INV_OBJECT;
+        }
         visa_object_t rest;
         rest.kind = visa_kind_t::find_list;
         rest.owner = rm;
         rest.found = found;
         *list = sessions.add(rest);
     }
+    if (count) {
+        *count = ViUInt32(found.size() + 1);
+    }
+    visa_copy_text(first, description);
     return VI_SUCCESS;
 }
 
@@ -105,7 +116,7 @@ ViStatus visa_standin_t::open(ViSession rm, const ViChar* name, ViSession* vi) {
         return VI_ERROR_INV_OBJECT;
     }
     const int index = name ? instrument_named(name) : -1;
-    if (index < 0 || !attached[size_t(index)].instrument->online()) {
+    if (index < 0 || !attached[size_t(index)]->online()) {
         return VI_ERROR_RSRC_NFOUND;
     }
     visa_object_t session;
@@ -136,16 +147,16 @@ ViStatus visa_standin_t::write(ViSession vi, const ViByte* buffer, ViUInt32 coun
     if (written) {
         *written = 0;
     }
-    const visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
     if (!session) {
         return VI_ERROR_INV_OBJECT;
     }
-    attached_t& entry = attached[size_t(session->instrument)];
-    if (!entry.instrument->online()) {
+    visa_instrument_t& instrument = *attached[size_t(session->instrument)];
+    if (!instrument.online()) {
         return VI_ERROR_CONN_LOST;
     }
     const QByteArray command(reinterpret_cast<const char*>(buffer), int(count));
-    entry.output.push(entry.instrument->handle(command), clock::now());
+    session->output.push(instrument.handle(command), clock::now());
     changed.notify_all();
     if (written) {
         *written = count;
@@ -158,21 +169,24 @@ ViStatus visa_standin_t::read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUI
     if (received) {
         *received = 0;
     }
-    const visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
     if (!session) {
         return VI_ERROR_INV_OBJECT;
     }
-    visa_output_t& output = attached[size_t(session->instrument)].output;
     const int termchar = session->termchar_enabled ? session->termchar : -1;
     const clock::time_point deadline =
         clock::now() + std::chrono::milliseconds(session->timeout_ms);
     QByteArray bytes;
-    visa_output_t::step_t step = output.take(bytes, count, termchar, clock::now());
+    visa_output_t::step_t step = session->output.take(bytes, count, termchar, clock::now());
     bool open = true;
     while (!step.done && open && clock::now() < deadline) {
+        // Waiting releases the lock, so other sessions go on meanwhile.
         changed.wait_until(lock, std::min(deadline, step.next));
-        open = sessions.find(vi) != nullptr;
-        step = output.take(bytes, count, termchar, clock::now());
+        session = sessions.find(vi, visa_kind_t::instrument);
+        open = session != nullptr;
+        if (open) {
+            step = session->output.take(bytes, count, termchar, clock::now());
+        }
     }
     std::copy(bytes.cbegin(), bytes.cend(), buffer);
     if (received) {
@@ -183,11 +197,11 @@ ViStatus visa_standin_t::read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUI
 
 ViStatus visa_standin_t::clear(ViSession vi) {
     lock_t lock(mutex);
-    const visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
     if (!session) {
         return VI_ERROR_INV_OBJECT;
     }
-    attached[size_t(session->instrument)].output.clear();
+    session->output.clear();
     return VI_SUCCESS;
 }
 
@@ -202,10 +216,9 @@ ViStatus visa_standin_t::get_attribute(ViObject vi, ViAttr attribute, void* valu
     if (!object) {
         return VI_ERROR_INV_OBJECT;
     }
-    const QByteArray resource_text =
-        object->kind == visa_kind_t::instrument
-            ? attached[size_t(object->instrument)].instrument->resource_name()
-            : QByteArray();
+    const QByteArray resource_text = object->kind == visa_kind_t::instrument
+                                         ? attached[size_t(object->instrument)]->resource_name()
+                                         : QByteArray();
     return visa_get_attribute(*object, resource_text, attribute, value);
 }
 
@@ -217,9 +230,19 @@ ViStatus visa_standin_t::set_attribute(ViObject vi, ViAttr attribute, ViAttrStat
 
 int visa_standin_t::instrument_named(const QByteArray& name) const {
     for (size_t i = 0; i < attached.size(); ++i) {
-        if (visa_same_resource(attached[i].instrument->resource_name(), name)) {
+        if (visa_same_resource(attached[i]->resource_name(), name)) {
             return int(i);
         }
     }
     return -1;
+}
+
+QByteArrayList visa_standin_t::online_names() const {
+    QByteArrayList names;
+    for (const auto& instrument : attached) {
+        if (instrument->online()) {
+            names.append(instrument->resource_name());
+        }
+    }
+    return names;
 }

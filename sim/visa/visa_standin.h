@@ -7,7 +7,6 @@
 
 #include "driver/visa_types.h"
 #include "sim/visa/visa_instrument.h"
-#include "sim/visa/visa_output.h"
 #include "sim/visa/visa_resource_text.h"
 #include "sim/visa/visa_sessions.h"
 #include "sim/visa/visa_settings.h"
@@ -37,18 +36,15 @@ public:
 private:
     using clock = visa_output_t::clock;
 
-    struct attached_t {
-        std::unique_ptr<visa_instrument_t> instrument;
-        visa_output_t output;
-    };
-
     visa_standin_t();
     int instrument_named(const QByteArray& name) const;
+    QByteArrayList online_names() const;
 
+    // The one lock; never held while a search matches or a read waits.
     std::mutex mutex;
     // Signalled when an answer is queued or a session closes.
     std::condition_variable changed;
     const visa_settings_t settings;
-    std::vector<attached_t> attached;
+    std::vector<std::unique_ptr<visa_instrument_t>> attached;
     visa_sessions_t sessions;
 };

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTest>
 
 #include "driver/serial_link.h"
@@ -63,6 +64,7 @@ private slots:
     void refuses_bad_options_data();
     void refuses_bad_options();
     void verbose_logs_the_exchange();
+    void vanished_unit_hangs_up();
 };
 
 void test_kvt_sim::cleanup() {
@@ -167,6 +169,29 @@ void test_kvt_sim::verbose_logs_the_exchange() {
     QVERIFY2(log.contains("LOG1 <- OS?\n"), log.constData());
     QVERIFY2(log.contains("LOG1 -> +30 ms APP\\n\n"), log.constData());
     QVERIFY2(log.contains("LOG1 <- SHOW:PRODect:ID?\n"), log.constData());
+}
+
+void test_kvt_sim::vanished_unit_hangs_up() {
+    QProcess process;
+    QVector<served_unit_t> units;
+    QVERIFY(start_sim(process, {"--units", "KVT0402Q,faults=vanish:2"}, 1, units));
+    QSerialPort port(QString::fromLocal8Bit(units[0].port));
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    for (const QByteArray& command : {QByteArray("OS?"), QByteArray("MN?")}) {
+        port.write(command);
+        QTRY_VERIFY_WITH_TIMEOUT(port.canReadLine(), start_limit_ms);
+        QVERIFY(!port.readLine().isEmpty());
+    }
+    QCOMPARE(port.error(), QSerialPort::NoError);
+    // The hang-up shows as a read error at once, and as a resource error on the next write.
+    port.write("SN?");
+    QTRY_VERIFY_WITH_TIMEOUT(port.error() != QSerialPort::NoError, start_limit_ms);
+    QVERIFY(!port.canReadLine());
+    port.clearError();
+    port.write("MN?");
+    QTRY_COMPARE_WITH_TIMEOUT(port.error(), QSerialPort::ResourceError, start_limit_ms);
+    port.close();
+    QVERIFY(stop_sim(process, SIGTERM));
 }
 
 QTEST_GUILESS_MAIN(test_kvt_sim)

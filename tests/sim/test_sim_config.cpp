@@ -52,7 +52,8 @@ void test_sim_config::every_fault() {
     QVector<sim_unit_config_t> units;
     QString error;
     QVERIFY2(sim_parse_units("KVT0206Q,faults=silent+delay:150+split:30+garbage+overlong+"
-                             "never-ready+never-back+crlf",
+                             "never-ready+never-back+crlf+fail:SV?+fail:SP6TA:STATE?+stuck:B+"
+                             "vanish:12",
                              units, error),
              qPrintable(error));
     const sim_faults_t& f = units[0].faults;
@@ -60,8 +61,13 @@ void test_sim_config::every_fault() {
             f.bootloader_crlf);
     QCOMPARE(f.delay_ms, 150);
     QCOMPARE(f.split_gap_ms, 30);
+    QCOMPARE(f.failing_commands, (QByteArrayList{"SV?", "SP6TA:STATE?"}));
+    QCOMPARE(f.stuck_switches, QByteArrayList{"B"});
+    QCOMPARE(f.vanish_after, 12);
     QVERIFY(sim_parse_units("KVT0206Q", units, error));
-    QVERIFY(!units[0].faults.silent && units[0].faults.delay_ms == 0);
+    const sim_faults_t& none = units[0].faults;
+    QVERIFY(!none.silent && none.delay_ms == 0 && none.failing_commands.isEmpty() &&
+            none.stuck_switches.isEmpty() && none.vanish_after < 0);
 }
 
 void test_sim_config::blanks_and_places() {
@@ -116,6 +122,18 @@ void test_sim_config::errors_data() {
                                     << "delay";
     QTest::newRow("flag with time") << "KVT0402Q,faults=silent:5"
                                     << "silent";
+    QTest::newRow("fail without command") << "KVT0402Q,faults=fail"
+                                          << "fail";
+    QTest::newRow("fail with empty command") << "KVT0402Q,faults=fail:"
+                                             << "fail";
+    QTest::newRow("stuck on a switch the model lacks") << "KVT0206Q,faults=stuck:C"
+                                                       << "stuck";
+    QTest::newRow("stuck on two switches at once") << "KVT0402Q,faults=stuck:AB"
+                                                   << "stuck";
+    QTest::newRow("vanish without count") << "KVT0402Q,faults=vanish"
+                                          << "vanish";
+    QTest::newRow("vanish negative") << "KVT0402Q,faults=vanish:-1"
+                                     << "vanish";
     QTest::newRow("second unit bad") << "KVT0402Q;KVT0206Q,faults=+"
                                      << "unit 2";
 }

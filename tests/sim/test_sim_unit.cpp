@@ -46,6 +46,8 @@ private slots:
     void faults_data();
     void faults();
     void overlong_answers();
+    void command_faults_data();
+    void command_faults();
     void never_back();
     void concurrent_callers();
 };
@@ -260,6 +262,52 @@ void test_sim_unit::overlong_answers() {
     QVERIFY(answer.startsWith("APP"));
     QVERIFY(answer.endsWith('\n'));
     QCOMPARE(answer.count('\n'), 1);
+}
+
+void test_sim_unit::command_faults_data() {
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QByteArrayList>("commands");
+    QTest::addColumn<QByteArrayList>("answers");  // wire bytes, empty: none
+    QTest::addColumn<bool>("online_after");
+    QTest::newRow("fail one query")
+        << "KVT0402Q,faults=fail:SV?" << QByteArrayList{"SN?", "SV?", QByteArray("SV?", 4), "MN?"}
+        << QByteArrayList{"KVT2024001\n", "", "", "KVT0402Q\n"} << true;
+    QTest::newRow("fail a set command: not carried out")
+        << "KVT0402Q,faults=fail:SETA=1" << QByteArrayList{"SETA=1", "GETA?", "SETB=1", "GETB?"}
+        << QByteArrayList{"", "0\n", "OK\n", "1\n"} << true;
+    QTest::newRow("fail a six-port query")
+        << "KVT0206Q,faults=fail:SP6TB:STATE?" << QByteArrayList{"SP6TB:STATE?", "SP6TA:STATE?"}
+        << QByteArrayList{"", "0\n"} << true;
+    QTest::newRow("stuck two-port switch")
+        << "KVT0402Q,faults=stuck:A" << QByteArrayList{"SETA=1", "GETA?", "SETB=1", "GETB?"}
+        << QByteArrayList{"OK\n", "0\n", "OK\n", "1\n"} << true;
+    QTest::newRow("stuck six-port switch")
+        << "KVT0206Q,faults=stuck:B"
+        << QByteArrayList{"SP6TB:STATE:4", "SP6TB:STATE?", "SP6TA:STATE:4", "SP6TA:STATE?"}
+        << QByteArrayList{"OK\n", "0\n", "OK\n", "4\n"} << true;
+    QTest::newRow("vanish after two commands")
+        << "KVT0402Q,faults=vanish:2" << QByteArrayList{"OS?", "SETA=1", "OS?", "GETA?"}
+        << QByteArrayList{"APP\n", "OK\n", "", ""} << false;
+    QTest::newRow("vanish counts unanswered commands")
+        << "KVT0402Q,faults=vanish:2+fail:SN?" << QByteArrayList{"SN?", "OS?", "OS?"}
+        << QByteArrayList{"", "APP\n", ""} << false;
+    QTest::newRow("vanish at once")
+        << "KVT0206Q,faults=vanish:0" << QByteArrayList{"OS?"} << QByteArrayList{""} << false;
+}
+
+void test_sim_unit::command_faults() {
+    QFETCH(QString, unit);
+    QFETCH(QByteArrayList, commands);
+    QFETCH(QByteArrayList, answers);
+    QFETCH(bool, online_after);
+    sim_unit_t sim(unit_config(unit));
+    QByteArrayList got;
+    for (const QByteArray& command : commands) {
+        got.append(ask(sim, command));
+    }
+    QCOMPARE(got, answers);
+    QCOMPARE(sim.online(), online_after);
+    QCOMPARE(sim.vanished(), !online_after);
 }
 
 void test_sim_unit::never_back() {

@@ -1,5 +1,7 @@
 #include <QElapsedTimer>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 #include "driver/visa_binding.h"
 #include "sim/visa/visa_attributes.h"
@@ -74,6 +76,15 @@ private slots:
         QTest::newRow("no match") << QByteArray("TCPIP?*") << VI_ERROR_RSRC_NFOUND << ViUInt32(0);
         QTest::newRow("repeat of nothing")
             << QByteArray("*INSTR") << VI_ERROR_INV_EXPR << ViUInt32(0);
+        // Expressions that once took the library down or held it for minutes.
+        QTest::newRow("many repeats")
+            << QByteArray("Z*").repeated(2000) << VI_ERROR_RSRC_NFOUND << ViUInt32(0);
+        QTest::newRow("repeated any, then a miss")
+            << QByteArray("?*").repeated(10) + 'Z' << VI_ERROR_RSRC_NFOUND << ViUInt32(0);
+        QTest::newRow("repeated any at the longest")
+            << QByteArray("?*").repeated(2047) + 'R' << VI_SUCCESS << ViUInt32(3);
+        QTest::newRow("longer than a search takes")
+            << QByteArray("Z*").repeated(200000) << VI_ERROR_INV_EXPR << ViUInt32(0);
     }
 
     void search_expressions() {
@@ -176,6 +187,102 @@ private slots:
         QCOMPARE(vi().viSetAttribute(session, VI_ATTR_TMO_VALUE, 0), VI_SUCCESS);
         QCOMPARE(read(session, 64).status, VI_ERROR_TMO);
         vi().viClose(session);
+    }
+
+    void timeout_is_bounded_data() {
+        QTest::addColumn<ViAttrState>("value");
+        QTest::addColumn<ViStatus>("status");
+        QTest::addColumn<ViUInt32>("kept");
+        QTest::newRow("immediate") << ViAttrState(0) << VI_SUCCESS << ViUInt32(0);
+        QTest::newRow("longest") << ViAttrState(600000) << VI_SUCCESS << ViUInt32(600000);
+        QTest::newRow("one more") << ViAttrState(600001) << VI_ERROR_NSUP_ATTR_STATE
+                                  << ViUInt32(timeout_ms);
+        QTest::newRow("49 days") << ViAttrState(0xFFFFFFFE) << VI_ERROR_NSUP_ATTR_STATE
+                                 << ViUInt32(timeout_ms);
+        QTest::newRow("infinite") << ViAttrState(0xFFFFFFFF) << VI_ERROR_NSUP_ATTR_STATE
+                                  << ViUInt32(timeout_ms);
+    }
+
+    void timeout_is_bounded() {
+        QFETCH(ViAttrState, value);
+        QFETCH(ViStatus, status);
+        QFETCH(ViUInt32, kept);
+        const ViSession session = open(foreign);
+        QCOMPARE(vi().viSetAttribute(session, VI_ATTR_TMO_VALUE, value), status);
+        ViUInt32 timeout = 1;
+        QCOMPARE(vi().viGetAttribute(session, VI_ATTR_TMO_VALUE, &timeout), VI_SUCCESS);
+        QCOMPARE(timeout, kept);
+        vi().viClose(session);
+    }
+
+    void answers_belong_to_their_session_data() {
+        QTest::addColumn<bool>("first_closed");
+        QTest::newRow("both open") << false;
+        QTest::newRow("first closed unread") << true;
+    }
+
+    void answers_belong_to_their_session() {
+        QFETCH(bool, first_closed);
+        const ViSession first = open(foreign);
+        const ViSession second = open(foreign);
+        QCOMPARE(write(first, "first"), VI_SUCCESS);
+        if (first_closed) {
+            QCOMPARE(vi().viClose(first), VI_SUCCESS);
+        }
+        QCOMPARE(write(second, "second"), VI_SUCCESS);
+        QCOMPARE(read(second, 64).bytes, QByteArray("second\n"));
+        if (!first_closed) {
+            QCOMPARE(read(first, 64).bytes, QByteArray("first\n"));
+            vi().viClose(first);
+        }
+        // Nothing of the other session is left for a later read.
+        QCOMPARE(vi().viSetAttribute(second, VI_ATTR_TMO_VALUE, 0), VI_SUCCESS);
+        QCOMPARE(read(second, 64).status, VI_ERROR_TMO);
+        vi().viClose(second);
+    }
+
+    void other_sessions_go_on_during_a_wait_and_a_search() {
+        // A read that waits as long as a session may, ended only by closing its session.
+        const ViSession waiting = open(silent_unit);
+        QCOMPARE(vi().viSetAttribute(waiting, VI_ATTR_TMO_VALUE, 600000), VI_SUCCESS);
+        QCOMPARE(write(waiting, "SN?"), VI_SUCCESS);
+        std::atomic<bool> read_started{false};
+        std::atomic<bool> read_ended{false};
+        ViStatus read_status = VI_SUCCESS;
+        std::thread reader([&] {
+            read_started = true;
+            read_status = read(waiting, 64).status;
+            read_ended = true;
+        });
+        QTRY_VERIFY(read_started);
+        constexpr int searches = 20;
+        std::atomic<int> searches_not_found{0};
+        std::thread searcher([&] {
+            const QByteArray worst = QByteArray("?*").repeated(2047) + 'Z';
+            for (int i = 0; i < searches; ++i) {
+                ViUInt32 count = 0;
+                ViChar text[VI_FIND_BUFLEN] = {};
+                if (vi().viFindRsrc(rm, worst.constData(), nullptr, &count, text) ==
+                    VI_ERROR_RSRC_NFOUND) {
+                    ++searches_not_found;
+                }
+            }
+        });
+        const ViSession other = open(foreign);
+        for (int i = 0; i < 20; ++i) {
+            const QByteArray command = "query " + QByteArray::number(i);
+            QCOMPARE(write(other, command), VI_SUCCESS);
+            const read_t answer = read(other, 64);
+            QCOMPARE(answer.status, VI_SUCCESS);
+            QCOMPARE(answer.bytes, command + '\n');
+        }
+        QVERIFY(!read_ended);
+        QCOMPARE(vi().viClose(waiting), VI_SUCCESS);
+        reader.join();
+        searcher.join();
+        QCOMPARE(read_status, VI_ERROR_INV_OBJECT);
+        QCOMPARE(searches_not_found.load(), searches);
+        vi().viClose(other);
     }
 
     void closed_session_is_invalid() {
