@@ -229,6 +229,21 @@ private slots:
         QCOMPARE(six_port->server.commands(), identification);
     }
 
+    // Every switch is set before any is read back, and each one that did not
+    // move is named.
+    void a_switch_that_does_not_hold() {
+        served_unit_t stuck("KVT0402Q,sn=SN-STUCK,faults=stuck:B+stuck:D");
+        const kvtctl_result_t result =
+            run_kvtctl({"--port", stuck.server.port_name(), "set", "A=2", "B=2", "C=2", "D=2"});
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(result.err.contains("SN-STUCK"), result.err);
+        QVERIFY2(result.err.contains("switch B did not hold position 2 (reads 1)"), result.err);
+        QVERIFY2(result.err.contains("switch D did not hold position 2 (reads 1)"), result.err);
+        QVERIFY2(!result.err.contains("switch A") && !result.err.contains("switch C"), result.err);
+        QCOMPARE(stuck.server.commands(), identified_then({"SETA=1", "SETB=1", "SETC=1", "SETD=1",
+                                                           "GETA?", "GETB?", "GETC?", "GETD?"}));
+    }
+
     void raw_commands() {
         const kvtctl_result_t query = kvtctl({"--unit", "SN-SIX", "query", "*IDN?", "--json"});
         KVTCTL_CHECK(query, 0);

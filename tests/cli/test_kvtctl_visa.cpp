@@ -73,6 +73,15 @@ private slots:
                               {"positions", QJsonObject{{"A", 0}, {"B", 0}}}}));
     }
 
+    void a_switch_that_does_not_hold() {
+        const kvtctl_result_t result =
+            over_visa({"set", "A=5", "B=6"}, "KVT0206Q,sn=SN-STUCK,faults=stuck:A");
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(result.err.contains("SN-STUCK") &&
+                     result.err.endsWith(": switch A did not hold position 5 (reads 0)\n"),
+                 result.err);
+    }
+
     void a_unit_that_does_not_answer() {
         const kvtctl_result_t result = over_visa({"get"}, "KVT0402Q,sn=SN-MUTE,faults=silent");
         KVTCTL_CHECK(result, 1);
