@@ -2,10 +2,12 @@
 #include <QIcon>
 
 #include "app/application_setup.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    apply_command_line(QApplication::arguments());
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");

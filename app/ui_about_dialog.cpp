@@ -1,6 +1,9 @@
 #include "app/ui_about_dialog.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QIcon>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "app/help_viewer.h"
@@ -24,7 +27,7 @@ ui_about_dialog_t::ui_about_dialog_t(QWidget* parent) : QDialog(parent, Qt::Wind
     auto* acknowledgment = new ui_push_button_t("Open-source acknowledgment", this);
     acknowledgment->setObjectName("aboutAck");
     connect(
-        acknowledgment, &QPushButton::clicked, this, [] { open_acknowledgment_help(); },
+        acknowledgment, &QPushButton::clicked, this, [this] { open_acknowledgment(); },
         Qt::DirectConnection);
 
     auto* version = new ui_label_t("\tVersion: V1.3.1", this);
@@ -37,4 +40,24 @@ ui_about_dialog_t::ui_about_dialog_t(QWidget* parent) : QDialog(parent, Qt::Wind
         layout->addWidget(row);
     }
     setLayout(layout);
+}
+
+void ui_about_dialog_t::open_acknowledgment() {
+    QString text;
+    switch (open_acknowledgment_help()) {
+        case help_open_t::started:
+        case help_open_t::already_running:
+            return;
+        case help_open_t::no_document:
+            text = tr("The open-source acknowledgment is not installed.");
+            break;
+        case help_open_t::no_viewer:
+            text = tr("No program to show the open-source acknowledgment was found. "
+                      "Its file:\n%1")
+                       .arg(QDir::toNativeSeparators(acknowledgment_document(
+                           QDir::currentPath(), QCoreApplication::applicationDirPath())));
+            break;
+    }
+    QMessageBox::information(this, tr("Information"), text, QMessageBox::Ok | QMessageBox::Close,
+                             QMessageBox::Ok);
 }

@@ -22,6 +22,10 @@ ui_central_widget_t::ui_central_widget_t(QWidget* parent)
     connect(usb_widget, &ui_usb_widget_t::device_connect_msg, this,
             &ui_central_widget_t::change_port_widget_slot, Qt::DirectConnection);
     connect(usb_widget, &ui_usb_widget_t::sendShowMsg, this, &ui_central_widget_t::onReceiveMsg);
+    connect(port2_widget, &ui_2port_widget_t::sendShowMsg, this,
+            &ui_central_widget_t::onReceiveMsg);
+    connect(port6_widget, &ui_6port_widget_t::sendShowMsg, this,
+            &ui_central_widget_t::onReceiveMsg);
 }
 
 void ui_central_widget_t::onReceiveMsg(QString msg) {

@@ -2,22 +2,72 @@
 
 #include <QSerialPort>
 #include <QThread>
+#include <algorithm>
+#include <iterator>
 
+#include "driver/link_events.h"
 #include "driver/serial_link.h"
 #include "driver/visa.h"
 
 namespace {
 
 constexpr int visa_query_pause_ms = 10;
+// A long answer (an instrument's identification) is read on up to this size.
+constexpr int visa_longest_answer = 4096;
 
-// Reads one answer into a zeroed buffer and keeps the text before the first
-// zero byte, minus the unit's line feed.
-bool read_visa_text(char (&buffer)[visa_answer_size], QByteArray& answer) {
-    const int length = visa_read(buffer, visa_answer_size);
-    if (length == 0) {
+// True while an answer not taken (unread, timed out, too long) may still come,
+// so the next query clears it away rather than take it as its own.
+bool visa_answer_owed = false;
+
+// A session whose resource is gone is closed, so every later operation fails
+// at once until the next connection; the operator is told which unit it was.
+bool visa_alive(ViStatus status) {
+    if (status != VI_ERROR_CONN_LOST) {
+        return true;
+    }
+    const QString name = QString::fromUtf8(visa_resource_name());
+    visa_close();
+    emit link_events().unit_lost(name);
+    return false;
+}
+
+// The buffer's text before its first zero byte.
+QByteArray buffer_text(const char (&buffer)[visa_answer_size]) {
+    return QByteArray(buffer, int(qstrnlen(buffer, visa_answer_size)));
+}
+
+// Reads one answer buffer by buffer while the library reports the buffer
+// filled and the unit's line feed has not come, so the next command starts
+// aligned; keeps the text before the first zero byte, minus the line feed.
+bool read_visa_text(QByteArray& answer) {
+    char buffer[visa_answer_size] = {};
+    ViStatus status = VI_SUCCESS;
+    const int length = visa_read(buffer, visa_answer_size, &status);
+    visa_answer_owed = status == VI_ERROR_TMO;
+    if (!visa_alive(status) || length == 0) {
         return false;
     }
-    answer = QByteArray(buffer, int(qstrnlen(buffer, visa_answer_size)));
+    QByteArray text = buffer_text(buffer);
+    bool cut = text.size() < visa_answer_size;
+    for (int size = visa_answer_size;
+         status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n' &&
+         size < visa_longest_answer;
+         size += visa_answer_size) {
+        std::fill(std::begin(buffer), std::end(buffer), '\0');
+        visa_read(buffer, visa_answer_size, &status);
+        if (!visa_alive(status)) {
+            return false;
+        }
+        // Past a zero byte the rest is only drained.
+        if (!cut) {
+            const QByteArray more = buffer_text(buffer);
+            text += more;
+            cut = more.size() < visa_answer_size;
+        }
+    }
+    visa_answer_owed = status == VI_ERROR_TMO ||
+                       (status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n');
+    answer = text;
     if (answer.isEmpty()) {
         return false;
     }
@@ -28,22 +78,30 @@ bool read_visa_text(char (&buffer)[visa_answer_size], QByteArray& answer) {
 }  // namespace
 
 bool visa_read_answer(QByteArray& answer) {
-    char buffer[visa_answer_size] = {};
-    return read_visa_text(buffer, answer);
+    return read_visa_text(answer);
 }
 
 bool visa_query(const QByteArray& command, QByteArray& answer) {
-    char buffer[visa_answer_size] = {};
-    if (!visa_write(command.constData(), command.size())) {
+    if (visa_answer_owed) {
+        visa_clear();
+        visa_answer_owed = false;
+    }
+    ViStatus status = VI_SUCCESS;
+    if (!visa_write(command.constData(), command.size(), &status)) {
+        visa_alive(status);
         return false;
     }
     QThread::msleep(visa_query_pause_ms);
-    return read_visa_text(buffer, answer);
+    return read_visa_text(answer);
 }
 
 bool link_write(const QByteArray& command) {
     if (visa_available()) {
-        return visa_write(command.constData(), command.size());
+        ViStatus status = VI_SUCCESS;
+        const bool written = visa_write(command.constData(), command.size(), &status);
+        visa_answer_owed = written;
+        visa_alive(status);
+        return written;
     }
     if (serial_port().isOpen()) {
         return serial_write(command);

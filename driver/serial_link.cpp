@@ -1,12 +1,77 @@
 #include "driver/serial_link.h"
 
+#include <QDeadlineTimer>
 #include <QSerialPort>
 
-#include "driver/link.h"
+#include "driver/link_events.h"
 
 namespace {
+
 // The unit starts answering within this time (unit framing rules).
 constexpr int serial_wait_ms = 200;
+// Once an answer has started, the rest of its line follows within this time.
+constexpr int serial_line_ms = 500;
+// Longest a query waits for the late answer to an earlier command to end.
+constexpr int serial_settle_ms = 500;
+
+// The name the port was opened under, for telling the operator which unit went.
+QString& opened_name() {
+    static QString name;
+    return name;
+}
+
+// True while an answer that the link has not taken may still be on its way.
+bool answer_owed = false;
+
+// A port whose device has gone reports an error on the next read or write; a
+// timed-out wait is not one.
+bool port_failed(const QSerialPort& port) {
+    return port.error() != QSerialPort::NoError && port.error() != QSerialPort::TimeoutError;
+}
+
+// Closes a failed port and says so, so every later operation fails at once.
+bool port_usable() {
+    QSerialPort& port = serial_port();
+    if (!port.isOpen()) {
+        return false;
+    }
+    if (!port_failed(port)) {
+        return true;
+    }
+    serial_close();
+    emit link_events().unit_lost(opened_name());
+    return false;
+}
+
+// Keeps the answer to an earlier command, late or never read, from being
+// taken as the answer to the next one.
+void discard_waiting_input(QSerialPort& port) {
+    if (answer_owed) {
+        const QDeadlineTimer settle(serial_settle_ms);
+        while (!port.canReadLine() && !settle.hasExpired() &&
+               port.waitForReadyRead(int(settle.remainingTime()))) {
+        }
+        answer_owed = false;
+    }
+    port.clear(QSerialPort::Input);
+}
+
+// The answer is one line: its first byte within the unit's time, the rest of
+// it within a further bound, so an answer in pieces is taken whole.
+bool read_line(QSerialPort& port, QByteArray& line) {
+    if (!port.waitForReadyRead(serial_wait_ms)) {
+        return false;
+    }
+    const QDeadlineTimer rest(serial_line_ms);
+    while (!port.canReadLine()) {
+        if (rest.hasExpired() || !port.waitForReadyRead(int(rest.remainingTime()))) {
+            return false;
+        }
+    }
+    line = port.readLine();
+    return true;
+}
+
 }  // namespace
 
 QSerialPort& serial_port() {
@@ -21,22 +86,41 @@ bool serial_open(const QByteArray& name) {
     if (port.isOpen()) {
         return true;
     }
-    return port.open(QIODevice::ReadWrite);
+    if (!port.open(QIODevice::ReadWrite)) {
+        return false;
+    }
+    opened_name() = QString::fromUtf8(name);
+    answer_owed = false;
+    return true;
 }
 
 void serial_close() {
     serial_port().close();
+    serial_port().clearError();
 }
 
 bool serial_write(const QByteArray& command) {
+    if (!port_usable()) {
+        return false;
+    }
     QSerialPort& port = serial_port();
     port.write(command);
     port.waitForBytesWritten(serial_wait_ms);
-    return true;
+    answer_owed = true;
+    return port_usable();
 }
 
 bool serial_read(QByteArray& answer) {
-    answer = serial_port().readAll();
+    QSerialPort& port = serial_port();
+    // Takes in what has arrived without waiting; a port that has gone shows its error here.
+    port.waitForReadyRead(0);
+    if (!port_usable()) {
+        return false;
+    }
+    answer = port.readAll();
+    if (answer.contains('\n')) {
+        answer_owed = false;
+    }
     if (!answer.isEmpty()) {
         answer.chop(1);
     }
@@ -44,8 +128,21 @@ bool serial_read(QByteArray& answer) {
 }
 
 bool serial_query(const QByteArray& command, QByteArray& answer) {
-    link_write(command);
-    serial_port().waitForReadyRead(serial_wait_ms);
-    link_read(answer);
+    if (!port_usable()) {
+        return false;
+    }
+    QSerialPort& port = serial_port();
+    discard_waiting_input(port);
+    if (!serial_write(command)) {
+        return false;
+    }
+    QByteArray line;
+    const bool whole = read_line(port, line);
+    if (!port_usable() || !whole) {
+        return false;
+    }
+    answer_owed = false;
+    line.chop(1);
+    answer = line;
     return true;
 }

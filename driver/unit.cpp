@@ -1,5 +1,6 @@
 #include "driver/unit.h"
 
+#include <QList>
 #include <cctype>
 #include <limits>
 
@@ -31,6 +32,24 @@ bool drv_unit_t::identify(unit_info_t& out) {
         }
     }
     out = info;
+    return true;
+}
+
+bool drv_unit_t::query_upgrade_identity(upgrade_identity_t& out) {
+    QByteArray answer;
+    if (!link_query("UPGRADE:ID?", answer)) {
+        return false;
+    }
+    const QList<QByteArray> fields = answer.split(',');
+    qint32 numbers[4] = {};
+    if (fields.size() < 4 || !parse_product_number(fields[3], numbers[3])) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        parse_product_number(fields[i], numbers[i]);
+    }
+    upgrade_identity = {numbers[0], numbers[1], numbers[2], numbers[3]};
+    out = upgrade_identity;
     return true;
 }
 

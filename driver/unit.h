@@ -17,6 +17,15 @@ enum link_state_t : quint8 {
     link_disconnected = 2,
 };
 
+// Which images the unit accepts, in the order of its "UPGRADE:ID?" answer;
+// exact_flag 0 means any number from min_id to max_id.
+struct upgrade_identity_t {
+    qint32 expected_id = 0;
+    qint32 min_id = 0;
+    qint32 max_id = 0;
+    qint32 exact_flag = 0;
+};
+
 // Product number of the six-port model; every other number is the two-port model.
 constexpr int six_port_product_id = 29;
 
@@ -32,9 +41,13 @@ public:
     bool set_6port_state(char sw, char pos);
     bool get_6port_state(char sw, char& pos);
 
+    // False, changing nothing, unless the answer holds four fields and the
+    // fourth is a number.
+    bool query_upgrade_identity(upgrade_identity_t& out);
+
 private:
     unit_info_t info;
-    qint32 upgrade_identity[4] = {};
+    upgrade_identity_t upgrade_identity;
     link_state_t state = link_disconnected;
 };
 

@@ -27,7 +27,10 @@ bool visa_connect(const QByteArray& name);
 bool visa_close();
 // Opens the remembered resource again, falling back to the first resource found.
 bool visa_reopen();
-bool visa_write(const char* bytes, int count);
+// Drops what the instrument has not yet delivered.
+bool visa_clear();
+// status, when given, receives the library's status of the call.
+bool visa_write(const char* bytes, int count, ViStatus* status = nullptr);
 // -1 unless the read ended with the end of the answer; else the length of the
 // text before the first zero byte, within max_count.
-int visa_read(char* buffer, int max_count);
+int visa_read(char* buffer, int max_count, ViStatus* status = nullptr);

@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "driver/unit_family.h"
 #include "driver/visa.h"
 
 namespace {
@@ -54,8 +55,17 @@ bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session) {
     if (search() != VI_SUCCESS) {
         return false;
     }
-    name = found_text();
-    return open_resource(name, session) == VI_SUCCESS;
+    // Only a unit of the family may take over: firmware must never reach
+    // another maker's instrument.
+    for (ViUInt32 i = 0; i < find_count; ++i) {
+        const QByteArray found = found_text();
+        if (found.contains(unit_resource_tag)) {
+            name = found;
+            return open_resource(name, session) == VI_SUCCESS;
+        }
+        visa_entry_points().viFindNext(find_list, find_desc);
+    }
+    return false;
 }
 
 ViStatus drv_device_t::close_session(ViSession session) {
@@ -65,24 +75,37 @@ ViStatus drv_device_t::close_session(ViSession session) {
     return visa_entry_points().viClose(session);
 }
 
-bool drv_device_t::write_bytes(ViSession session, const char* bytes, int count) {
+ViStatus drv_device_t::clear_session(ViSession session) {
+    if (!ready || visa_entry_points().viClear == nullptr) {
+        return VI_ERROR_LIBRARY_NFOUND;
+    }
+    return visa_entry_points().viClear(session);
+}
+
+bool drv_device_t::write_bytes(ViSession session, const char* bytes, int count, ViStatus* status) {
+    ViStatus ignored = VI_SUCCESS;
+    ViStatus& result = status ? *status : ignored;
+    result = VI_ERROR_LIBRARY_NFOUND;
     if (!ready || count < 0) {
         return false;
     }
     ViUInt32 written = 0;
-    const ViStatus result = visa_entry_points().viWrite(
-        session, reinterpret_cast<const ViByte*>(bytes), ViUInt32(count), &written);
+    result = visa_entry_points().viWrite(session, reinterpret_cast<const ViByte*>(bytes),
+                                         ViUInt32(count), &written);
     QThread::msleep(write_pause_ms);
     return result == VI_SUCCESS;
 }
 
-int drv_device_t::read_bytes(ViSession session, char* buffer, int max_count) {
+int drv_device_t::read_bytes(ViSession session, char* buffer, int max_count, ViStatus* status) {
+    ViStatus ignored = VI_SUCCESS;
+    ViStatus& result = status ? *status : ignored;
+    result = VI_ERROR_LIBRARY_NFOUND;
     if (!ready || max_count < 0) {
         return -1;
     }
     ViUInt32 received = 0;
-    const ViStatus result = visa_entry_points().viRead(session, reinterpret_cast<ViByte*>(buffer),
-                                                       ViUInt32(max_count), &received);
+    result = visa_entry_points().viRead(session, reinterpret_cast<ViByte*>(buffer),
+                                        ViUInt32(max_count), &received);
     // Ended by the maximum count or a termination character is not a whole answer.
     if (result != VI_SUCCESS) {
         return -1;

@@ -15,11 +15,15 @@ public:
     int find_units(QStringList& list, ViUInt32& count);
     ViStatus open_resource(const QByteArray& name, ViSession& session);
     ViStatus open_lan_resource(const QByteArray& address, ViSession& session);
-    // Retries the open, then falls back to the first resource found and names it.
+    // Retries the open, then falls back to the first unit of the family found and names it.
     bool reopen_resource(QByteArray& name, ViSession& session);
     ViStatus close_session(ViSession session);
-    bool write_bytes(ViSession session, const char* bytes, int count);
-    int read_bytes(ViSession session, char* buffer, int max_count);
+    // Makes the instrument drop what it still has to say; a library without
+    // viClear reports VI_ERROR_LIBRARY_NFOUND.
+    ViStatus clear_session(ViSession session);
+    // Both give the library's status through status when asked.
+    bool write_bytes(ViSession session, const char* bytes, int count, ViStatus* status = nullptr);
+    int read_bytes(ViSession session, char* buffer, int max_count, ViStatus* status = nullptr);
 
 private:
     ViStatus search();

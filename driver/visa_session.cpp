@@ -50,10 +50,14 @@ bool visa_reopen() {
     return drv_device_instance().reopen_resource(current_resource_name, current_session);
 }
 
-bool visa_write(const char* bytes, int count) {
-    return drv_device_instance().write_bytes(current_session, bytes, count);
+bool visa_clear() {
+    return drv_device_instance().clear_session(current_session) == VI_SUCCESS;
 }
 
-int visa_read(char* buffer, int max_count) {
-    return drv_device_instance().read_bytes(current_session, buffer, max_count);
+bool visa_write(const char* bytes, int count, ViStatus* status) {
+    return drv_device_instance().write_bytes(current_session, bytes, count, status);
+}
+
+int visa_read(char* buffer, int max_count, ViStatus* status) {
+    return drv_device_instance().read_bytes(current_session, buffer, max_count, status);
 }

@@ -1,12 +1,63 @@
 #include "panel/panel_picture_frame.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFrame>
+#include <QImageReader>
+#include <QPixmapCache>
+#include <QSet>
 #include <QVBoxLayout>
 
+namespace {
+
+// Polishing a picture item builds its rule, and building a rule decodes the
+// picture. An item hidden when its window is first shown is polished only
+// once it is first shown itself.
+class deferred_polish_t : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* item = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Polish && !item->isVisibleTo(item->window())) {
+            deferred = true;
+            return true;
+        }
+        if (event->type() == QEvent::Show && deferred) {
+            deferred = false;
+            QEvent polish(QEvent::Polish);
+            QCoreApplication::sendEvent(item, &polish);
+        }
+        return false;
+    }
+
+private:
+    bool deferred = false;
+};
+
+// The rule is built once per widget state and each build loads the picture;
+// with room for every panel picture in the pixmap cache, besides what it held
+// before, every build after the first finds its picture there.
+void make_room_in_pixmap_cache(const QString& picture) {
+    static QSet<QString> counted;
+    if (counted.contains(picture)) {
+        return;
+    }
+    counted.insert(picture);
+    const QSize size = QImageReader(picture).size();
+    const qint64 kib = qint64(size.width()) * size.height() * 4 / 1024 + 1;
+    QPixmapCache::setCacheLimit(int(QPixmapCache::cacheLimit() + kib));
+}
+
+}  // namespace
+
 void install_panel_item(QFrame* outer, QFrame* item, const QString& object_name,
-                        const QString& picture_rule) {
+                        const QString& picture) {
+    make_room_in_pixmap_cache(picture);
+    item->installEventFilter(new deferred_polish_t(item));
     item->setObjectName(object_name);
-    item->setStyleSheet(picture_rule);
+    item->setStyleSheet(QString("%1#%2{border-image:url(%3)}")
+                            .arg(item->metaObject()->className(), object_name, picture));
     item->setFixedSize(643, 260);
     auto* layout = new QVBoxLayout;
     layout->addWidget(item);

@@ -6,7 +6,9 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
+#include "panel/switch_buttons.h"
 #include "panel/ui_indicator_widgets.h"
+#include "panel/wait_cursor.h"
 
 namespace {
 constexpr QSize child_size(50, 50);
@@ -112,10 +114,26 @@ void ui_2port_widget_item_t::buttonD2_click_slot() {
     click('D', 2);
 }
 
-// The unit's result is not shown: the indicators follow the operator's click.
+// The indicators follow the unit: they move once the unit has taken the
+// command, or to what it reports when the command failed.
 void ui_2port_widget_item_t::click(char sw, int position) {
-    drv_unit_instance().set_2port_state(sw, position == 1 ? '0' : '1');
-    place(switches[sw - 'A'], position);
+    const switch_row_t& row = switches[sw - 'A'];
+    QRadioButton* clicked = this->*row.button[position - 1];
+    drv_unit_t& unit = drv_unit_instance();
+    if (unit.link_state() != link_connected) {
+        restore_checked(clicked, shown_buttons[sw - 'A']);
+        emit sendShowMsg(tr("Device not connected!"));
+        return;
+    }
+    const wait_cursor_t wait;
+    if (unit.set_2port_state(sw, position == 1 ? '0' : '1')) {
+        show_position(row, position);
+        return;
+    }
+    if (!read_back(row)) {
+        restore_checked(clicked, shown_buttons[sw - 'A']);
+        report_silence();
+    }
 }
 
 void ui_2port_widget_item_t::place(const switch_row_t& row, int position) {
@@ -123,17 +141,41 @@ void ui_2port_widget_item_t::place(const switch_row_t& row, int position) {
     (this->*row.rect)->setGeometry(QRect(row.rect_at[position - 1], child_size));
 }
 
-// A failed query keeps the previous character, so the preset '0' and the
-// switch before carry over; A is asked twice and the second answer counts.
+void ui_2port_widget_item_t::show_position(const switch_row_t& row, int position) {
+    QRadioButton* button = this->*row.button[position - 1];
+    button->setChecked(true);
+    shown_buttons[row.sw - 'A'] = button;
+    place(row, position);
+}
+
+bool ui_2port_widget_item_t::read_back(const switch_row_t& row) {
+    char c = '\0';
+    if (!drv_unit_instance().get_2port_state(row.sw, c) || (c != '0' && c != '1')) {
+        return false;
+    }
+    show_position(row, c == '0' ? 1 : 2);
+    return true;
+}
+
+// A is asked twice and the second answer counts. A switch the unit gives no
+// position for keeps what it showed.
 void ui_2port_widget_item_t::device_connect_slot() {
-    char c = '0';
-    drv_unit_t& unit = drv_unit_instance();
-    unit.get_2port_state('A', c);
+    const wait_cursor_t wait;
+    char first = '0';
+    drv_unit_instance().get_2port_state('A', first);
+    bool answered = true;
     for (const switch_row_t& row : switches) {
-        unit.get_2port_state(row.sw, c);
-        const int position = c == '0' ? 1 : 2;
-        (this->*row.button[position - 1])->setChecked(true);
-        place(row, position);
+        answered = read_back(row) && answered;
+    }
+    if (!answered) {
+        report_silence();
+    }
+}
+
+// A unit found gone has been reported as lost already.
+void ui_2port_widget_item_t::report_silence() {
+    if (drv_unit_instance().link_state() == link_connected) {
+        emit sendShowMsg(tr("The unit did not answer"));
     }
 }
 
@@ -141,9 +183,8 @@ void ui_2port_widget_item_t::device_disconnect_slot() {}
 
 ui_2port_widget_t::ui_2port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_2port_widget_item_t(this);
-    install_panel_item(
-        this, m_item, "m_2portWidget",
-        "ui_2port_widget_item_t#m_2portWidget{border-image:url(:/image/KVT0402Q.png)}");
+    install_panel_item(this, m_item, "m_2portWidget", ":/image/KVT0402Q.png");
+    connect(m_item, &ui_2port_widget_item_t::sendShowMsg, this, &ui_2port_widget_t::sendShowMsg);
 }
 
 void ui_2port_widget_t::device_connect_slot() {

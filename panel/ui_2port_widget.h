@@ -34,6 +34,10 @@ private:
 
     void click(char sw, int position);
     void place(const switch_row_t& row, int position);
+    // Asks the unit for one switch and shows its answer; false when it gave none.
+    bool read_back(const switch_row_t& row);
+    void show_position(const switch_row_t& row, int position);
+    void report_silence();
 
     QRadioButton* m_buttonA1;
     QRadioButton* m_buttonA2;
@@ -51,6 +55,8 @@ private:
     ui_rect4_widget_t* m_rectB;
     ui_rect4_widget_t* m_rectC;
     ui_rect4_widget_t* m_rectD;
+    // The button each switch shows as the unit's position; none before the unit told.
+    QRadioButton* shown_buttons[4] = {};
 };
 
 // Frame around the picture; the central widget shows it for the two-port model.
@@ -58,6 +64,9 @@ class ui_2port_widget_t : public QFrame {
     Q_OBJECT
 public:
     explicit ui_2port_widget_t(QWidget* parent);
+
+signals:
+    void sendShowMsg(QString msg);
 
 public slots:
     void device_connect_slot();

@@ -6,7 +6,9 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
+#include "panel/switch_buttons.h"
 #include "panel/ui_indicator_widgets.h"
+#include "panel/wait_cursor.h"
 
 namespace {
 
@@ -190,29 +192,68 @@ void ui_6port_widget_item_t::buttonB6_click_slot() {
     click('B', 6);
 }
 
-// The unit's result is not shown: the indicators follow the operator's click.
+// The indicators follow the unit: they move once the unit has taken the
+// command, or to what it reports when the command failed.
 void ui_6port_widget_item_t::click(char sw, int position) {
-    drv_unit_instance().set_6port_state(sw, static_cast<char>('0' + position));
-    show_path(path_code(sw, position));
+    const switch_row_t& row = switches[sw - 'A'];
+    QRadioButton* clicked = this->*row.button[position];
+    drv_unit_t& unit = drv_unit_instance();
+    if (unit.link_state() != link_connected) {
+        restore_checked(clicked, shown_buttons[sw - 'A']);
+        emit sendShowMsg(tr("Device not connected!"));
+        return;
+    }
+    const wait_cursor_t wait;
+    if (unit.set_6port_state(sw, static_cast<char>('0' + position))) {
+        show_position(row, position);
+        return;
+    }
+    if (!read_back(row)) {
+        restore_checked(clicked, shown_buttons[sw - 'A']);
+        report_silence();
+    }
 }
 
-// Only lamps and bars show the unit's state; the buttons keep the operator's
-// last click. A failed query keeps the previous character, so B may show A's.
+void ui_6port_widget_item_t::show_position(const switch_row_t& row, int position) {
+    QRadioButton* button = this->*row.button[position];
+    button->setChecked(true);
+    shown_buttons[row.sw - 'A'] = button;
+    show_path(path_code(row.sw, position));
+}
+
+bool ui_6port_widget_item_t::read_back(const switch_row_t& row) {
+    char c = '\0';
+    if (!drv_unit_instance().get_6port_state(row.sw, c) || c < '0' || c > '6') {
+        return false;
+    }
+    show_position(row, c - '0');
+    return true;
+}
+
+// Button, lamp and bar show the unit's state; a switch the unit gives no
+// position for keeps what it showed.
 void ui_6port_widget_item_t::device_connect_slot() {
-    char c = '0';
+    const wait_cursor_t wait;
+    bool answered = true;
     for (const switch_row_t& row : switches) {
-        drv_unit_instance().get_6port_state(row.sw, c);
-        if (c >= '0' && c <= '6') {
-            show_path(path_code(row.sw, c - '0'));
-        }
+        answered = read_back(row) && answered;
+    }
+    if (!answered) {
+        report_silence();
+    }
+}
+
+// A unit found gone has been reported as lost already.
+void ui_6port_widget_item_t::report_silence() {
+    if (drv_unit_instance().link_state() == link_connected) {
+        emit sendShowMsg(tr("The unit did not answer"));
     }
 }
 
 ui_6port_widget_t::ui_6port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_6port_widget_item_t(this);
-    install_panel_item(
-        this, m_item, "m_6portWidget",
-        "ui_6port_widget_item_t#m_6portWidget{border-image:url(:/image/KVT0206Q.png)}");
+    install_panel_item(this, m_item, "m_6portWidget", ":/image/KVT0206Q.png");
+    connect(m_item, &ui_6port_widget_item_t::sendShowMsg, this, &ui_6port_widget_t::sendShowMsg);
 }
 
 void ui_6port_widget_t::device_connect_slot() {

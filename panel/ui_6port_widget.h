@@ -18,6 +18,9 @@ public:
     // Path code 1..7 is A0..A6, 8..14 is B0..B6; other codes do nothing.
     void show_path(int code);
 
+signals:
+    void sendShowMsg(QString msg);
+
 public slots:
     void buttonA0_click_slot();
     void buttonA1_click_slot();
@@ -41,6 +44,10 @@ private:
 
     void click(char sw, int position);
     QFrame* bar(const switch_row_t& row, int kind) const;
+    // Asks the unit for one switch and shows its answer; false when it gave none.
+    bool read_back(const switch_row_t& row);
+    void show_position(const switch_row_t& row, int position);
+    void report_silence();
 
     QRadioButton* m_buttonA0;
     QRadioButton* m_buttonA1;
@@ -64,6 +71,8 @@ private:
     ui_rect1_widget_t* m_rect1B;
     ui_rect2_widget_t* m_rect2B;
     ui_rect3_widget_t* m_rect3B;
+    // The button each switch shows as the unit's position; none before the unit told.
+    QRadioButton* shown_buttons[2] = {};
 };
 
 // Frame around the picture; the central widget shows it for the six-port model.
@@ -71,6 +80,9 @@ class ui_6port_widget_t : public QFrame {
     Q_OBJECT
 public:
     explicit ui_6port_widget_t(QWidget* parent);
+
+signals:
+    void sendShowMsg(QString msg);
 
 public slots:
     void device_connect_slot();

@@ -5,18 +5,20 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "driver/link_events.h"
 #include "driver/unit.h"
+#include "panel/wait_cursor.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
 #include "widget/ui_push_button.h"
 
 ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
     : QFrame(parent, Qt::WindowFlags()),
-      state_label(new ui_label_t("KVT is disconnected!", this)),
+      state_label(new ui_label_t(this)),
       info_label(new ui_label_t(this)),
       module_combo(new ui_combo_box_t(this)),
       rescan_button(new ui_push_button_t("Rescan", this)) {
-    state_label->setStyleSheet("font-size:18px;color:rgb(255,100,100)");
+    show_disconnected();
     info_label->setStyleSheet("font-size:16px");
     rescan_button->setFixedSize(60, 30);
 
@@ -38,6 +40,18 @@ ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
     connect(rescan_button, &QPushButton::clicked, this, &ui_usb_widget_t::device_rescan_slot);
     connect(module_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &ui_usb_widget_t::device_change_slot);
+    connect(&link_events(), &link_events_t::unit_lost, this, &ui_usb_widget_t::unit_lost);
+}
+
+void ui_usb_widget_t::show_disconnected() {
+    state_label->set_text("KVT is disconnected!");
+    state_label->setStyleSheet("font-size:18px;color:rgb(255,100,100)");
+}
+
+void ui_usb_widget_t::unit_lost(const QString& name) {
+    drv_unit_instance().set_link_state(link_disconnected);
+    show_disconnected();
+    emit sendShowMsg(tr("Unit %1 was lost").arg(name));
 }
 
 void ui_usb_widget_t::set_port_source(port_source_t source) {
@@ -67,15 +81,20 @@ void ui_usb_widget_t::device_change_slot(int index) {
     if (index < 0 || index >= device_names.size()) {
         return;
     }
-    const QString& name = device_names.at(index);
-    const QByteArray bytes = name.toUtf8();
-    if (!connect_unit(bytes)) {
+    const QString name = device_names.at(index);
+    const wait_cursor_t wait;
+    if (!connect_unit(name.toUtf8())) {
+        emit sendShowMsg(tr("Unit %1 could not be opened").arg(name));
         return;
     }
     drv_unit_t& unit = drv_unit_instance();
     unit.set_link_state(link_connected);
     unit_info_t info;
     const bool identified = unit.identify(info);
+    // Lost while identifying: the bar shows it disconnected already.
+    if (unit.link_state() != link_connected) {
+        return;
+    }
     state_label->set_text(QString::fromUtf8(info.model + "-" + info.serial_number));
     state_label->setStyleSheet("font-size:18px;color:rgb(140,140,250);font-weight:900");
     if (!identified) {

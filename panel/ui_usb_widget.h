@@ -29,6 +29,9 @@ public slots:
 
 private:
     void add_device(const QString& name);
+    void show_disconnected();
+    // A unit the link found gone is no longer connected until the next connection.
+    void unit_lost(const QString& name);
 
     ui_label_t* state_label;
     ui_label_t* info_label;

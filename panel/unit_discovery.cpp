@@ -3,13 +3,10 @@
 #include <QSerialPortInfo>
 
 #include "driver/serial_link.h"
+#include "driver/unit_family.h"
 #include "driver/visa.h"
 
 namespace {
-
-constexpr quint16 unit_vendor_id = 0xA5C3;
-constexpr quint16 unit_product_id = 0x0E21;
-const char* const unit_resource_tag = "0xA5C3::0x0E21";
 
 QStringList& operator_ports() {
     static QStringList ports;

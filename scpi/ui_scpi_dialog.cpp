@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "driver/link.h"
+#include "panel/wait_cursor.h"
 #include "widget/group_box_layout.h"
 #include "widget/ui_line_edit.h"
 #include "widget/ui_push_button.h"
@@ -33,22 +34,32 @@ ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
     // A closed console is never shown again; the next opening builds a new one.
     setAttribute(Qt::WA_DeleteOnClose);
 
+    // Enter in the command field queries; no button is a default that Enter could fire.
+    for (QPushButton* button : {write_button, query_button, read_button}) {
+        button->setAutoDefault(false);
+    }
+    connect(command_edit, &QLineEdit::returnPressed, this, &ui_scpi_dialog_t::query_btn_click_slot);
     connect(write_button, &QPushButton::clicked, this, &ui_scpi_dialog_t::write_btn_click_slot);
     connect(query_button, &QPushButton::clicked, this, &ui_scpi_dialog_t::query_btn_click_slot);
     connect(read_button, &QPushButton::clicked, this, &ui_scpi_dialog_t::read_btn_click_slot);
 }
 
 void ui_scpi_dialog_t::write_btn_click_slot() {
+    const wait_cursor_t wait;
     link_write(command_edit->text().toUtf8());
 }
 
+// The emptied field says why it is empty.
 void ui_scpi_dialog_t::query_btn_click_slot() {
+    const wait_cursor_t wait;
     QByteArray answer;
     const bool ok = link_query(command_edit->text().toUtf8(), answer);
     answer_edit->setText(ok ? QString::fromUtf8(answer) : QString());
+    answer_edit->setPlaceholderText(ok ? QString() : tr("No answer"));
 }
 
 void ui_scpi_dialog_t::read_btn_click_slot() {
+    const wait_cursor_t wait;
     QByteArray answer;
     if (link_read(answer)) {
         answer_edit->setText(QString::fromUtf8(answer));

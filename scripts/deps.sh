@@ -4,6 +4,8 @@ quillon_packages=(
   cmake g++ make git clang-format
   qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev libqt5svg5-dev libqt5svg5
   fonts-dejavu-core xdg-utils python3 python3-pyvisa
+  desktop-file-utils appstream dpkg-dev file xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 quillon_install_deps() {

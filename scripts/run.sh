@@ -8,6 +8,6 @@ source "$root/scripts/deps.sh"
 quillon_install_deps
 build="$root/build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)" --target quillon visa kvt-sim
+cmake --build "$build" -j "$(nproc)" --target quillon visa kvt-sim kvt-image
 export LD_LIBRARY_PATH="$build/sim/visa${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 exec "$build/app/quillon" "$@"

@@ -34,12 +34,13 @@ bool parse_word(const QString& text, QByteArray& value, QString& error) {
     return true;
 }
 
-bool any_command(const QByteArray& text, sim_model_t) {
-    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= 0x20 && c < 0x7f; });
+bool any_command(const QString& text, sim_model_t) {
+    return std::all_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
 }
 
-bool switch_letter(const QByteArray& text, sim_model_t model) {
-    return text.size() == 1 && sim_model_switches(model).contains(text[0]);
+bool switch_letter(const QString& text, sim_model_t model) {
+    return text.size() == 1 && sim_model_switches(model).contains(text[0].toLatin1());
 }
 
 // A fault is a flag, a number after ':' or a text after ':'; texts add up.
@@ -49,7 +50,7 @@ struct fault_row_t {
     int sim_faults_t::*number;
     int most;
     QByteArrayList sim_faults_t::*texts;
-    bool (*accepts)(const QByteArray& text, sim_model_t model);
+    bool (*accepts)(const QString& text, sim_model_t model);
     const char* value;  // what follows ':', for errors
 };
 constexpr fault_row_t fault_table[] = {
@@ -61,6 +62,8 @@ constexpr fault_row_t fault_table[] = {
     {"never-ready", &sim_faults_t::never_ready, nullptr, 0, nullptr, nullptr, nullptr},
     {"never-back", &sim_faults_t::never_back, nullptr, 0, nullptr, nullptr, nullptr},
     {"crlf", &sim_faults_t::bootloader_crlf, nullptr, 0, nullptr, nullptr, nullptr},
+    {"no-lf", &sim_faults_t::bootloader_no_lf, nullptr, 0, nullptr, nullptr, nullptr},
+    {"ready-crlf", &sim_faults_t::ready_crlf, nullptr, 0, nullptr, nullptr, nullptr},
     {"fail", nullptr, nullptr, 0, &sim_faults_t::failing_commands, any_command,
      "a command in printable ASCII"},
     {"stuck", nullptr, nullptr, 0, &sim_faults_t::stuck_switches, switch_letter,
@@ -85,7 +88,7 @@ bool parse_fault(const QString& text, sim_unit_config_t& unit, QString& error) {
             parse_number(value, 0, row.most, faults.*row.number)) {
             return true;
         }
-        if (row.texts != nullptr && !value.isEmpty() && row.accepts(value.toLatin1(), unit.model)) {
+        if (row.texts != nullptr && !value.isEmpty() && row.accepts(value, unit.model)) {
             (faults.*row.texts).append(value.toLatin1());
             return true;
         }

@@ -17,7 +17,7 @@
 //            mode:    app | boot
 //            faults:  fault *( "+" fault ), fault = silent | delay:MS | split:MS
 //                     | garbage | overlong | never-ready | never-back | crlf
-//                     | fail:COMMAND | stuck:SWITCH | vanish:COUNT
+//                     | no-lf | ready-crlf | fail:COMMAND | stuck:SWITCH | vanish:COUNT
 //
 // Blanks around items are ignored. A unit without sn gets "KVT2024" and its
 // 1-based place in the list as three digits, so serial numbers differ.

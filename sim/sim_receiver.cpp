@@ -1,5 +1,6 @@
 #include "sim/sim_receiver.h"
 
+#include <QByteArrayList>
 #include <QCryptographicHash>
 
 namespace {
@@ -69,6 +70,37 @@ void sim_receiver_t::note(const QByteArray& command) {
                 " bytes>";
     }
     append_bounded(log.commands, entry, kept_commands);
+}
+
+bool sim_receiver_t::answer(const QByteArray& command, QByteArray& text) const {
+    const QByteArray held_query = "SIM:HELD? ";
+    if (command.startsWith(held_query)) {
+        text = held(command.mid(held_query.size())).toPercentEncoding();
+        return true;
+    }
+    if (command != "SIM:RECord?") {
+        return false;
+    }
+    QByteArrayList entries;
+    for (const QByteArray& entry : log.commands) {
+        entries.append(entry.toPercentEncoding(" :?<>"));
+    }
+    text = entries.join(',');
+    return true;
+}
+
+QByteArray sim_receiver_t::held(const QByteArray& name) const {
+    for (auto section = log.sections.crbegin(); section != log.sections.crend(); ++section) {
+        if (section->passed && section->announcement == name) {
+            return section->received;
+        }
+    }
+    for (auto identity = log.identities.crbegin(); identity != log.identities.crend(); ++identity) {
+        if (identity->command == name) {
+            return identity->data;
+        }
+    }
+    return {};
 }
 
 QByteArray sim_receiver_t::take_new_application() {

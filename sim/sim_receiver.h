@@ -24,8 +24,9 @@ struct sim_identity_t {
 struct sim_upgrade_record_t {
     QVector<sim_section_t> sections;
     QVector<sim_identity_t> identities;
-    // Every command the unit handled while online, in order; a trailing zero
-    // byte dropped, block and identity data replaced by "<N bytes>".
+    // Every command the unit handled while online, in order, as it arrived
+    // (a terminating zero byte included); block and identity data replaced by
+    // "<N bytes>".
     QVector<QByteArray> commands;
 };
 
@@ -38,6 +39,13 @@ public:
     // command is none of them.
     bool take(const QByteArray& command, sim_mode_t mode);
     void note(const QByteArray& command);
+    // Read-back queries, for checking a transfer from outside:
+    //   "SIM:RECord?"      the command record, entries joined by ","
+    //   "SIM:HELD? <name>" the data held for "HOSTUG", "BOOTUG" (the blocks of
+    //                      the last passed section, padding included) or an
+    //                      identity command's name
+    // Both percent-encoded, so any byte survives the line. False for other commands.
+    bool answer(const QByteArray& command, QByteArray& text) const;
 
     // Whether the last announcement or block was accepted.
     bool ready() const { return step_ok; }
@@ -45,6 +53,7 @@ public:
     bool application_valid() const { return app_valid; }
     // Application image of the last passed section; empty when none is pending.
     QByteArray take_new_application();
+    QByteArray held(const QByteArray& name) const;
     const sim_upgrade_record_t& record() const { return log; }
 
 private:

@@ -60,7 +60,7 @@ answer_t sim_unit_t::handle(const QByteArray& raw) {
     if (cfg.faults.failing_commands.contains(command)) {
         return {};
     }
-    receiver.note(command);
+    receiver.note(raw);
     if (receiver.take(command, current_mode)) {
         return {};
     }
@@ -68,7 +68,7 @@ answer_t sim_unit_t::handle(const QByteArray& raw) {
         restart(command == "REBOOT" ? sim_mode_t::application : sim_mode_t::bootloader);
         return {};
     }
-    return sim_shape_answer(answer_text(command) + '\n', cfg.faults);
+    return sim_shape_answer(answer_line(command), cfg.faults);
 }
 
 bool sim_unit_t::online() const {
@@ -108,6 +108,24 @@ bool sim_unit_t::vanished_locked() const {
     return cfg.faults.vanish_after >= 0 && taken >= cfg.faults.vanish_after;
 }
 
+QByteArray sim_unit_t::answer_line(const QByteArray& command) {
+    QByteArray record_text;
+    if (receiver.answer(command, record_text)) {
+        return record_text + '\n';
+    }
+    return answer_text(command) + line_end(command);
+}
+
+QByteArray sim_unit_t::line_end(const QByteArray& command) const {
+    if (current_mode != sim_mode_t::bootloader) {
+        return "\n";
+    }
+    if (command == "OS?") {
+        return cfg.faults.bootloader_crlf ? "\r\n" : cfg.faults.bootloader_no_lf ? "" : "\n";
+    }
+    return command == "UPREADY?" && cfg.faults.ready_crlf ? "\r\n" : "\n";
+}
+
 QByteArray sim_unit_t::answer_text(const QByteArray& command) {
     const bool app = current_mode == sim_mode_t::application;
     const QByteArray model = sim_model_name(cfg.model);
@@ -116,9 +134,7 @@ QByteArray sim_unit_t::answer_text(const QByteArray& command) {
         const char* command;
         QByteArray text;
     } queries[] = {
-        {"OS?", app                          ? "APP"
-                : cfg.faults.bootloader_crlf ? "BOOTLOADER\r"
-                                             : "BOOTLOADER"},
+        {"OS?", app ? "APP" : "BOOTLOADER"},
         {"MN?", model},
         {"SN?", cfg.serial_number},
         {"SV?", version},

@@ -34,6 +34,8 @@ private:
 
     bool online_locked() const;
     bool vanished_locked() const;
+    QByteArray answer_line(const QByteArray& command);
+    QByteArray line_end(const QByteArray& command) const;
     QByteArray answer_text(const QByteArray& command);
     QByteArray switch_answer(const QByteArray& command);
     void restart(sim_mode_t into);

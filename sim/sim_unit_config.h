@@ -17,6 +17,8 @@ struct sim_faults_t {
     bool never_ready = false;         // "UPREADY?" never answers "1"
     bool never_back = false;          // stays offline after a restart
     bool bootloader_crlf = false;     // the bootloader answers "OS?" with "BOOTLOADER\r\n"
+    bool bootloader_no_lf = false;    // the bootloader answers "OS?" with "BOOTLOADER" alone
+    bool ready_crlf = false;          // "UPREADY?" answers "1\r\n" when ready
     QByteArrayList failing_commands;  // neither carried out nor answered
     QByteArrayList stuck_switches;    // letters whose set commands answer "OK" but move nothing
     int vanish_after = -1;            // >= 0: gone for good once this many commands were taken

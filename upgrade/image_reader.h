@@ -15,6 +15,8 @@ constexpr int image_header_size = 112;
 constexpr quint32 first_descriptor_offset = 112;
 // Bounds any walk of a chain, so a looping chain cannot hang a reader.
 constexpr int max_image_sections = 4096;
+// Decrypted header bytes 58 to 65 of every image.
+extern const char image_signature[8];
 
 struct image_header_t {
     quint8 reserved_0[4];
@@ -43,6 +45,8 @@ struct image_acceptance_t {
 
 void set_image_acceptance(qint32 expected_id, qint32 min_id, qint32 max_id, bool range_mode);
 image_acceptance_t image_acceptance();
+// Whether the acceptance values admit this image number.
+bool image_id_accepted(qint32 image_id);
 
 // Reads and decrypts the header into the caller's buffer (left there whatever
 // the result) and tells whether its signature and image number are accepted.

@@ -1,15 +1,137 @@
 #include "upgrade/ui_upgrade_dialog.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QVBoxLayout>
+#include <climits>
 
+#include "driver/unit.h"
+#include "upgrade/image_reader.h"
+#include "upgrade/upgrade_thread.h"
 #include "widget/group_box_layout.h"
 #include "widget/ui_label.h"
+#include "widget/ui_push_button.h"
 
 ui_upgrade_dialog_t::ui_upgrade_dialog_t(QWidget* parent) : QDialog(parent, Qt::WindowFlags()) {
-    auto* notice = new ui_label_t(tr("Firmware upgrade is not available in this version."), this);
+    path_edit = new QLineEdit(this);
+    path_edit->setPlaceholderText(" ");
+    path_edit->setAlignment(Qt::AlignLeft);
+    path_edit->setReadOnly(true);
+    browse_button = new ui_push_button_t("Browse", this);
+    auto* path_layout = new QHBoxLayout;
+    path_layout->addWidget(path_edit);
+    path_layout->addWidget(browse_button);
+
+    begin_button = new ui_push_button_t("Begin", this);
+    progress_bar = new QProgressBar(this);
+    progress_bar->setValue(0);
+    refusal_label = new ui_label_t(this);
+    refusal_label->setWordWrap(true);
+    refusal_label->hide();
+
     auto* group_layout = new QVBoxLayout;
-    group_layout->addWidget(notice);
+    group_layout->addLayout(path_layout);
+    group_layout->addWidget(begin_button);
+    group_layout->addWidget(progress_bar);
+    group_layout->addWidget(refusal_label);
     set_group_box_layout(this, "Firmware Upgrade ", group_layout);
+
+    upgrade_identity_t identity;
+    if (drv_unit_instance().query_upgrade_identity(identity)) {
+        set_image_acceptance(identity.expected_id, identity.min_id, identity.max_id,
+                             identity.exact_flag == 0);
+    }
+
+    upgrade_thread = new upgrade_thread_t;
+
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
+
+    connect(browse_button, &QPushButton::clicked, this,
+            &ui_upgrade_dialog_t::browse_btn_click_slot);
+    connect(begin_button, &QPushButton::clicked, this, &ui_upgrade_dialog_t::begin_btn_click_slot);
+    connect(upgrade_thread, &upgrade_thread_t::init_progress_bar, this,
+            &ui_upgrade_dialog_t::init_progress_bar_slot, Qt::QueuedConnection);
+    connect(upgrade_thread, &upgrade_thread_t::send_upgrade_state, this,
+            &ui_upgrade_dialog_t::set_progress_bar_slot, Qt::QueuedConnection);
+    connect(upgrade_thread, &upgrade_thread_t::send_upgrade_success, this,
+            &ui_upgrade_dialog_t::upgrade_success_slot, Qt::QueuedConnection);
+    connect(upgrade_thread, &QThread::finished, this, &ui_upgrade_dialog_t::upgrade_finished,
+            Qt::QueuedConnection);
+    // The program must not end under a transfer: the unit would be left half written.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { upgrade_thread->wait(); });
+}
+
+// Closing is refused while the worker runs, so it has ended here.
+ui_upgrade_dialog_t::~ui_upgrade_dialog_t() {
+    upgrade_thread->wait();
+    delete upgrade_thread;
+}
+
+void ui_upgrade_dialog_t::browse_btn_click_slot() {
+    image_path = QFileDialog::getOpenFileName(nullptr, tr("Select upgrade files"), "/", "*.ADS");
+    QFile file(image_path);
+    if (file.open(QIODevice::ReadOnly)) {
+        file.close();
+        path_edit->setText(image_path);
+    }
+}
+
+void ui_upgrade_dialog_t::begin_btn_click_slot() {
+    if (upgrading) {
+        return;
+    }
+    // The platform's file-name encoding: any name the file dialog gave opens.
+    const QByteArray path(QFile::encodeName(image_path).constData());
+    upgrade_image_path() = path;
+    if (path.isEmpty()) {
+        return;
+    }
+    const image_verdict_t verdict = validate_image(path, nullptr);
+    refusal_label->set_text(verdict == image_ok ? QString() : image_verdict_text(verdict));
+    refusal_label->setVisible(verdict != image_ok);
+    if (verdict != image_ok) {
+        return;
+    }
+    upgrading = true;
+    drv_unit_instance().set_link_state(link_upgrading);
+    upgrade_thread->start(QThread::InheritPriority);
+}
+
+void ui_upgrade_dialog_t::init_progress_bar_slot(ulong total, uint) {
+    progress_bar->setRange(0, int(qMin<ulong>(total, INT_MAX)));
+    progress_bar->setValue(0);
+}
+
+void ui_upgrade_dialog_t::set_progress_bar_slot(ulong value, bool ok) {
+    if (ok) {
+        progress_bar->setValue(int(qMin<ulong>(value, INT_MAX)));
+        return;
+    }
+    upgrade_thread->quit();
+    QMessageBox::information(this, tr("Information"), tr("Upgrade FAIL!"),
+                             QMessageBox::Ok | QMessageBox::Close, QMessageBox::Ok);
+}
+
+void ui_upgrade_dialog_t::upgrade_success_slot() {
+    upgrade_thread->quit();
+    QMessageBox::information(this, tr("Information"), tr("Upgrade OK!"),
+                             QMessageBox::Ok | QMessageBox::Close, QMessageBox::Ok);
+}
+
+// Closing goes through here too: refused while the worker runs.
+void ui_upgrade_dialog_t::reject() {
+    if (!upgrading) {
+        QDialog::reject();
+    }
+}
+
+void ui_upgrade_dialog_t::upgrade_finished() {
+    upgrading = false;
+    drv_unit_instance().set_link_state(link_connected);
 }

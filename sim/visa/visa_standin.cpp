@@ -156,7 +156,12 @@ ViStatus visa_standin_t::write(ViSession vi, const ViByte* buffer, ViUInt32 coun
         return VI_ERROR_CONN_LOST;
     }
     const QByteArray command(reinterpret_cast<const char*>(buffer), int(count));
-    session->output.push(instrument.handle(command), clock::now());
+    const answer_t answer = instrument.handle(command);
+    // A restart loses whatever the instrument had not yet sent.
+    if (!instrument.online()) {
+        session->output.clear();
+    }
+    session->output.push(answer, clock::now());
     changed.notify_all();
     if (written) {
         *written = count;

@@ -1,8 +1,10 @@
+#include <QRadioButton>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QtTest>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/ui_central_widget.h"
 #include "driver/serial_link.h"
 #include "driver/unit.h"
@@ -190,14 +192,60 @@ private slots:
         QVERIFY(!unit->server.wait_for_commands(1, 50));
     }
 
-    void unopenable_port_changes_nothing() {
+    void unopenable_port_changes_nothing_and_says_so() {
         ports = {{"/dev/quillon-missing", true, 0xA5C3, 0x0E21}};
         QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
+        QSignalSpy status(central, &ui_central_widget_t::sendShowMsg);
         bar->device_rescan_slot();
         QCOMPARE(combo()->count(), 1);
         QCOMPARE(connected.size(), 0);
         QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
         QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
+        QCOMPARE(status.size(), 1);
+        QCOMPARE(status.first().first().toString(),
+                 QString("Unit /dev/quillon-missing could not be opened"));
+    }
+
+    // The unit's port vanished (kvt-sim ended) while the panel showed it.
+    void a_vanished_unit_turns_the_bar_back_to_disconnected() {
+        auto unit = serve(sim_model_t::kvt0402q, "SN-GONE");
+        const QString name = unit->server.port_name();
+        ports = {unit->port()};
+        bar->device_rescan_slot();
+        QCOMPARE(drv_unit_instance().link_state(), link_connected);
+        auto* panel = central->findChild<ui_2port_widget_item_t*>();
+        QRadioButton* b2 = panel->findChildren<QRadioButton*>().at(3);
+        QVERIFY(!b2->isChecked());
+        unit.reset();
+
+        QSignalSpy status(central, &ui_central_widget_t::sendShowMsg);
+        b2->click();
+        QCOMPARE(status.size(), 1);
+        QCOMPARE(status.first().first().toString(), "Unit " + name + " was lost");
+        QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
+        QVERIFY(state_label()->styleSheet().contains("rgb(255,100,100)"));
+        QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
+        QVERIFY(!b2->isChecked());
+
+        b2->click();
+        QCOMPARE(status.last().first().toString(), QString("Device not connected!"));
+    }
+
+    // kvt-sim's pseudo-terminals carry no USB identifiers; the operator names them.
+    void ports_named_on_the_command_line_follow_the_units_own() {
+        auto usb = serve(sim_model_t::kvt0402q, "SN-USB");
+        auto named = serve(sim_model_t::kvt0206q, "SN-NAMED");
+        ports = {usb->port()};
+        apply_command_line(
+            {"quillon", "--port", named->server.port_name(), "--port", "/dev/quillon-other"});
+        bar->device_rescan_slot();
+        QCOMPARE(combo()->count(), 3);
+        QCOMPARE(combo()->itemText(1), named->server.port_name());
+        QCOMPARE(combo()->itemText(2), QString("/dev/quillon-other"));
+        ports.clear();
+        bar->device_rescan_slot();
+        set_operator_ports({});
+        QCOMPARE(state_label()->text(), QString("KVT0206Q-SN-NAMED"));
     }
 };
 

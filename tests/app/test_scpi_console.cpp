@@ -63,6 +63,25 @@ private slots:
         QCOMPARE(server.commands().last(), QByteArray("SN? "));
     }
 
+    // Enter once fired the first auto-default button, Write, and left the answer waiting.
+    void enter_in_the_command_field_queries_and_fires_no_button() {
+        sim_unit_t unit(sim_default_config(sim_model_t::kvt0206q));
+        pty_server_t server([&unit](const QByteArray& c) { return unit.handle(c); });
+        QVERIFY(serial_open(server.port_name().toUtf8()));
+        for (QPushButton* button : console->findChildren<QPushButton*>()) {
+            QVERIFY(!button->autoDefault());
+            QVERIFY(!button->isDefault());
+        }
+        command()->setText("MN?");
+        command()->setFocus();
+        QTest::keyClick(command(), Qt::Key_Return);
+        QCOMPARE(answer()->text(), QString("KVT0206Q"));
+        QCOMPARE(server.commands(), QList<QByteArray>{"MN?"});
+        QTest::keyClick(command(), Qt::Key_Enter);
+        QCOMPARE(server.commands(), (QList<QByteArray>{"MN?", "MN?"}));
+        QVERIFY(console->isVisible());
+    }
+
     void without_a_link_query_empties_and_read_keeps() {
         answer()->setText("last answer");
         click("Read");
@@ -71,6 +90,7 @@ private slots:
         QCOMPARE(answer()->text(), QString("last answer"));
         click("Query");
         QCOMPARE(answer()->text(), QString());
+        QCOMPARE(answer()->placeholderText(), QString("No answer"));
     }
 };
 

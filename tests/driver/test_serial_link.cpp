@@ -1,14 +1,37 @@
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QtTest>
+#include <memory>
 
 #include "driver/link.h"
+#include "driver/link_events.h"
 #include "driver/serial_link.h"
 #include "sim/pty_server.h"
+#include "sim/sim_unit.h"
+#include "tests/sim/sim_test_util.h"
 
 namespace {
 
 answer_t line(const QByteArray& text) {
     return {{0, text + '\n'}};
+}
+
+// The simulated two-port unit showing the faults for its first answer only,
+// then healthy, so what follows the fault shows whether the link kept step.
+pty_server_t::handler_t faulty_first_answer(const QString& faults) {
+    auto faulty = std::make_shared<sim_unit_t>(unit_config("KVT0402Q,faults=" + faults));
+    auto healthy = std::make_shared<sim_unit_t>(unit_config("KVT0402Q"));
+    auto first = std::make_shared<bool>(true);
+    return [=](const QByteArray& command) {
+        const bool faulty_now = *first;
+        *first = false;
+        return (faulty_now ? faulty : healthy)->handle(command);
+    };
+}
+
+QByteArray ask(const QByteArray& command) {
+    QByteArray answer = "(kept)";
+    return link_query(command, answer) ? answer : "(failed) " + answer;
 }
 
 }  // namespace
@@ -45,15 +68,75 @@ private slots:
         QCOMPARE(answer, QByteArray());
     }
 
-    void query_without_answer_succeeds_with_empty_answer() {
+    void query_without_answer_fails_and_read_takes_nothing() {
         pty_server_t unit([](const QByteArray&) { return answer_t{}; });
         QVERIFY(serial_open(unit.port_name().toUtf8()));
-        QByteArray answer = "old";
-        QVERIFY(link_query("GETA?", answer));
-        QCOMPARE(answer, QByteArray());
+        QCOMPARE(ask("GETA?"), QByteArray("(failed) (kept)"));
         QByteArray read = "old";
         QVERIFY(link_read(read));
         QCOMPARE(read, QByteArray());
+    }
+
+    void next_query_gets_its_own_answer_after_a_fault_data() {
+        QTest::addColumn<QString>("faults");
+        QTest::addColumn<QByteArray>("first");
+        QTest::newRow("late") << "delay:250" << QByteArray("(failed) (kept)");
+        QTest::newRow("silent") << "silent" << QByteArray("(failed) (kept)");
+        QTest::newRow("split") << "split:30" << QByteArray("APP");
+        QTest::newRow("split, tail after the line bound")
+            << "split:700" << QByteArray("(failed) (kept)");
+        QTest::newRow("overlong") << "overlong"
+                                  << "APP" + QByteArray(68, '#');
+        QTest::newRow("garbage") << "garbage" << QByteArray(3, '\xA5');
+    }
+
+    void next_query_gets_its_own_answer_after_a_fault() {
+        QFETCH(QString, faults);
+        QFETCH(QByteArray, first);
+        pty_server_t unit(faulty_first_answer(faults));
+        QVERIFY(serial_open(unit.port_name().toUtf8()));
+        QCOMPARE(ask("OS?"), first);
+        QCOMPARE(ask("MN?"), QByteArray("KVT0402Q"));
+        QCOMPARE(ask("SN?"), QByteArray("KVT2024001"));
+    }
+
+    void query_after_an_unread_write_gets_its_own_answer() {
+        sim_unit_t sim(unit_config("KVT0402Q"));
+        pty_server_t unit([&sim](const QByteArray& command) { return sim.handle(command); });
+        QVERIFY(serial_open(unit.port_name().toUtf8()));
+        QVERIFY(link_write("MN?"));
+        QCOMPARE(ask("SN?"), QByteArray("KVT2024001"));
+        QCOMPARE(ask("OS?"), QByteArray("APP"));
+    }
+
+    void vanished_port_fails_at_once_and_is_reported() {
+        auto unit = std::make_unique<pty_server_t>([](const QByteArray&) { return line("APP"); });
+        const QString name = unit->port_name();
+        QVERIFY(serial_open(name.toUtf8()));
+        QCOMPARE(ask("OS?"), QByteArray("APP"));
+        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
+        unit.reset();
+
+        QCOMPARE(ask("OS?"), QByteArray("(failed) (kept)"));
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(lost.first().first().toString(), name);
+        QVERIFY(!serial_port().isOpen());
+        QByteArray answer = "kept";
+        QVERIFY(!link_write("OS?"));
+        QVERIFY(!link_read(answer));
+        QCOMPARE(answer, QByteArray("kept"));
+        QCOMPARE(lost.size(), 1);
+    }
+
+    void vanished_port_is_found_by_a_read() {
+        auto unit = std::make_unique<pty_server_t>([](const QByteArray&) { return line("APP"); });
+        QVERIFY(serial_open(unit->port_name().toUtf8()));
+        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
+        unit.reset();
+        QByteArray answer = "kept";
+        QVERIFY(!link_read(answer));
+        QCOMPARE(lost.size(), 1);
+        QVERIFY(!serial_port().isOpen());
     }
 
     void written_command_answer_waits_for_read() {

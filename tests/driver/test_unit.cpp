@@ -79,6 +79,17 @@ private slots:
         QVERIFY(same(info, sentinel()));
     }
 
+    void identify_stops_at_a_failed_software_version() {
+        auto answers = healthy;
+        answers.remove("SV?");
+        pty_server_t peer(scripted(answers));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        unit_info_t info = sentinel();
+        QVERIFY(!drv_unit_instance().identify(info));
+        QVERIFY(same(info, sentinel()));
+        QCOMPARE(peer.commands(), (QList<QByteArray>{"OS?", "MN?", "SN?", "SV?"}));
+    }
+
     void identify_without_link_fails_and_keeps_the_record() {
         unit_info_t info = sentinel();
         QVERIFY(!drv_unit_instance().identify(info));
@@ -110,10 +121,11 @@ private slots:
         QVERIFY(!unit.set_2port_state('A', '0'));
         QCOMPARE(pos, 'k');
 
+        // A unit that does not answer is a failure, not position '\0'.
         pty_server_t silent(scripted({}));
         QVERIFY(serial_open(silent.port_name().toUtf8()));
-        QVERIFY(unit.get_2port_state('A', pos));
-        QCOMPARE(pos, '\0');
+        QVERIFY(!unit.get_2port_state('A', pos));
+        QCOMPARE(pos, 'k');
     }
 };
 

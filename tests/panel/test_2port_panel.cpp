@@ -1,4 +1,5 @@
 #include <QButtonGroup>
+#include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -82,6 +83,7 @@ class test_2port_panel : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(apply_program_style()); }
+    void init() { drv_unit_instance().set_link_state(link_connected); }
     void cleanup() { serial_close(); }
 
     // Construction
@@ -166,7 +168,8 @@ private slots:
     }
 
     void clicking_the_checked_button_again_sends_again_and_moves_nothing() {
-        pty_server_t peer(scripted({}));
+        pty_server_t peer(
+            simulated(std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0402q))));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('B', 2));
@@ -178,7 +181,8 @@ private slots:
     }
 
     void switches_are_independent() {
-        pty_server_t peer(scripted({}));
+        pty_server_t peer(
+            simulated(std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0402q))));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         for (QRadioButton* button : {panel.button('A', 2), panel.button('C', 2),
@@ -190,11 +194,47 @@ private slots:
         QVERIFY(checks(panel, {1, 0, 2, 1}));
     }
 
-    void without_a_link_a_click_still_checks_and_moves() {
+    // B shows position 1 from a read-back; then a click on B2 meets a fault.
+    void a_click_the_unit_did_not_take_leaves_the_panel_true_data() {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QList<QByteArray>>("reread");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("message");
+        const QList<QByteArray> none;
+        const QList<QByteArray> both = {"SETB=1", "GETB?"};
+        QTest::newRow("no unit connected") << false << none << none << 1 << "Device not connected!";
+        QTest::newRow("set and re-read unanswered")
+            << true << none << both << 1 << "The unit did not answer";
+        QTest::newRow("set unanswered, unit at 1")
+            << true << QList<QByteArray>{"0"} << both << 1 << QString();
+        QTest::newRow("set unanswered, unit at 2")
+            << true << QList<QByteArray>{"1"} << both << 2 << QString();
+    }
+
+    void a_click_the_unit_did_not_take_leaves_the_panel_true() {
+        QFETCH(bool, connected);
+        QFETCH(QList<QByteArray>, reread);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(int, shown);
+        QFETCH(QString, message);
+        pty_server_t peer(scripted({{"GETA?", {"0", "0"}},
+                                    {"GETB?", QList<QByteArray>{"0"} + reread},
+                                    {"GETC?", {"0"}},
+                                    {"GETD?", {"0"}}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
-        click(panel.button('C', 2));
-        QVERIFY(checks(panel, {0, 0, 2, 0}));
-        QVERIFY(shows(panel, {1, 1, 2, 1}));
+        panel.frame.device_connect_slot();
+        QCOMPARE(received(peer, 5), read_back);
+        peer.clear_commands();
+        drv_unit_instance().set_link_state(connected ? link_connected : link_disconnected);
+        QSignalSpy messages(&panel.frame, &ui_2port_widget_t::sendShowMsg);
+
+        click(panel.button('B', 2));
+        QCOMPARE(received(peer, commands.size()), commands);
+        QVERIFY(checks(panel, {1, shown, 1, 1}));
+        QVERIFY(shows(panel, {1, shown, 1, 1}));
+        QCOMPARE(messages.isEmpty() ? QString() : messages.last().first().toString(), message);
     }
 
     // Read-back
@@ -236,53 +276,45 @@ private slots:
         QVERIFY(!peer.wait_for_commands(6, 3 * pty_server_t::command_gap_ms));
     }
 
-    void any_answer_but_0_means_position_2_data() {
+    // Every switch showed position 2 before; the read-back meets a fault.
+    void an_answer_that_is_no_position_leaves_the_switch_data() {
+        QTest::addColumn<bool>("linked");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("digit 2") << QByteArray("2");
-        QTest::newRow("letter") << QByteArray("A");
-        QTest::newRow("1 and more") << QByteArray("10");
-        QTest::newRow("empty line") << QByteArray("");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("digit 2") << true << QByteArray("2") << 2;
+        QTest::newRow("letter") << true << QByteArray("A") << 2;
+        QTest::newRow("empty line") << true << QByteArray("") << 2;
+        QTest::newRow("silent unit") << true << QByteArray() << 2;
+        QTest::newRow("no link") << false << QByteArray() << 2;
+        QTest::newRow("0 and more") << true << QByteArray("01") << 1;
     }
 
-    void any_answer_but_0_means_position_2() {
+    void an_answer_that_is_no_position_leaves_the_switch() {
+        QFETCH(bool, linked);
         QFETCH(QByteArray, line);
-        pty_server_t peer(answering_all(line));
-        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        QFETCH(int, shown);
+        pty_server_t earlier(answering_all("1"));
+        QVERIFY(serial_open(earlier.port_name().toUtf8()));
         panel_t panel;
         panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 5), read_back);
         QVERIFY(checks(panel, {2, 2, 2, 2}));
-        QVERIFY(shows(panel, {2, 2, 2, 2}));
-    }
+        serial_close();
 
-    // An open serial port that receives nothing still gives a successful,
-    // empty answer: the zero character, so position 2.
-    void a_silent_unit_reads_as_position_2() {
-        pty_server_t peer(scripted({}));
-        QVERIFY(serial_open(peer.port_name().toUtf8()));
-        panel_t panel;
-        panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 5), read_back);
-        QVERIFY(checks(panel, {2, 2, 2, 2}));
-        QVERIFY(shows(panel, {2, 2, 2, 2}));
-    }
-
-    // Every query fails and the preset '0' carries through all four switches.
-    void without_a_link_read_back_shows_position_1_everywhere() {
-        panel_t panel;
-        for (char sw : {'A', 'B', 'C', 'D'}) {
-            click(panel.button(sw, 2));
+        pty_server_t peer(line.isNull() ? scripted({}) : answering_all(line));
+        if (linked) {
+            QVERIFY(serial_open(peer.port_name().toUtf8()));
         }
-        QVERIFY(shows(panel, {2, 2, 2, 2}));
+        QSignalSpy messages(&panel.frame, &ui_2port_widget_t::sendShowMsg);
         panel.frame.device_connect_slot();
-        QVERIFY(checks(panel, {1, 1, 1, 1}));
-        QVERIFY(shows(panel, {1, 1, 1, 1}));
+        QVERIFY(checks(panel, {shown, shown, shown, shown}));
+        QVERIFY(shows(panel, {shown, shown, shown, shown}));
+        QCOMPARE(messages.size(), shown == 2 ? 1 : 0);
     }
 
-    // The link goes away right after A has been shown: B, C and D keep A's character.
-    void a_failed_query_shows_the_switch_before() {
+    // The link goes away right after A has been shown: B, C and D keep what they showed.
+    void a_failed_query_leaves_its_switch() {
         pty_server_t peer(scripted(
-            {{"GETA?", {"0", "1"}}, {"GETB?", {"0"}}, {"GETC?", {"0"}}, {"GETD?", {"0"}}}));
+            {{"GETA?", {"0", "1"}}, {"GETB?", {"1"}}, {"GETC?", {"1"}}, {"GETD?", {"1"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         struct link_cut_t : QObject {
@@ -296,12 +328,16 @@ private slots:
         panel.leds[0]->installEventFilter(&cut);
         panel.frame.device_connect_slot();
         QCOMPARE(received(peer, 2), (QList<QByteArray>{"GETA?", "GETA?"}));
-        QVERIFY(checks(panel, {2, 2, 2, 2}));
-        QVERIFY(shows(panel, {2, 2, 2, 2}));
+        QVERIFY(checks(panel, {2, 0, 0, 0}));
+        QVERIFY(shows(panel, {2, 1, 1, 1}));
     }
 
     void read_back_checks_one_button_per_switch_only() {
-        pty_server_t peer(answering_all("0"));
+        QMap<QByteArray, QList<QByteArray>> lines = {{"SETA=1", {""}}, {"SETD=1", {""}}};
+        for (const QByteArray& query : read_back) {
+            lines[query] << "0";
+        }
+        pty_server_t peer(scripted(lines));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 2));

@@ -1,4 +1,5 @@
 #include <QButtonGroup>
+#include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -101,6 +102,14 @@ view_t after(const view_t& before, char sw, int n) {
 
 const QList<QByteArray> read_back = {"SP6TA:STATE?", "SP6TB:STATE?"};
 
+// A scripted unit that takes every set command with an empty line.
+pty_server_t::handler_t taking_sets(QMap<QByteArray, QList<QByteArray>> lines) {
+    auto script = scripted(std::move(lines));
+    return [script](const QByteArray& command) {
+        return command.contains(":STATE:") ? answer_t{{0, "\n"}} : script(command);
+    };
+}
+
 }  // namespace
 
 namespace QTest {
@@ -125,6 +134,7 @@ class test_6port_panel : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(apply_program_style()); }
+    void init() { drv_unit_instance().set_link_state(link_connected); }
     void cleanup() { serial_close(); }
 
     // Construction
@@ -204,7 +214,7 @@ private slots:
     }
 
     void position_0_hides_the_path_where_it_was() {
-        pty_server_t peer(scripted({}));
+        pty_server_t peer(taking_sets({}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 3));
@@ -221,6 +231,8 @@ private slots:
     }
 
     void one_bar_moves_between_opposite_connectors_and_gives_way_to_another() {
+        pty_server_t peer(taking_sets({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 3));
         click(panel.button('A', 6));
@@ -233,7 +245,7 @@ private slots:
     }
 
     void every_click_sends_also_on_the_checked_button() {
-        pty_server_t peer(scripted({}));
+        pty_server_t peer(taking_sets({}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('B', 4));
@@ -243,6 +255,8 @@ private slots:
     }
 
     void show_path_ignores_codes_outside_1_to_14() {
+        pty_server_t peer(taking_sets({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 2));
         click(panel.button('B', 5));
@@ -259,30 +273,69 @@ private slots:
         QCOMPARE(panel.view('A'), after(a, 'A', 0));
     }
 
+    // A click on A3 before anything was shown meets a fault.
+    void a_click_the_unit_did_not_take_leaves_the_panel_true_data() {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QList<QByteArray>>("reread");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("message");
+        const QList<QByteArray> none;
+        const QList<QByteArray> both = {"SP6TA:STATE:3", "SP6TA:STATE?"};
+        QTest::newRow("no unit connected")
+            << false << none << none << -1 << "Device not connected!";
+        QTest::newRow("set and re-read unanswered")
+            << true << none << both << -1 << "The unit did not answer";
+        QTest::newRow("set unanswered, unit at 5")
+            << true << QList<QByteArray>{"5"} << both << 5 << QString();
+    }
+
+    void a_click_the_unit_did_not_take_leaves_the_panel_true() {
+        QFETCH(bool, connected);
+        QFETCH(QList<QByteArray>, reread);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(int, shown);
+        QFETCH(QString, message);
+        pty_server_t peer(scripted({{"SP6TA:STATE?", reread}}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        drv_unit_instance().set_link_state(connected ? link_connected : link_disconnected);
+        panel_t panel;
+        QSignalSpy messages(&panel.frame, &ui_6port_widget_t::sendShowMsg);
+
+        click(panel.button('A', 3));
+        QCOMPARE(received(peer, commands.size()), commands);
+        QCOMPARE(panel.checked(), shown < 0 ? QList<QRadioButton*>()
+                                            : QList<QRadioButton*>{panel.button('A', shown)});
+        QCOMPARE(panel.view('A'), shown < 0 ? initial('A') : after(initial('A'), 'A', shown));
+        QCOMPARE(messages.isEmpty() ? QString() : messages.last().first().toString(), message);
+    }
+
     // Read-back
 
-    void read_back_shows_both_switches_and_checks_nothing() {
+    void read_back_shows_both_switches_and_checks_their_buttons() {
         pty_server_t peer(scripted({{"SP6TA:STATE?", {"2"}}, {"SP6TB:STATE?", {"4"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         panel.frame.device_connect_slot();
         QCOMPARE(received(peer, 2), read_back);
-        QVERIFY(panel.checked().isEmpty());
+        QCOMPARE(panel.checked(),
+                 (QList<QRadioButton*>{panel.button('A', 2), panel.button('B', 4)}));
         QCOMPARE(panel.view('A'), after(initial('A'), 'A', 2));
         QCOMPARE(panel.view('B'), after(initial('B'), 'B', 4));
         QCOMPARE(panel.view('B').lamp, at(330, 115));
         QCOMPARE(panel.view('B').bar[1], at(484, 136));
     }
 
-    void read_back_leaves_the_operators_buttons_alone() {
-        pty_server_t peer(scripted({{"SP6TA:STATE?", {"5"}}, {"SP6TB:STATE?", {"0"}}}));
+    // The switches changed elsewhere after the operator's clicks.
+    void read_back_moves_the_check_to_the_position_it_shows() {
+        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {"5"}}, {"SP6TB:STATE?", {"0"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 3));
         click(panel.button('B', 1));
         panel.frame.device_connect_slot();
         QCOMPARE(panel.checked(),
-                 (QList<QRadioButton*>{panel.button('A', 3), panel.button('B', 1)}));
+                 (QList<QRadioButton*>{panel.button('A', 5), panel.button('B', 0)}));
         QCOMPARE(panel.view('A').lamp, at(258, 140));
         QVERIFY(!panel.view('B').lamp_visible);
     }
@@ -321,7 +374,7 @@ private slots:
 
     void an_answer_that_is_no_position_changes_nothing() {
         QFETCH(QByteArray, line);
-        pty_server_t peer(scripted({{"SP6TA:STATE?", {line}}, {"SP6TB:STATE?", {line}}}));
+        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {line}}, {"SP6TB:STATE?", {line}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 1));
@@ -332,10 +385,12 @@ private slots:
         QCOMPARE(received(peer, 4).mid(2), read_back);
         QCOMPARE(panel.view('A'), a);
         QCOMPARE(panel.view('B'), b);
+        QCOMPARE(panel.checked(),
+                 (QList<QRadioButton*>{panel.button('A', 1), panel.button('B', 3)}));
     }
 
     void a_silent_unit_changes_nothing() {
-        pty_server_t peer(scripted({}));
+        pty_server_t peer(taking_sets({}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 2));
@@ -346,18 +401,22 @@ private slots:
         QCOMPARE(panel.view('B'), initial('B'));
     }
 
-    // Both queries fail; the preset '0' reads as position 0 for both switches.
-    void without_a_link_read_back_hides_both_paths() {
+    void without_a_link_read_back_changes_nothing() {
+        pty_server_t peer(taking_sets({}));
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 4));
         click(panel.button('B', 2));
+        serial_close();
         panel.frame.device_connect_slot();
-        QCOMPARE(panel.view('A'), after(after(initial('A'), 'A', 4), 'A', 0));
-        QCOMPARE(panel.view('B'), after(after(initial('B'), 'B', 2), 'B', 0));
+        QCOMPARE(panel.view('A'), after(initial('A'), 'A', 4));
+        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 2));
+        QCOMPARE(panel.checked(),
+                 (QList<QRadioButton*>{panel.button('A', 4), panel.button('B', 2)}));
     }
 
-    // The link goes away right after A's lamp has moved: B shows A's position.
-    void a_failed_b_query_shows_the_position_read_for_a() {
+    // The link goes away right after A's lamp has moved: B keeps what it showed.
+    void a_failed_b_query_leaves_b() {
         pty_server_t peer(scripted({{"SP6TA:STATE?", {"3"}}, {"SP6TB:STATE?", {"1"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
@@ -373,7 +432,7 @@ private slots:
         panel.frame.device_connect_slot();
         QCOMPARE(received(peer, 1), QList<QByteArray>{"SP6TA:STATE?"});
         QCOMPARE(panel.view('A'), after(initial('A'), 'A', 3));
-        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 3));
+        QCOMPARE(panel.view('B'), initial('B'));
     }
 };
 

@@ -1,4 +1,5 @@
 #include <QImage>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include "panel/ui_2port_widget.h"
@@ -122,6 +123,33 @@ private slots:
             }
             item->show_path(code);
             QCOMPARE(check_lamp_hole(picture, leds[code <= 7 ? 0 : 1]->pos()), QString());
+        }
+    }
+
+    // Building a picture rule decodes the picture, so a panel hidden at
+    // start-up builds it only when first shown, and then draws it.
+    void hidden_panel_draws_its_picture_once_shown() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* two_port = new ui_2port_widget_t(&window);
+        auto* six_port = new ui_6port_widget_t(&window);
+        layout->addWidget(two_port);
+        layout->addWidget(six_port);
+        six_port->hide();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* shown_item = two_port->findChild<ui_2port_widget_item_t*>();
+        auto* hidden_item = six_port->findChild<ui_6port_widget_item_t*>();
+        QVERIFY(shown_item->testAttribute(Qt::WA_WState_Polished));
+        QVERIFY(!hidden_item->testAttribute(Qt::WA_WState_Polished));
+
+        two_port->hide();
+        six_port->show();
+        QVERIFY(hidden_item->testAttribute(Qt::WA_WState_Polished));
+        // Its lamps are hidden until a path is shown, so the holes show as drawn.
+        const QImage drawn = hidden_item->grab().toImage();
+        for (ui_led_widget_t* led : children_of<ui_led_widget_t>(hidden_item)) {
+            QCOMPARE(check_lamp_hole(drawn, led->pos()), QString());
         }
     }
 };

@@ -126,6 +126,8 @@ void test_sim_config::errors_data() {
                                           << "fail";
     QTest::newRow("fail with empty command") << "KVT0402Q,faults=fail:"
                                              << "fail";
+    QTest::newRow("fail with a command beyond ASCII")
+        << QString::fromUtf8("KVT0402Q,faults=fail:SV\u20ac") << "fail";
     QTest::newRow("stuck on a switch the model lacks") << "KVT0206Q,faults=stuck:C"
                                                        << "stuck";
     QTest::newRow("stuck on two switches at once") << "KVT0402Q,faults=stuck:AB"

@@ -245,6 +245,10 @@ void test_sim_unit::faults_data() {
         << "KVT0402Q,mode=boot,faults=crlf" << QByteArray("OS?") << QByteArray("0:BOOTLOADER\r\n");
     QTest::newRow("crlf leaves app alone")
         << "KVT0402Q,faults=crlf" << QByteArray("OS?") << QByteArray("0:APP\n");
+    QTest::newRow("no line feed in bootloader")
+        << "KVT0402Q,mode=boot,faults=no-lf" << QByteArray("OS?") << QByteArray("0:BOOTLOADER");
+    QTest::newRow("ready with crlf") << "KVT0402Q,mode=boot,faults=ready-crlf"
+                                     << QByteArray("UPREADY?", 9) << QByteArray("0:1\r\n");
 }
 
 void test_sim_unit::faults() {

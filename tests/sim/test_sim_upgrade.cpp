@@ -101,24 +101,31 @@ void test_sim_upgrade::whole_upgrade() {
     QCOMPARE(section.received.mid(5000), QByteArray(3 * sim_block_size - 5000, '\xFF'));
     QVERIFY(section.passed);
     const QByteArrayList order = {"SYSTem:DEVice:PRODUCTUG <12 bytes>",
-                                  "UPGRADE:PASS",
-                                  "OS?",
-                                  "REBOOT 1",
+                                  fixed("UPGRADE:PASS"),
+                                  fixed("OS?"),
+                                  fixed("REBOOT 1"),
                                   "HOSTUG 5000",
-                                  "UPREADY?",
-                                  "UPGRADE:FAIL",
+                                  fixed("UPREADY?"),
+                                  fixed("UPGRADE:FAIL"),
                                   "UPGRADE <2048 bytes>",
-                                  "UPREADY?",
+                                  fixed("UPREADY?"),
                                   "UPGRADE <2048 bytes>",
-                                  "UPREADY?",
+                                  fixed("UPREADY?"),
                                   "UPGRADE <2048 bytes>",
-                                  "UPREADY?",
-                                  "UPGRADE:PASS",
+                                  fixed("UPREADY?"),
+                                  fixed("UPGRADE:PASS"),
                                   "SV?",
-                                  "REBOOT",
+                                  fixed("REBOOT"),
                                   "OS?",
                                   "SV?"};
     QCOMPARE(QByteArrayList(record.commands.toList()), order);
+
+    // What it holds can be read back byte for byte, whatever the bytes.
+    const QByteArray held = wire_bytes(unit.handle("SIM:HELD? HOSTUG"));
+    QCOMPARE(QByteArray::fromPercentEncoding(held.chopped(1)), section.received);
+    QCOMPARE(wire_bytes(unit.handle("SIM:HELD? SYSTem:DEVice:PRODUCTUG")), product + '\n');
+    QCOMPARE(wire_bytes(unit.handle("SIM:RECord?")).left(37),
+             QByteArray("SYSTem:DEVice:PRODUCTUG <12 bytes>,UP"));
 }
 
 void test_sim_upgrade::block_padding_data() {

@@ -255,7 +255,7 @@ private slots:
             read_ended = true;
         });
         QTRY_VERIFY(read_started);
-        constexpr int searches = 20;
+        constexpr int searches = 5;
         std::atomic<int> searches_not_found{0};
         std::thread searcher([&] {
             const QByteArray worst = QByteArray("?*").repeated(2047) + 'Z';

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// A client of a simulated unit's pseudo-terminal made of system calls alone:
+// what any program pays for a command and its answer, the yardstick of
+// Quillon's serial link.
+
+// The open descriptor, or -1.
+int bare_open(const std::string& port);
+void bare_close(int fd);
+// Writes the command and reads through the answer's line feed; false when
+// the answer does not end within the unit's answer time.
+bool bare_query(int fd, const std::string& command);

@@ -1,0 +1,191 @@
+// What an operator waits for over each link: Rescan until the two-port
+// panel has read its switches back, a click on a connector, a console query.
+//   visa:   over the VISA stand-in, against the fixed pauses of that traffic
+//           (5 ms after each write, 10 ms inside each query);
+//   serial: over kvt-sim, against the same commands sent by a client made of
+//           system calls alone to a second unit of the same simulator, the
+//           two taking turns.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ui_central_widget.h"
+#include "bench/bare_pty_client.h"
+#include "bench/bench_table.h"
+#include "driver/visa.h"
+#include "panel/ui_2port_widget.h"
+#include "panel/ui_usb_widget.h"
+#include "scpi/ui_scpi_dialog.h"
+
+namespace {
+
+constexpr double visa_pauses_per_query_ms = 5 + 10;
+constexpr int sim_start_timeout_ms = 5000;
+
+// The traffic of each figure: identification, then the two-port read-back.
+const std::vector<std::string> connect_commands = {
+    "OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?", "GETA?", "GETA?", "GETB?", "GETC?", "GETD?"};
+const std::vector<std::string> click_commands = {"SETB=1"};
+const std::vector<std::string> console_commands = {"*IDN?"};
+
+struct figure_t {
+    std::string name;
+    const std::vector<std::string>* commands;
+    QAbstractButton* button;
+};
+
+std::string queries(const std::vector<std::string>& commands) {
+    return std::to_string(commands.size()) + (commands.size() == 1 ? " query" : " queries");
+}
+
+double milliseconds(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+QAbstractButton* button_named(QWidget* parent, const QString& text) {
+    for (QPushButton* button : parent->findChildren<QPushButton*>()) {
+        if (button->text() == text) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+// The operator's three actions on one central widget and one console.
+struct operator_view_t {
+    ui_central_widget_t central{nullptr};
+    ui_scpi_dialog_t console{nullptr};
+
+    std::vector<figure_t> figures(const std::string& link) {
+        auto* two_port = central.findChild<ui_2port_widget_item_t*>();
+        return {
+            {"Rescan to read-back, two-port (" + link + ")", &connect_commands,
+             button_named(&central, "Rescan")},
+            {"Click (" + link + ")", &click_commands,
+             two_port->findChildren<QRadioButton*>().at(3)},  // B2
+            {"Console query (" + link + ")", &console_commands, button_named(&console, "Query")}};
+    }
+};
+
+int run_visa(int rounds) {
+    if (!visa_available()) {
+        std::fprintf(stderr, "the VISA stand-in library did not load\n");
+        return 1;
+    }
+    operator_view_t view;
+    for (const figure_t& figure : view.figures("VISA stand-in")) {
+        std::vector<double> ms;
+        for (int i = 0; i < rounds; ++i) {
+            ms.push_back(milliseconds([&] { figure.button->click(); }));
+        }
+        const double floor = visa_pauses_per_query_ms * double(figure.commands->size());
+        const bench_summary_t quillon = summarize(ms);
+        print_row(figure.name, quillon, "ms",
+                  "fixed pauses of " + queries(*figure.commands) + ": " + fixed(floor, 0) + " ms",
+                  fixed(quillon.median / floor, 3), "≤ 1.05");
+    }
+    return 0;
+}
+
+// Starts kvt-sim with two two-port units and returns their ports.
+QStringList start_sim(QProcess& sim) {
+    sim.start(BENCH_KVT_SIM_PATH, {"--units", "KVT0402Q;KVT0402Q"});
+    QElapsedTimer timer;
+    timer.start();
+    QStringList ports;
+    while (ports.size() < 2 && sim.waitForReadyRead(sim_start_timeout_ms - int(timer.elapsed()))) {
+        while (sim.canReadLine()) {
+            ports << QString::fromLocal8Bit(sim.readLine()).simplified().section(' ', 2);
+        }
+    }
+    return ports;
+}
+
+// The bare client's turn: what Rescan does to a port, then the commands.
+bool bare_turn(const std::string& port, const std::vector<std::string>& commands, bool reopen,
+               int& fd) {
+    if (reopen) {
+        bare_close(fd);
+        fd = bare_open(port);
+    }
+    bool answered = fd >= 0;
+    for (const std::string& command : commands) {
+        answered = answered && bare_query(fd, command);
+    }
+    return answered;
+}
+
+int run_serial(int rounds) {
+    if (visa_available()) {
+        std::fprintf(stderr, "a VISA library loaded, so Quillon would not use its serial link\n");
+        return 1;
+    }
+    QProcess sim;
+    const QStringList ports = start_sim(sim);
+    if (ports.size() < 2) {
+        std::fprintf(stderr, "kvt-sim did not offer two ports\n");
+        return 1;
+    }
+    operator_view_t view;
+    view.central.findChild<ui_usb_widget_t*>()->set_port_source([port = ports.at(0)] {
+        return QList<serial_port_entry_t>{{port, true, 0xA5C3, 0x0E21}};
+    });
+    const std::string bare_port = ports.at(1).toStdString();
+    int fd = bare_open(bare_port);
+    int status = 0;
+    for (const figure_t& figure : view.figures("kvt-sim")) {
+        const bool reopen = figure.commands == &connect_commands;
+        std::vector<double> ms, bare_ms, overhead;
+        for (int i = 0; i < rounds && status == 0; ++i) {
+            ms.push_back(milliseconds([&] { figure.button->click(); }));
+            bool answered = true;
+            bare_ms.push_back(milliseconds(
+                [&] { answered = bare_turn(bare_port, *figure.commands, reopen, fd); }));
+            status = answered ? 0 : 1;
+            overhead.push_back((ms.back() - bare_ms.back()) / double(figure.commands->size()));
+        }
+        if (status != 0) {
+            std::fprintf(stderr, "the bare client got no answer\n");
+            break;
+        }
+        print_row(figure.name, summarize(ms), "ms",
+                  "bare pty round trips, " + queries(*figure.commands) + ": " +
+                      fixed(summarize(bare_ms).median, 1) + " ms",
+                  fixed(summarize(overhead).median, 2, true) + " ms per query", "< 1 ms per query");
+    }
+    bare_close(fd);
+    sim.terminate();
+    if (!sim.waitForFinished(sim_start_timeout_ms)) {
+        sim.kill();
+        sim.waitForFinished(sim_start_timeout_ms);
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString link = argc > 1 ? argv[1] : QString();
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
+    if (link == "visa") {
+        // The stand-in reads its units when first used; one two-port unit, no faults.
+        qputenv("KVT_VISA_UNITS", "KVT0402Q");
+        return run_visa(rounds);
+    }
+    if (link == "serial") {
+        return run_serial(rounds);
+    }
+    std::fprintf(stderr, "usage: bench-link visa|serial [rounds]\n");
+    return 2;
+}

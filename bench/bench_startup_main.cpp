@@ -1,0 +1,149 @@
+// Start-up of Quillon against an empty Fusion main window on the same platform
+// plug-in: process start to the first painted window, and peak resident
+// memory, in alternating runs. A probe preloaded into both programs reports
+// the paint and ends them, so nothing in Quillon knows it is measured.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/bench_table.h"
+
+extern char** environ;
+
+namespace {
+
+// Generous: the test suite runs these programs under the sanitizers.
+constexpr int run_timeout_ms = 60000;
+
+struct run_t {
+    bool ok = false;
+    double ms = 0;
+    double peak_mib = 0;
+    std::string platform;
+};
+
+long long monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// Everything the child writes, until it closes its end or the time is up.
+bool read_all(int fd, std::string& text) {
+    const long long deadline = monotonic_ns() + run_timeout_ms * 1000000LL;
+    char buffer[4096];
+    for (;;) {
+        const long long left_ms = (deadline - monotonic_ns()) / 1000000;
+        pollfd in{fd, POLLIN, 0};
+        if (left_ms <= 0 || poll(&in, 1, int(left_ms)) <= 0) {
+            return false;
+        }
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            return n == 0;
+        }
+        text.append(buffer, size_t(n));
+    }
+}
+
+std::string field(const std::string& text, const std::string& name) {
+    const size_t at = text.find(name + "=");
+    if (at == std::string::npos) {
+        return std::string();
+    }
+    const size_t begin = at + name.size() + 1;
+    return text.substr(begin, text.find_first_of(" \n", begin) - begin);
+}
+
+run_t run_once(const char* program) {
+    run_t run;
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        return run;
+    }
+    std::vector<std::string> settings{std::string("LD_PRELOAD=") + BENCH_PROBE_PATH};
+    for (char** entry = environ; *entry; ++entry) {
+        if (std::strncmp(*entry, "LD_PRELOAD=", 11) != 0) {
+            settings.emplace_back(*entry);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& setting : settings) {
+        envp.push_back(&setting[0]);
+    }
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program), nullptr};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+    pid_t pid = 0;
+    const long long start = monotonic_ns();
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        return run;
+    }
+    std::string text;
+    if (!read_all(out[0], text)) {
+        kill(pid, SIGKILL);
+    }
+    close(out[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const std::string painted = field(text, "first_paint_ns");
+    if (painted.empty()) {
+        std::fprintf(stderr, "%s showed no window:\n%s\n", program, text.c_str());
+        return run;
+    }
+    run.ok = true;
+    run.ms = double(std::atoll(painted.c_str()) - start) / 1e6;
+    run.peak_mib = double(usage.ru_maxrss) / 1024.0;
+    run.platform = field(text, "platform");
+    return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    std::vector<double> ms, mib, empty_ms, empty_mib, ms_ratio, mib_ratio;
+    std::string platform;
+    for (int i = 0; i < rounds; ++i) {
+        const run_t quillon = run_once(BENCH_QUILLON_PATH);
+        const run_t empty = run_once(BENCH_EMPTY_WINDOW_PATH);
+        if (!quillon.ok || !empty.ok) {
+            return 1;
+        }
+        platform = quillon.platform;
+        ms.push_back(quillon.ms);
+        mib.push_back(quillon.peak_mib);
+        empty_ms.push_back(empty.ms);
+        empty_mib.push_back(empty.peak_mib);
+        ms_ratio.push_back(quillon.ms / empty.ms);
+        mib_ratio.push_back(quillon.peak_mib / empty.peak_mib);
+    }
+    print_row("Start-up to first paint (" + platform + ")", summarize(ms), "ms",
+              "empty Fusion QMainWindow: " + fixed(summarize(empty_ms).median, 0) + " ms",
+              fixed(summarize(ms_ratio).median, 2), "≤ 1.5");
+    print_row("Peak memory at start-up", summarize(mib), "MiB",
+              "same empty window: " + fixed(summarize(empty_mib).median, 0) + " MiB",
+              fixed(summarize(mib_ratio).median, 2), "≤ 1.3");
+    return 0;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The family's USB identity, as serial ports report it and as VISA resource
+// texts carry it.
+constexpr quint16 unit_vendor_id = 0xA5C3;
+constexpr quint16 unit_product_id = 0x0E21;
+constexpr char unit_resource_tag[] = "0xA5C3::0x0E21";

@@ -1,0 +1,104 @@
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "driver/link.h"
+#include "driver/link_events.h"
+#include "driver/serial_link.h"
+#include "driver/visa.h"
+#include "sim/pty_server.h"
+
+// The VISA link against the stand-in library, with units whose faults really
+// broke it: over-long answers, a unit that goes away.
+namespace {
+
+const QByteArray overlong_unit = "USB0::0xA5C3::0x0E21::KVT2024001::INSTR";
+const QByteArray leaving_unit = "USB0::0xA5C3::0x0E21::KVT2024002::INSTR";
+const QByteArray late_unit = "USB0::0xA5C3::0x0E21::KVT2024003::INSTR";
+const QByteArray foreign = "USB0::0x0957::0x1797::MY12345678::INSTR";
+
+QByteArray ask(const QByteArray& command) {
+    QByteArray answer = "(kept)";
+    return link_query(command, answer) ? answer : "(failed) " + answer;
+}
+
+}  // namespace
+
+class test_visa_link : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        // Read by the library at its first use, which comes next.
+        qputenv("KVT_VISA_UNITS",
+                "KVT0402Q,faults=overlong;KVT0206Q,restart=60000;KVT0402Q,faults=delay:400");
+        qputenv("KVT_VISA_TIMEOUT_MS", "250");
+        QVERIFY2(visa_available(), "the VISA stand-in did not load");
+    }
+
+    void long_answers_are_read_whole_and_the_next_query_keeps_step_data() {
+        QTest::addColumn<QByteArray>("resource");
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("over-long unit answer")
+            << overlong_unit << QByteArray("OS?") << "APP" + QByteArray(68, '#');
+        QTest::newRow("sixty bytes with the line feed")
+            << foreign << QByteArray(59, 'A') << QByteArray(59, 'A');
+        QTest::newRow("an identification line of 150 bytes")
+            << foreign << QByteArray(150, 'I') << QByteArray(150, 'I');
+    }
+
+    void long_answers_are_read_whole_and_the_next_query_keeps_step() {
+        QFETCH(QByteArray, resource);
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, answer);
+        QVERIFY(visa_connect(resource));
+        QCOMPARE(ask(command), answer);
+        QVERIFY(ask("SN?").startsWith(resource == foreign ? "SN?" : "KVT2024001"));
+    }
+
+    // Each answer comes after the read gave up on it: none may pass for the next one's.
+    void an_answer_later_than_the_timeout_is_not_taken_by_the_next_query() {
+        QVERIFY(visa_connect(late_unit));
+        for (const QByteArray& command : {"OS?", "MN?", "SN?"}) {
+            QCOMPARE(ask(command), QByteArray("(failed) "));
+        }
+    }
+
+    void an_unread_answer_is_not_taken_by_the_next_query() {
+        QVERIFY(visa_connect(overlong_unit));
+        QVERIFY(link_write("MN?"));
+        QVERIFY(ask("SN?").startsWith("KVT2024001#"));
+    }
+
+    void empty_successful_read_keeps_the_callers_answer() {
+        QVERIFY(visa_connect(foreign));
+        // The echo starts with a zero byte: the read succeeds and holds no text.
+        QCOMPARE(ask(QByteArray("\0X", 2)), QByteArray("(failed) (kept)"));
+        QCOMPARE(ask("SN?"), QByteArray("SN?"));
+    }
+
+    void visa_carries_the_traffic_even_with_a_serial_port_open() {
+        pty_server_t serial_unit([](const QByteArray&) { return answer_t{{0, "serial\n"}}; });
+        QVERIFY(serial_open(serial_unit.port_name().toUtf8()));
+        QVERIFY(visa_connect(leaving_unit));
+        QCOMPARE(ask("SN?"), QByteArray("KVT2024002"));
+        QVERIFY(link_write("SN?"));
+        QCOMPARE(serial_unit.commands(), QList<QByteArray>());
+        serial_close();
+    }
+
+    // Runs last: the unit stays away.
+    void lost_resource_ends_the_session_and_is_reported() {
+        QVERIFY(visa_connect(leaving_unit));
+        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
+        QVERIFY(link_write("REBOOT"));
+        QCOMPARE(ask("SN?"), QByteArray("(failed) (kept)"));
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(lost.first().first().toString(), QString(leaving_unit));
+        QCOMPARE(visa_session(), ViSession(0));
+        QCOMPARE(ask("SN?"), QByteArray("(failed) (kept)"));
+        QCOMPARE(lost.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(test_visa_link)
+#include "test_visa_link.moc"
