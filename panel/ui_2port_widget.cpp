@@ -126,7 +126,7 @@ void ui_2port_widget_item_t::click(char sw, int position) {
         return;
     }
     const wait_cursor_t wait;
-    if (unit.set_2port_state(sw, position == 1 ? '0' : '1')) {
+    if (unit.set_2port_state(sw, two_port_model.wire(position))) {
         show_position(row, position);
         return;
     }
@@ -150,10 +150,12 @@ void ui_2port_widget_item_t::show_position(const switch_row_t& row, int position
 
 bool ui_2port_widget_item_t::read_back(const switch_row_t& row) {
     char c = '\0';
-    if (!drv_unit_instance().get_2port_state(row.sw, c) || (c != '0' && c != '1')) {
+    int position = 0;
+    if (!drv_unit_instance().get_2port_state(row.sw, c) ||
+        !two_port_model.position_of(c, position)) {
         return false;
     }
-    show_position(row, c == '0' ? 1 : 2);
+    show_position(row, position);
     return true;
 }
 

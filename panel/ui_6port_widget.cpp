@@ -204,7 +204,7 @@ void ui_6port_widget_item_t::click(char sw, int position) {
         return;
     }
     const wait_cursor_t wait;
-    if (unit.set_6port_state(sw, static_cast<char>('0' + position))) {
+    if (unit.set_6port_state(sw, six_port_model.wire(position))) {
         show_position(row, position);
         return;
     }
@@ -223,10 +223,12 @@ void ui_6port_widget_item_t::show_position(const switch_row_t& row, int position
 
 bool ui_6port_widget_item_t::read_back(const switch_row_t& row) {
     char c = '\0';
-    if (!drv_unit_instance().get_6port_state(row.sw, c) || c < '0' || c > '6') {
+    int position = 0;
+    if (!drv_unit_instance().get_6port_state(row.sw, c) ||
+        !six_port_model.position_of(c, position)) {
         return false;
     }
-    show_position(row, c - '0');
+    show_position(row, position);
     return true;
 }
 
