@@ -8,6 +8,7 @@
 #include "cli/position_file.h"
 #include "cli/switch_positions.h"
 #include "cli/unit_choice.h"
+#include "cli/upgrade_command.h"
 #include "driver/link.h"
 #include "driver/switch_model.h"
 #include "panel/unit_discovery.h"
@@ -288,6 +289,11 @@ const command_t all_commands[] = {
      run_write},
     {"read", "", "print what the unit has sent", "Prints the answer the unit has sent.", 0, 0,
      run_read},
+    {"upgrade", "FILE", "send an upgrade image to the unit",
+     "Sends the upgrade image FILE to the unit over VISA, as the window's upgrade does, showing "
+     "its progress, and prints the unit's software version afterwards. A file the unit would "
+     "refuse is refused with the reason, and nothing of it is sent.",
+     1, 1, run_upgrade},
 };
 
 }  // namespace

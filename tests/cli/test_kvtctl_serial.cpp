@@ -192,8 +192,8 @@ private slots:
     }
 
     void help_on_every_command() {
-        for (const char* command :
-             {"list", "info", "get", "set", "save", "restore", "query", "write", "read"}) {
+        for (const char* command : {"list", "info", "get", "set", "save", "restore", "query",
+                                    "write", "read", "upgrade"}) {
             const kvtctl_result_t result = kvtctl({command, "--help"});
             KVTCTL_CHECK(result, 0);
             QVERIFY2(result.out.contains(QByteArray("] ") + command), result.out);

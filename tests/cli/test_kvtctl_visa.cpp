@@ -1,9 +1,12 @@
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "tests/cli/kvtctl_run.h"
+#include "upgrade/image_reader.h"
+#include "upgrade/image_writer.h"
 
 namespace {
 
@@ -12,6 +15,11 @@ kvtctl_result_t over_visa(const QStringList& arguments,
                           const QString& units = "KVT0402Q,sn=SN-TWO;KVT0206Q,sn=SN-SIX") {
     return run_kvtctl(arguments,
                       {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR}, {"KVT_VISA_UNITS", units}});
+}
+
+bool write_file(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 }  // namespace
@@ -101,6 +109,42 @@ private slots:
         const kvtctl_result_t query = over_visa({"--unit", boot, "query", "OS?"}, units);
         KVTCTL_CHECK(query, 0);
         QCOMPARE(query.out, QByteArray("BOOTLOADER\n"));
+    }
+
+    // The simulated unit then runs an application named after the bytes it received.
+    void upgrade_sends_the_image() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("new.ADS");
+        const QByteArray application(5000, '\x5a');
+        QVERIFY(write_file(file, make_image(700, {{section_application, application}})));
+        const QByteArray version =
+            "app-" +
+            QCryptographicHash::hash(application, QCryptographicHash::Sha256).toHex().left(8);
+
+        const kvtctl_result_t result = over_visa({"upgrade", file});
+        KVTCTL_CHECK(result, 0);
+        QVERIFY2(result.out.contains("application 100% of 5000 bytes\n"), result.out);
+        QVERIFY2(result.out.endsWith("Upgrade OK! Software version " + version + '\n'), result.out);
+
+        const kvtctl_result_t json = over_visa({"upgrade", file, "--json"});
+        KVTCTL_CHECK(json, 0);
+        QCOMPARE(json.json().object().value("software_version").toString(), QString(version));
+    }
+
+    void upgrade_refusals_and_failure() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("other.ADS");
+        QVERIFY(write_file(file, make_image(701, {{section_application, QByteArray(64, 'x')}})));
+        const kvtctl_result_t refused = over_visa({"upgrade", file});
+        KVTCTL_CHECK(refused, 2);
+        QVERIFY2(refused.err.contains(image_verdict_text(image_not_accepted).toUtf8()),
+                 refused.err);
+
+        QVERIFY(write_file(file, make_image(700, {{section_application, QByteArray(64, 'x')}})));
+        KVTCTL_CHECK(run_kvtctl({"upgrade", file}), 1);  // no VISA library
+        const kvtctl_result_t failed = over_visa({"upgrade", file}, "KVT0402Q,faults=never-ready");
+        KVTCTL_CHECK(failed, 1);
+        QVERIFY2(failed.err.contains("upgrade with " + file.toUtf8() + " failed"), failed.err);
     }
 
     void restore_checks_the_model() {
