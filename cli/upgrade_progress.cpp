@@ -52,7 +52,7 @@ void upgrade_progress_t::finish() {
 }
 
 void upgrade_progress_t::show(ulong done) {
-    const int percent = total == 0 ? 100 : int(qMin<ulong>(done, total) * 100 / total);
+    const int percent = total == 0 ? 100 : int(qulonglong(qMin(done, total)) * 100 / total);
     if (style == style_t::quiet || percent == shown_percent ||
         (style == style_t::lines && percent / 10 == shown_percent / 10 && shown_percent >= 0)) {
         return;
@@ -61,7 +61,9 @@ void upgrade_progress_t::show(ulong done) {
     const QByteArray figures =
         QByteArray::number(percent) + "% of " + QByteArray::number(qulonglong(total)) + " bytes";
     if (style == style_t::lines) {
+        // A log that follows the output sees each line as it comes.
         print_line(section + ' ' + figures);
+        std::fflush(stdout);
         return;
     }
     const int filled = percent * bar_width / 100;
