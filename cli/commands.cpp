@@ -15,14 +15,6 @@
 
 namespace {
 
-QByteArray model_name(const switch_model_t& model) {
-    return QByteArray(model.name.data(), int(model.name.size()));
-}
-
-QByteArray all_switches(const switch_model_t& model) {
-    return QByteArray(model.switches.data(), int(model.switches.size()));
-}
-
 // The unit's identity, field names as in unit_info_t.
 QVector<QPair<QString, QByteArray>> identity_fields(const chosen_unit_t& unit) {
     return {
@@ -74,7 +66,7 @@ void print_positions(const invocation_t& call, const chosen_unit_t& unit,
     }
     print_json(QJsonObject{
         {QStringLiteral("unit"), unit.name},
-        {QStringLiteral("model"), QString::fromUtf8(model_name(*unit.model))},
+        {QStringLiteral("model"), QString::fromLatin1(unit.model->name)},
         {QStringLiteral("serial_number"), QString::fromUtf8(unit.info.serial_number)},
         {QStringLiteral("positions"), table},
     });
@@ -153,7 +145,7 @@ cli_status_t run_get(const invocation_t& call) {
         return status;
     }
     if (switches.isEmpty()) {
-        switches = all_switches(*unit.model);
+        switches = unit.model->switches;
     }
     status = unit.named(check_switches(switches, *unit.model));
     switch_positions_t positions;
@@ -186,12 +178,12 @@ cli_status_t run_save(const invocation_t& call) {
     cli_status_t status = choose_unit(call.unit, true, unit);
     position_file_t file;
     if (status.ok()) {
-        status = read_positions(unit, all_switches(*unit.model), file.positions);
+        status = read_positions(unit, unit.model->switches, file.positions);
     }
     if (!status.ok()) {
         return status;
     }
-    file.model = model_name(*unit.model);
+    file.model = unit.model->name;
     file.serial_number = unit.info.serial_number;
     return save_position_file(call.arguments.at(0), file);
 }
@@ -209,9 +201,9 @@ cli_status_t run_restore(const invocation_t& call) {
         return status;
     }
     if (model_named(file.model) != unit.model) {
-        return unit.named(usage_error(QStringLiteral("%1 holds positions of a %2, not of a %3")
-                                          .arg(path, QString::fromUtf8(file.model),
-                                               QString::fromUtf8(model_name(*unit.model)))));
+        return unit.named(usage_error(
+            QStringLiteral("%1 holds positions of a %2, not of a %3")
+                .arg(path, QString::fromUtf8(file.model), QString::fromLatin1(unit.model->name))));
     }
     status = unit.named(check_for_model(file.positions, *unit.model));
     return status.ok() ? apply_positions(unit, file.positions) : status;

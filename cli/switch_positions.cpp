@@ -7,14 +7,10 @@
 
 namespace {
 
-QString model_name(const switch_model_t& model) {
-    return QString::fromLatin1(model.name.data(), int(model.name.size()));
-}
-
 QString switch_list(const switch_model_t& model) {
     QStringList letters;
-    for (char sw : model.switches) {
-        letters.append(QString(QLatin1Char(sw)));
+    for (const char* sw = model.switches; *sw; ++sw) {
+        letters.append(QString(QLatin1Char(*sw)));
     }
     return letters.join(QLatin1Char(' '));
 }
@@ -40,7 +36,7 @@ cli_status_t check_switches(const QByteArray& switches, const switch_model_t& mo
         if (!model.has_switch(sw)) {
             return usage_error(
                 QStringLiteral("%1 has no switch %2 (switches %3)")
-                    .arg(model_name(model), QString(QLatin1Char(sw)), switch_list(model)));
+                    .arg(QLatin1String(model.name), QString(QLatin1Char(sw)), switch_list(model)));
         }
     }
     return {};
@@ -55,7 +51,7 @@ cli_status_t check_for_model(const switch_positions_t& positions, const switch_m
         }
         if (!model.has_position(setting.position)) {
             return usage_error(QStringLiteral("%1 switch %2 has no position %3 (%4 to %5)")
-                                   .arg(model_name(model), QString(QLatin1Char(setting.sw)))
+                                   .arg(QLatin1String(model.name), QString(QLatin1Char(setting.sw)))
                                    .arg(setting.position)
                                    .arg(model.first_position)
                                    .arg(model.last_position));

@@ -6,7 +6,7 @@ const switch_model_t& model_for_product(int product_number) {
 
 const switch_model_t* model_named(const QByteArray& name) {
     for (const switch_model_t* model : {&two_port_model, &six_port_model}) {
-        if (name == QByteArray(model->name.data(), int(model->name.size()))) {
+        if (name == model->name) {
             return model;
         }
     }

@@ -9,8 +9,8 @@
 // panel prints, the characters those positions travel as on the link, and the
 // command pair that moves and reads a switch.
 struct switch_model_t {
-    std::string_view name;
-    std::string_view switches;
+    const char* name;
+    const char* switches;
     int first_position;
     int last_position;
     // The character that first_position travels as; the others follow in order.
@@ -20,7 +20,7 @@ struct switch_model_t {
 
     constexpr int position_count() const { return last_position - first_position + 1; }
     constexpr bool has_switch(char sw) const {
-        return sw != '\0' && switches.find(sw) != std::string_view::npos;
+        return sw != '\0' && std::string_view(switches).find(sw) != std::string_view::npos;
     }
     constexpr bool has_position(int position) const {
         return position >= first_position && position <= last_position;
