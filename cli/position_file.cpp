@@ -15,6 +15,7 @@ cli_status_t file_error(const QString& path, const QString& what) {
     return usage_error(QStringLiteral("%1: %2").arg(path, what));
 }
 
+// A whole number that safely becomes an int; which ones are positions is the model's matter.
 bool read_position(const QJsonValue& value, int& position) {
     const double number = value.toDouble(-1);
     if (!value.isDouble() || number < 0 || number > 99 || std::floor(number) != number) {
