@@ -11,15 +11,8 @@ quillon_install_deps
 rounds="${1:-10}"
 build="$root/build-bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-
-# Figures whose program is still being written print as pending.
-target_list="$(cmake --build "$build" --target help)"
-has_target() {
-  grep -Eq "^(\.\.\. )?$1(:|$)" <<<"$target_list"
-}
-targets=(bench-startup bench-link bench-image-header)
-has_target bench-upgrade && targets+=(bench-upgrade)
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
+cmake --build "$build" -j "$(nproc)" \
+  --target bench-startup bench-link bench-image-header bench-upgrade >/dev/null
 
 visa_dir="$build/sim/visa"
 export QT_QPA_PLATFORM=offscreen
@@ -32,30 +25,25 @@ QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x900x24' \
   "$build/bench/bench-startup" "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" visa "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 env -u LD_LIBRARY_PATH "$build/bench/bench-link" serial "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
-if has_target bench-upgrade; then
-  upgrade="$(find "$build" -name bench-upgrade -type f -perm -u+x | head -n 1)"
-  # Each run sends 64 KiB through the protocol's pauses, about ten seconds.
-  # A run that fails prints no figure, and the row says so.
-  for _ in 1 2 3; do LD_LIBRARY_PATH="$visa_dir" "$upgrade" || true; done | awk '
-    function median(v, n,   i, j, t) {
-      for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-      return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+# Each run sends 64 KiB through the protocol's pauses, about ten seconds.
+# A run that fails prints no figure, and the row says so.
+for _ in 1 2 3; do LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-upgrade" || true; done | awk '
+  function median(v, n,   i, j, t) {
+    for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+  }
+  {
+    for (i = 1; i <= NF; i++) {
+      split($i, kv, "=")
+      if (kv[1] == "upgrade_ms") up[++n] = kv[2]
+      if (kv[1] == "floor_ms") fl[++m] = kv[2]
     }
-    {
-      for (i = 1; i <= NF; i++) {
-        split($i, kv, "=")
-        if (kv[1] == "upgrade_ms") up[++n] = kv[2]
-        if (kv[1] == "floor_ms") fl[++m] = kv[2]
-      }
-    }
-    END {
-      if (n == 0 || m == 0) { print "| Firmware upgrade, 64 KiB application | no figure | | | ≤ 1.03 |"; exit }
-      u = median(up, n); f = median(fl, m)
-      printf "| Firmware upgrade, 64 KiB application (VISA stand-in) | %.0f ms (%d runs, %.0f to %.0f) | fixed pauses: %.0f ms | %.3f | ≤ 1.03 |\n", u, n, up[1], up[n], f, u / f
-    }'
-else
-  echo "| Firmware upgrade, 64 KiB application | pending | fixed pauses | pending | ≤ 1.03 |"
-fi
+  }
+  END {
+    if (n == 0 || m == 0) { print "| Firmware upgrade, 64 KiB application | no figure | | | ≤ 1.03 |"; exit }
+    u = median(up, n); f = median(fl, m)
+    printf "| Firmware upgrade, 64 KiB application (VISA stand-in) | %.0f ms (%d runs, %.0f to %.0f) | fixed pauses: %.0f ms | %.3f | ≤ 1.03 |\n", u, n, up[1], up[n], f, u / f
+  }'
 "$build/bench/bench-image-header" "$((rounds * 10))"
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"

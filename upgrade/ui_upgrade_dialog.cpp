@@ -74,7 +74,11 @@ ui_upgrade_dialog_t::~ui_upgrade_dialog_t() {
 }
 
 void ui_upgrade_dialog_t::browse_btn_click_slot() {
-    image_path = QFileDialog::getOpenFileName(nullptr, tr("Select upgrade files"), "/", "*.ADS");
+    QFileDialog files(nullptr, tr("Select upgrade files"), "/", "*.ADS");
+    files.setFileMode(QFileDialog::ExistingFile);
+    // The application's light text would vanish on the file dialog's light views.
+    files.setStyleSheet("QWidget{color:rgb(30,30,30)}");
+    image_path = files.exec() == QDialog::Accepted ? files.selectedFiles().value(0) : QString();
     QFile file(image_path);
     if (file.open(QIODevice::ReadOnly)) {
         file.close();
