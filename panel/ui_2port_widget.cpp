@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 
+#include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
 #include "panel/switch_buttons.h"
@@ -28,7 +29,7 @@ struct ui_2port_widget_item_t::switch_row_t {
 using item_t = ui_2port_widget_item_t;
 
 const item_t::switch_row_t item_t::switches[4] = {
-    {'A',
+    {two_port_model.switches[0],
      {&item_t::m_buttonA1, &item_t::m_buttonA2},
      {&item_t::buttonA1_click_slot, &item_t::buttonA2_click_slot},
      {{110, 59}, {205, 59}},
@@ -36,7 +37,7 @@ const item_t::switch_row_t item_t::switches[4] = {
      {{258, 35}, {258, 60}},
      &item_t::m_rectA,
      {{149, 80}, {191, 80}}},
-    {'B',
+    {two_port_model.switches[1],
      {&item_t::m_buttonB1, &item_t::m_buttonB2},
      {&item_t::buttonB1_click_slot, &item_t::buttonB2_click_slot},
      {{398, 59}, {493, 59}},
@@ -44,7 +45,7 @@ const item_t::switch_row_t item_t::switches[4] = {
      {{330, 35}, {330, 60}},
      &item_t::m_rectB,
      {{436, 80}, {478, 80}}},
-    {'C',
+    {two_port_model.switches[2],
      {&item_t::m_buttonC1, &item_t::m_buttonC2},
      {&item_t::buttonC1_click_slot, &item_t::buttonC2_click_slot},
      {{110, 154}, {205, 154}},
@@ -52,7 +53,7 @@ const item_t::switch_row_t item_t::switches[4] = {
      {{258, 145}, {258, 170}},
      &item_t::m_rectC,
      {{149, 175}, {191, 175}}},
-    {'D',
+    {two_port_model.switches[3],
      {&item_t::m_buttonD1, &item_t::m_buttonD2},
      {&item_t::buttonD1_click_slot, &item_t::buttonD2_click_slot},
      {{398, 154}, {493, 154}},
@@ -125,7 +126,7 @@ void ui_2port_widget_item_t::click(char sw, int position) {
         return;
     }
     const wait_cursor_t wait;
-    if (unit.set_2port_state(sw, position == 1 ? '0' : '1')) {
+    if (unit.set_2port_state(sw, two_port_model.wire(position))) {
         show_position(row, position);
         return;
     }
@@ -149,10 +150,12 @@ void ui_2port_widget_item_t::show_position(const switch_row_t& row, int position
 
 bool ui_2port_widget_item_t::read_back(const switch_row_t& row) {
     char c = '\0';
-    if (!drv_unit_instance().get_2port_state(row.sw, c) || (c != '0' && c != '1')) {
+    int position = 0;
+    if (!drv_unit_instance().get_2port_state(row.sw, c) ||
+        !two_port_model.position_of(c, position)) {
         return false;
     }
-    show_position(row, c == '0' ? 1 : 2);
+    show_position(row, position);
     return true;
 }
 

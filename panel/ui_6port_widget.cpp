@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 
+#include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
 #include "panel/switch_buttons.h"
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr QSize child_size(50, 50);
-constexpr int positions = 7;
+constexpr int positions = six_port_model.position_count();
 constexpr int no_bar = -1;
 
 // One position on switch A's field; switch B's places lie further right by its shift.
@@ -55,7 +56,7 @@ struct ui_6port_widget_item_t::switch_row_t {
 using item_t = ui_6port_widget_item_t;
 
 const item_t::switch_row_t item_t::switches[2] = {
-    {'A',
+    {six_port_model.switches[0],
      0,
      258,
      {&item_t::m_buttonA0, &item_t::m_buttonA1, &item_t::m_buttonA2, &item_t::m_buttonA3,
@@ -67,7 +68,7 @@ const item_t::switch_row_t item_t::switches[2] = {
      &item_t::m_rect1A,
      &item_t::m_rect2A,
      &item_t::m_rect3A},
-    {'B',
+    {six_port_model.switches[1],
      310,
      330,
      {&item_t::m_buttonB0, &item_t::m_buttonB1, &item_t::m_buttonB2, &item_t::m_buttonB3,
@@ -203,7 +204,7 @@ void ui_6port_widget_item_t::click(char sw, int position) {
         return;
     }
     const wait_cursor_t wait;
-    if (unit.set_6port_state(sw, static_cast<char>('0' + position))) {
+    if (unit.set_6port_state(sw, six_port_model.wire(position))) {
         show_position(row, position);
         return;
     }
@@ -222,10 +223,12 @@ void ui_6port_widget_item_t::show_position(const switch_row_t& row, int position
 
 bool ui_6port_widget_item_t::read_back(const switch_row_t& row) {
     char c = '\0';
-    if (!drv_unit_instance().get_6port_state(row.sw, c) || c < '0' || c > '6') {
+    int position = 0;
+    if (!drv_unit_instance().get_6port_state(row.sw, c) ||
+        !six_port_model.position_of(c, position)) {
         return false;
     }
-    show_position(row, c - '0');
+    show_position(row, position);
     return true;
 }
 

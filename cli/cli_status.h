@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// How a run of kvtctl ends: success, a unit that failed, or a request that
+// could not be carried out as given.
+constexpr int exit_ok = 0;
+constexpr int exit_unit_failure = 1;
+constexpr int exit_usage = 2;
+
+struct cli_status_t {
+    int code = exit_ok;
+    // One line: what went wrong and, where one is involved, on which unit.
+    QString error;
+
+    bool ok() const { return code == exit_ok; }
+};
+
+inline cli_status_t unit_failure(const QString& error) {
+    return {exit_unit_failure, error};
+}
+
+inline cli_status_t usage_error(const QString& error) {
+    return {exit_usage, error};
+}

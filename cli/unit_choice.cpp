@@ -1,0 +1,92 @@
+#include "cli/unit_choice.h"
+
+#include <QSerialPort>
+
+#include "driver/serial_link.h"
+#include "driver/switch_model.h"
+#include "driver/visa_session.h"
+#include "panel/unit_discovery.h"
+
+namespace {
+
+// A port can be named by its path or by its short name; the serial library
+// knows which names are the same port.
+QString port_short_name(const QString& name) {
+    QSerialPort port;
+    port.setPortName(name);
+    return port.portName();
+}
+
+bool names_unit(const QString& wanted, const QString& name) {
+    if (wanted == name) {
+        return true;
+    }
+    return !visa_available() && port_short_name(wanted) == port_short_name(name);
+}
+
+cli_status_t open_chosen(chosen_unit_t& unit, bool identify) {
+    if (!open_unit_link(unit.name)) {
+        return unit.failure(QStringLiteral("cannot be opened"));
+    }
+    if (identify && !identify_unit(unit)) {
+        return unit.failure(QStringLiteral("did not identify itself"));
+    }
+    return {};
+}
+
+}  // namespace
+
+QString chosen_unit_t::label() const {
+    if (!identified) {
+        return name;
+    }
+    return QString::fromUtf8(info.serial_number) + QStringLiteral(" at ") + name;
+}
+
+cli_status_t chosen_unit_t::named(const cli_status_t& status) const {
+    return status.ok() ? status
+                       : cli_status_t{status.code, label() + QStringLiteral(": ") + status.error};
+}
+
+bool open_unit_link(const QString& name) {
+    // An open serial port would stay on the unit opened before.
+    if (!visa_available()) {
+        serial_close();
+    }
+    return connect_unit(name.toUtf8());
+}
+
+bool identify_unit(chosen_unit_t& unit) {
+    unit_info_t info;
+    int product_number = 0;
+    if (!drv_unit_instance().identify(info) ||
+        !parse_product_number(info.product_id, product_number)) {
+        return false;
+    }
+    unit.info = info;
+    unit.model = &model_for_product(product_number);
+    unit.identified = true;
+    return true;
+}
+
+cli_status_t choose_unit(const QString& wanted, bool identify, chosen_unit_t& unit) {
+    const QStringList names = find_units();
+    if (names.isEmpty()) {
+        return unit_failure(QStringLiteral("no unit found"));
+    }
+    for (const QString& name : names) {
+        if (wanted.isEmpty() || names_unit(wanted, name)) {
+            unit = chosen_unit_t(name);
+            return open_chosen(unit, identify);
+        }
+    }
+    for (const QString& name : names) {
+        chosen_unit_t candidate(name);
+        if (open_unit_link(name) && identify_unit(candidate) &&
+            candidate.info.serial_number == wanted.toUtf8()) {
+            unit = candidate;
+            return {};
+        }
+    }
+    return unit_failure(QStringLiteral("no unit %1 found").arg(wanted));
+}

@@ -1,0 +1,91 @@
+#include "cli/upgrade_command.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonObject>
+
+#include "cli/cli_output.h"
+#include "cli/commands.h"
+#include "cli/unit_choice.h"
+#include "cli/upgrade_progress.h"
+#include "driver/unit.h"
+#include "driver/visa_session.h"
+#include "upgrade/image_reader.h"
+#include "upgrade/upgrade_thread.h"
+
+namespace {
+
+// Runs the worker to its end; true when every section passed. The worker's
+// own waits are bounded, so this one is too.
+bool transfer(upgrade_progress_t& progress) {
+    upgrade_thread_t worker;
+    bool failed = false;
+    bool passed = false;
+    QEventLoop loop;
+    QObject::connect(&worker, &upgrade_thread_t::init_progress_bar, &loop,
+                     [&](ulong total, uint type) { progress.begin_section(total, type); });
+    QObject::connect(&worker, &upgrade_thread_t::send_upgrade_state, &loop,
+                     [&](ulong done, bool ok) {
+                         if (ok) {
+                             progress.advance(done);
+                         } else {
+                             failed = true;
+                         }
+                     });
+    QObject::connect(&worker, &upgrade_thread_t::send_upgrade_success, &loop,
+                     [&] { passed = true; });
+    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
+    worker.start();
+    loop.exec();
+    worker.wait();
+    progress.finish();
+    return passed && !failed;
+}
+
+}  // namespace
+
+cli_status_t run_upgrade(const invocation_t& call) {
+    const QString& path = call.arguments.at(0);
+    if (!visa_available()) {
+        return unit_failure(
+            QStringLiteral("an upgrade needs the VISA link, and no VISA library is ready"));
+    }
+    // Like the raw commands, no identification first: a unit left in its
+    // bootloader by a failed upgrade must still be reachable.
+    chosen_unit_t unit;
+    cli_status_t status = choose_unit(call.unit, false, unit);
+    if (!status.ok()) {
+        return status;
+    }
+    drv_unit_t& driver = drv_unit_instance();
+    upgrade_identity_t identity;
+    if (driver.query_upgrade_identity(identity)) {
+        set_image_acceptance(identity.expected_id, identity.min_id, identity.max_id,
+                             identity.exact_flag == 0);
+    }
+    const QByteArray encoded = QFile::encodeName(path);
+    const image_verdict_t verdict = validate_image(encoded, nullptr);
+    if (verdict != image_ok) {
+        return unit.named(usage_error(path + QStringLiteral(": ") + image_verdict_text(verdict)));
+    }
+    upgrade_image_path() = encoded;
+    driver.set_link_state(link_upgrading);
+    upgrade_progress_t progress(upgrade_progress_t::style_for_output(call.json));
+    const bool passed = transfer(progress);
+    driver.set_link_state(link_connected);
+    if (!passed) {
+        return unit.failure(QStringLiteral("the upgrade with %1 failed").arg(path));
+    }
+    if (!identify_unit(unit)) {
+        return unit.failure(QStringLiteral("upgraded, but did not identify itself afterwards"));
+    }
+    const QString version = QString::fromUtf8(unit.info.software_version);
+    if (call.json) {
+        print_json(QJsonObject{{QStringLiteral("unit"), unit.name},
+                               {QStringLiteral("image"), path},
+                               {QStringLiteral("software_version"), version}});
+    } else {
+        print_line(QStringLiteral("Upgrade OK! Software version %1").arg(version).toUtf8());
+    }
+    return {};
+}

@@ -1,0 +1,162 @@
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "tests/cli/kvtctl_run.h"
+#include "upgrade/image_reader.h"
+#include "upgrade/image_writer.h"
+
+namespace {
+
+// kvtctl on the VISA stand-in, which serves these units afresh in every run.
+kvtctl_result_t over_visa(const QStringList& arguments,
+                          const QString& units = "KVT0402Q,sn=SN-TWO;KVT0206Q,sn=SN-SIX") {
+    return run_kvtctl(arguments,
+                      {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR}, {"KVT_VISA_UNITS", units}});
+}
+
+bool write_file(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+class test_kvtctl_visa : public QObject {
+    Q_OBJECT
+private slots:
+    // The other maker's instrument on the bus is no unit.
+    void list_shows_the_units_resources() {
+        const kvtctl_result_t result = over_visa({"list", "--json"});
+        KVTCTL_CHECK(result, 0);
+        const QJsonArray units = result.json().array();
+        QCOMPARE(units.size(), 2);
+        QCOMPARE(units[0].toObject().value("unit").toString(),
+                 QString("USB0::0xA5C3::0x0E21::SN-TWO::INSTR"));
+        QCOMPARE(units[1].toObject().value("model").toString(), QString("KVT0206Q"));
+    }
+
+    // Each run starts from the stand-in's resting positions, so a run sets
+    // and checks within itself.
+    void commands_on_both_models_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("get two-port")
+            << QStringList{"get"} << 0 << QByteArray("A=1\nB=1\nC=1\nD=1\n");
+        QTest::newRow("get six-port")
+            << QStringList{"--unit", "SN-SIX", "get", "B"} << 0 << QByteArray("B=0\n");
+        QTest::newRow("set two-port") << QStringList{"set", "A=2", "C=1"} << 0 << QByteArray();
+        QTest::newRow("set six-port by resource")
+            << QStringList{"--unit", "USB0::0xA5C3::0x0E21::SN-SIX::INSTR", "set", "A=6", "B=1"}
+            << 0 << QByteArray();
+        QTest::newRow("refused position") << QStringList{"set", "A=6"} << 2 << QByteArray();
+        QTest::newRow("query") << QStringList{"--unit", "SN-SIX", "query", "MN?"} << 0
+                               << QByteArray("KVT0206Q\n");
+        QTest::newRow("write") << QStringList{"write", "SETA=1"} << 0 << QByteArray();
+        // Over VISA a read that finds no answer is a failure.
+        QTest::newRow("read nothing") << QStringList{"read"} << 1 << QByteArray();
+        // The error names what was asked for and stays one line.
+        QTest::newRow("unknown unit")
+            << QStringList{"--unit", "SN\nNONE", "get"} << 1 << QByteArray();
+    }
+    void commands_on_both_models() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QByteArray, output);
+        const kvtctl_result_t result = over_visa(arguments);
+        KVTCTL_CHECK(result, exit_code);
+        QCOMPARE(result.out, output);
+    }
+
+    void get_json_names_model_and_unit() {
+        const kvtctl_result_t result = over_visa({"--unit", "SN-SIX", "get", "--json"});
+        KVTCTL_CHECK(result, 0);
+        QCOMPARE(result.json().object(),
+                 (QJsonObject{{"unit", "USB0::0xA5C3::0x0E21::SN-SIX::INSTR"},
+                              {"model", "KVT0206Q"},
+                              {"serial_number", "SN-SIX"},
+                              {"positions", QJsonObject{{"A", 0}, {"B", 0}}}}));
+    }
+
+    void a_switch_that_does_not_hold() {
+        const kvtctl_result_t result =
+            over_visa({"set", "A=5", "B=6"}, "KVT0206Q,sn=SN-STUCK,faults=stuck:A");
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(result.err.contains("SN-STUCK") &&
+                     result.err.endsWith(": switch A did not hold position 5 (reads 0)\n"),
+                 result.err);
+    }
+
+    void a_unit_that_does_not_answer() {
+        const kvtctl_result_t result = over_visa({"get"}, "KVT0402Q,sn=SN-MUTE,faults=silent");
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(result.err.contains("USB0::0xA5C3::0x0E21::SN-MUTE::INSTR"), result.err);
+    }
+
+    // A unit in its bootloader is listed as a failure but still takes raw commands.
+    void a_unit_that_does_not_identify_itself() {
+        const QString units = "KVT0402Q,sn=SN-TWO;KVT0206Q,sn=SN-BOOT,mode=boot";
+        const kvtctl_result_t list = over_visa({"list"}, units);
+        KVTCTL_CHECK(list, 1);
+        QVERIFY2(list.out.contains("SN-TWO") && !list.out.contains("SN-BOOT"), list.out);
+        QVERIFY2(list.err.contains("USB0::0xA5C3::0x0E21::SN-BOOT::INSTR"), list.err);
+
+        const QString boot = "USB0::0xA5C3::0x0E21::SN-BOOT::INSTR";
+        KVTCTL_CHECK(over_visa({"--unit", boot, "get"}, units), 1);
+        const kvtctl_result_t query = over_visa({"--unit", boot, "query", "OS?"}, units);
+        KVTCTL_CHECK(query, 0);
+        QCOMPARE(query.out, QByteArray("BOOTLOADER\n"));
+    }
+
+    // The simulated unit then runs an application named after the bytes it received.
+    void upgrade_sends_the_image() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("new.ADS");
+        const QByteArray application(5000, '\x5a');
+        QVERIFY(write_file(file, make_image(700, {{section_application, application}})));
+        const QByteArray version =
+            "app-" +
+            QCryptographicHash::hash(application, QCryptographicHash::Sha256).toHex().left(8);
+
+        const kvtctl_result_t result = over_visa({"upgrade", file});
+        KVTCTL_CHECK(result, 0);
+        QVERIFY2(result.out.contains("application 100% of 5000 bytes\n"), result.out);
+        QVERIFY2(result.out.endsWith("Upgrade OK! Software version " + version + '\n'), result.out);
+
+        const kvtctl_result_t json = over_visa({"upgrade", file, "--json"});
+        KVTCTL_CHECK(json, 0);
+        QCOMPARE(json.json().object().value("software_version").toString(), QString(version));
+    }
+
+    void upgrade_refusals_and_failure() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("other.ADS");
+        QVERIFY(write_file(file, make_image(701, {{section_application, QByteArray(64, 'x')}})));
+        const kvtctl_result_t refused = over_visa({"upgrade", file});
+        KVTCTL_CHECK(refused, 2);
+        QVERIFY2(refused.err.contains(image_verdict_text(image_not_accepted).toUtf8()),
+                 refused.err);
+
+        QVERIFY(write_file(file, make_image(700, {{section_application, QByteArray(64, 'x')}})));
+        KVTCTL_CHECK(run_kvtctl({"upgrade", file}), 1);  // no VISA library
+        const kvtctl_result_t failed = over_visa({"upgrade", file}, "KVT0402Q,faults=never-ready");
+        KVTCTL_CHECK(failed, 1);
+        QVERIFY2(failed.err.contains("upgrade with " + file.toUtf8() + " failed"), failed.err);
+    }
+
+    void restore_checks_the_model() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("six.json");
+        KVTCTL_CHECK(over_visa({"--unit", "SN-SIX", "save", file}), 0);
+        KVTCTL_CHECK(over_visa({"--unit", "SN-SIX", "restore", file}), 0);
+        const kvtctl_result_t other = over_visa({"--unit", "SN-TWO", "restore", file});
+        KVTCTL_CHECK(other, 2);
+        QVERIFY2(other.err.contains("SN-TWO"), other.err);
+    }
+};
+
+QTEST_GUILESS_MAIN(test_kvtctl_visa)
+#include "test_kvtctl_visa.moc"
