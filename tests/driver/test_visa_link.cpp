@@ -54,7 +54,7 @@ private slots:
     // Each answer comes after the read gave up on it: none may pass for the next one's.
     void an_answer_later_than_the_timeout_is_not_taken_by_the_next_query() {
         QVERIFY(visa_connect(late_unit));
-        for (const QByteArray& command : {"OS?", "MN?", "SN?"}) {
+        for (const char* command : {"OS?", "MN?", "SN?"}) {
             QCOMPARE(ask(command), QByteArray("(failed) "));
         }
     }
