@@ -87,7 +87,7 @@ cli_status_t run_list(const invocation_t& call) {
     QStringList silent;
     for (const QString& name : find_units()) {
         chosen_unit_t unit(name);
-        if (!open_unit_link(name) || !identify_unit(unit)) {
+        if (!connect_unit(name.toUtf8()) || !identify_unit(unit)) {
             silent.append(name);
             continue;
         }

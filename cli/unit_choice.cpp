@@ -2,7 +2,6 @@
 
 #include <QSerialPort>
 
-#include "driver/serial_link.h"
 #include "driver/switch_model.h"
 #include "driver/visa_session.h"
 #include "panel/unit_discovery.h"
@@ -25,7 +24,7 @@ bool names_unit(const QString& wanted, const QString& name) {
 }
 
 cli_status_t open_chosen(chosen_unit_t& unit, bool identify) {
-    if (!open_unit_link(unit.name)) {
+    if (!connect_unit(unit.name.toUtf8())) {
         return unit.failure(QStringLiteral("cannot be opened"));
     }
     if (identify && !identify_unit(unit)) {
@@ -46,14 +45,6 @@ QString chosen_unit_t::label() const {
 cli_status_t chosen_unit_t::named(const cli_status_t& status) const {
     return status.ok() ? status
                        : cli_status_t{status.code, label() + QStringLiteral(": ") + status.error};
-}
-
-bool open_unit_link(const QString& name) {
-    // An open serial port would stay on the unit opened before.
-    if (!visa_available()) {
-        serial_close();
-    }
-    return connect_unit(name.toUtf8());
 }
 
 bool identify_unit(chosen_unit_t& unit) {
@@ -82,7 +73,7 @@ cli_status_t choose_unit(const QString& wanted, bool identify, chosen_unit_t& un
     }
     for (const QString& name : names) {
         chosen_unit_t candidate(name);
-        if (open_unit_link(name) && identify_unit(candidate) &&
+        if (connect_unit(name.toUtf8()) && identify_unit(candidate) &&
             candidate.info.serial_number == wanted.toUtf8()) {
             unit = candidate;
             return {};

@@ -25,9 +25,6 @@ struct chosen_unit_t {
     cli_status_t failure(const QString& what) const { return named(unit_failure(what)); }
 };
 
-// Opens the link to a unit that find_units listed, away from any unit opened before.
-bool open_unit_link(const QString& name);
-
 // Asks the open unit who it is; on success the unit's model is known.
 bool identify_unit(chosen_unit_t& unit);
 

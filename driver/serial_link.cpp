@@ -82,14 +82,20 @@ QSerialPort& serial_port() {
 
 bool serial_open(const QByteArray& name) {
     QSerialPort& port = serial_port();
-    port.setPortName(QString::fromUtf8(name));
+    const QString wanted = QString::fromUtf8(name);
     if (port.isOpen()) {
-        return true;
+        if (wanted == opened_name()) {
+            return true;
+        }
+        // The unit chosen last must be the one that answers, or the panel
+        // would show and drive another unit than the bar names.
+        serial_close();
     }
+    port.setPortName(wanted);
     if (!port.open(QIODevice::ReadWrite)) {
         return false;
     }
-    opened_name() = QString::fromUtf8(name);
+    opened_name() = wanted;
     answer_owed = false;
     return true;
 }

@@ -12,8 +12,7 @@ class QSerialPort;
 // The one serial port of the program; never destroyed.
 QSerialPort& serial_port();
 
-// While a port is open it stays the one in use: opening another reports
-// success and keeps it, so close first (a rescan does).
+// Opening the port that is open keeps it; opening another closes it first.
 bool serial_open(const QByteArray& name);
 void serial_close();
 // Each of these fails at once, closes the port and announces the unit lost
