@@ -1,5 +1,6 @@
 // Draws the front-panel pictures of both models into a folder:
 //   panel-art <folder>   (run with QT_QPA_PLATFORM=offscreen where there is no display)
+// tools/make-panel-pictures.sh runs it and stores the pictures as committed.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageWriter>
