@@ -8,20 +8,25 @@
 #include <QSet>
 #include <QVBoxLayout>
 
+#include "panel/panel_picture_preload.h"
+
 namespace {
 
 // Polishing a picture item builds its rule, and building a rule decodes the
-// picture. An item hidden when its window is first shown is polished only
-// once it is first shown itself.
+// picture unless it was preloaded. An item hidden when its window is first
+// shown is polished only once it is first shown itself.
 class deferred_polish_t : public QObject {
 public:
-    using QObject::QObject;
+    deferred_polish_t(QObject* item, const QString& picture) : QObject(item), picture(picture) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* item = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Polish && !item->isVisibleTo(item->window())) {
-            deferred = true;
-            return true;
+        if (event->type() == QEvent::Polish) {
+            if (!item->isVisibleTo(item->window())) {
+                deferred = true;
+                return true;
+            }
+            hand_over_preloaded_picture(picture);
         }
         if (event->type() == QEvent::Show && deferred) {
             deferred = false;
@@ -32,6 +37,7 @@ public:
     }
 
 private:
+    const QString picture;
     bool deferred = false;
 };
 
@@ -54,7 +60,7 @@ void make_room_in_pixmap_cache(const QString& picture) {
 void install_panel_item(QFrame* outer, QFrame* item, const QString& object_name,
                         const QString& picture) {
     make_room_in_pixmap_cache(picture);
-    item->installEventFilter(new deferred_polish_t(item));
+    item->installEventFilter(new deferred_polish_t(item, picture));
     item->setObjectName(object_name);
     item->setStyleSheet(QString("%1#%2{border-image:url(%3)}")
                             .arg(item->metaObject()->className(), object_name, picture));

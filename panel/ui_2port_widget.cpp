@@ -185,7 +185,7 @@ void ui_2port_widget_item_t::device_disconnect_slot() {}
 
 ui_2port_widget_t::ui_2port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_2port_widget_item_t(this);
-    install_panel_item(this, m_item, "m_2portWidget", ":/image/KVT0402Q.png");
+    install_panel_item(this, m_item, "m_2portWidget", two_port_picture);
     connect(m_item, &ui_2port_widget_item_t::sendShowMsg, this, &ui_2port_widget_t::sendShowMsg);
 }
 

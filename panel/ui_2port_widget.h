@@ -59,6 +59,9 @@ private:
     QRadioButton* shown_buttons[4] = {};
 };
 
+// The two-port unit's front panel, the one the window opens on.
+inline constexpr char two_port_picture[] = ":/image/KVT0402Q.png";
+
 // Frame around the picture; the central widget shows it for the two-port model.
 class ui_2port_widget_t : public QFrame {
     Q_OBJECT

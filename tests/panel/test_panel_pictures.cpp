@@ -1,7 +1,9 @@
 #include <QImage>
+#include <QPixmapCache>
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "panel/panel_picture_preload.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_6port_widget.h"
 #include "panel/ui_indicator_widgets.h"
@@ -126,9 +128,27 @@ private slots:
         }
     }
 
+    // A preloaded picture must land where QPixmap::load, and so the
+    // border-image rule, looks first; without a preload nothing is filed.
+    void preloaded_picture_is_what_a_load_finds() {
+        for (const QString picture : {":/image/KVT0402Q.png", ":/image/KVT0206Q.png"}) {
+            QPixmapCache::clear();
+            hand_over_preloaded_picture(picture);
+            QPixmap filed;
+            QVERIFY(!QPixmapCache::find(pixmap_load_key(picture), &filed));
+
+            preload_panel_picture(picture);
+            hand_over_preloaded_picture(picture);
+            QVERIFY2(QPixmapCache::find(pixmap_load_key(picture), &filed), qPrintable(picture));
+            QCOMPARE(QPixmap(picture).cacheKey(), filed.cacheKey());
+            QCOMPARE(filed.toImage(), QImage(picture).convertToFormat(filed.toImage().format()));
+        }
+    }
+
     // Building a picture rule decodes the picture, so a panel hidden at
     // start-up builds it only when first shown, and then draws it.
     void hidden_panel_draws_its_picture_once_shown() {
+        preload_panel_picture(two_port_picture);  // as the program does
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         auto* two_port = new ui_2port_widget_t(&window);
@@ -142,6 +162,10 @@ private slots:
         auto* hidden_item = six_port->findChild<ui_6port_widget_item_t*>();
         QVERIFY(shown_item->testAttribute(Qt::WA_WState_Polished));
         QVERIFY(!hidden_item->testAttribute(Qt::WA_WState_Polished));
+        const QImage shown = shown_item->grab().toImage();
+        for (ui_led_widget_t* led : children_of<ui_led_widget_t>(shown_item)) {
+            QCOMPARE(check_lamp_hole(shown, led->pos()), QString());
+        }
 
         two_port->hide();
         six_port->show();

@@ -1,0 +1,77 @@
+#include "panel/panel_picture_preload.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QSemaphore>
+#include <QThreadPool>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// Far longer than a decode takes; past it the rule decodes the picture itself.
+constexpr int preload_wait_ms = 2000;
+
+struct preload_t {
+    QSemaphore decoded;
+    QImage image;
+};
+
+// Touched on the GUI thread only; a pool thread holds just its own preload.
+QHash<QString, std::shared_ptr<preload_t>>& preloads() {
+    static QHash<QString, std::shared_ptr<preload_t>> pending;
+    return pending;
+}
+
+// Each byte of the value as it lies in memory, low nibble first, as Qt writes it.
+template <typename T>
+void append_hex(QString& key, T value) {
+    static const char digits[] = "0123456789abcdef";
+    unsigned char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    for (unsigned char byte : bytes) {
+        key += QLatin1Char(digits[byte & 0xf]);
+        key += QLatin1Char(digits[byte >> 4]);
+    }
+}
+
+}  // namespace
+
+// Qt 5.15 builds it in QPixmap::load: the path, the file's time and size, and
+// the pixmap type (0, a pixmap rather than a bitmap).
+QString pixmap_load_key(const QString& picture) {
+    const QFileInfo info(picture);
+    QString key = QStringLiteral("qt_pixmap") + info.absoluteFilePath();
+    append_hex(key, uint(info.lastModified().toSecsSinceEpoch()));
+    append_hex(key, quint64(info.size()));
+    append_hex(key, uint(0));
+    return key;
+}
+
+void preload_panel_picture(const QString& picture) {
+    auto preload = std::make_shared<preload_t>();
+    preloads().insert(picture, preload);
+    QThreadPool::globalInstance()->start([preload, picture] {
+        preload->image.load(picture);
+        preload->decoded.release();
+    });
+}
+
+void hand_over_preloaded_picture(const QString& picture) {
+    const std::shared_ptr<preload_t> preload = preloads().take(picture);
+    if (!preload || !preload->decoded.tryAcquire(1, preload_wait_ms) || preload->image.isNull()) {
+        return;
+    }
+    const QPixmap pixmap = QPixmap::fromImage(std::move(preload->image));
+    const QString key = pixmap_load_key(picture);
+    QPixmapCache::insert(key, pixmap);
+    // A Qt that keys its loads otherwise decodes here, once, as the rule would
+    // have; the unused copy must not stay in the cache beside it.
+    if (QPixmap(picture).cacheKey() != pixmap.cacheKey()) {
+        QPixmapCache::remove(key);
+    }
+}
