@@ -131,6 +131,7 @@ private slots:
     // A preloaded picture must land where QPixmap::load, and so the
     // border-image rule, looks first; without a preload nothing is filed.
     void preloaded_picture_is_what_a_load_finds() {
+        QPixmapCache::setCacheLimit(64 * 1024);  // room for both, as building the panels makes
         for (const QString picture : {":/image/KVT0402Q.png", ":/image/KVT0206Q.png"}) {
             QPixmapCache::clear();
             hand_over_preloaded_picture(picture);
