@@ -89,7 +89,7 @@ cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t
     const switch_model_t& model = *unit.model;
     QByteArray switches;
     for (const switch_position_t& setting : positions) {
-        if (!(drv_unit_instance().*model.set_state)(setting.sw, model.wire(setting.position))) {
+        if (!model.set_position(setting.sw, setting.position)) {
             return unit.failure(QStringLiteral("switch %1 did not answer its set command")
                                     .arg(QLatin1Char(setting.sw)));
         }

@@ -38,6 +38,11 @@ struct switch_model_t {
         position = candidate;
         return true;
     }
+    // Moves switch sw of the unit; false when the unit gave no answer.
+    bool set_position(char sw, int position) const;
+    // Where the unit says switch sw stands; false when it gave no answer or
+    // none of the model's positions.
+    bool read_position(char sw, int& position) const;
 };
 
 // Four two-way switches; position 1 travels as '0', position 2 as '1'.

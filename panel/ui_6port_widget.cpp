@@ -197,14 +197,13 @@ void ui_6port_widget_item_t::buttonB6_click_slot() {
 void ui_6port_widget_item_t::click(char sw, int position) {
     const switch_row_t& row = switches[sw - 'A'];
     QRadioButton* clicked = this->*row.button[position];
-    drv_unit_t& unit = drv_unit_instance();
-    if (unit.link_state() != link_connected) {
+    if (drv_unit_instance().link_state() != link_connected) {
         restore_checked(clicked, shown_buttons[sw - 'A']);
         emit sendShowMsg(tr("Device not connected!"));
         return;
     }
     const wait_cursor_t wait;
-    if (unit.set_6port_state(sw, six_port_model.wire(position))) {
+    if (six_port_model.set_position(sw, position)) {
         show_position(row, position);
         return;
     }
@@ -222,10 +221,8 @@ void ui_6port_widget_item_t::show_position(const switch_row_t& row, int position
 }
 
 bool ui_6port_widget_item_t::read_back(const switch_row_t& row) {
-    char c = '\0';
     int position = 0;
-    if (!drv_unit_instance().get_6port_state(row.sw, c) ||
-        !six_port_model.position_of(c, position)) {
+    if (!six_port_model.read_position(row.sw, position)) {
         return false;
     }
     show_position(row, position);
