@@ -8,18 +8,17 @@
 #include "cli/commands.h"
 #include "cli/unit_choice.h"
 #include "cli/upgrade_progress.h"
-#include "driver/unit.h"
 #include "driver/visa_session.h"
-#include "upgrade/image_reader.h"
+#include "upgrade/upgrade_choice.h"
 #include "upgrade/upgrade_thread.h"
 
 namespace {
 
-// Runs the worker to its end; true when every section passed. The worker's
+// Runs the worker to its end; true when it reported success, which it does
+// only after every section passed. The worker's
 // own waits are bounded, so this one is too.
 bool transfer(upgrade_progress_t& progress) {
     upgrade_thread_t worker;
-    bool failed = false;
     bool passed = false;
     QEventLoop loop;
     QObject::connect(&worker, &upgrade_thread_t::init_progress_bar, &loop,
@@ -28,8 +27,6 @@ bool transfer(upgrade_progress_t& progress) {
                      [&](ulong done, bool ok) {
                          if (ok) {
                              progress.advance(done);
-                         } else {
-                             failed = true;
                          }
                      });
     QObject::connect(&worker, &upgrade_thread_t::send_upgrade_success, &loop,
@@ -39,7 +36,7 @@ bool transfer(upgrade_progress_t& progress) {
     loop.exec();
     worker.wait();
     progress.finish();
-    return passed && !failed;
+    return passed;
 }
 
 }  // namespace
@@ -57,22 +54,13 @@ cli_status_t run_upgrade(const invocation_t& call) {
     if (!status.ok()) {
         return status;
     }
-    drv_unit_t& driver = drv_unit_instance();
-    upgrade_identity_t identity;
-    if (driver.query_upgrade_identity(identity)) {
-        set_image_acceptance(identity.expected_id, identity.min_id, identity.max_id,
-                             identity.exact_flag == 0);
-    }
-    const QByteArray encoded = QFile::encodeName(path);
-    const image_verdict_t verdict = validate_image(encoded, nullptr);
+    accept_images_of_attached_unit();
+    const image_verdict_t verdict = choose_upgrade_image(QFile::encodeName(path));
     if (verdict != image_ok) {
         return unit.named(usage_error(path + QStringLiteral(": ") + image_verdict_text(verdict)));
     }
-    upgrade_image_path() = encoded;
-    driver.set_link_state(link_upgrading);
     upgrade_progress_t progress(upgrade_progress_t::style_for_output(call.json));
     const bool passed = transfer(progress);
-    driver.set_link_state(link_connected);
     if (!passed) {
         return unit.failure(QStringLiteral("the upgrade with %1 failed").arg(path));
     }

@@ -11,7 +11,7 @@
 #include <climits>
 
 #include "driver/unit.h"
-#include "upgrade/image_reader.h"
+#include "upgrade/upgrade_choice.h"
 #include "upgrade/upgrade_thread.h"
 #include "widget/group_box_layout.h"
 #include "widget/ui_label.h"
@@ -41,11 +41,7 @@ ui_upgrade_dialog_t::ui_upgrade_dialog_t(QWidget* parent) : QDialog(parent, Qt::
     group_layout->addWidget(refusal_label);
     set_group_box_layout(this, "Firmware Upgrade ", group_layout);
 
-    upgrade_identity_t identity;
-    if (drv_unit_instance().query_upgrade_identity(identity)) {
-        set_image_acceptance(identity.expected_id, identity.min_id, identity.max_id,
-                             identity.exact_flag == 0);
-    }
+    accept_images_of_attached_unit();
 
     upgrade_thread = new upgrade_thread_t;
 
@@ -92,11 +88,10 @@ void ui_upgrade_dialog_t::begin_btn_click_slot() {
     }
     // The platform's file-name encoding: any name the file dialog gave opens.
     const QByteArray path(QFile::encodeName(image_path).constData());
-    upgrade_image_path() = path;
     if (path.isEmpty()) {
         return;
     }
-    const image_verdict_t verdict = validate_image(path, nullptr);
+    const image_verdict_t verdict = choose_upgrade_image(path);
     refusal_label->set_text(verdict == image_ok ? QString() : image_verdict_text(verdict));
     refusal_label->setVisible(verdict != image_ok);
     if (verdict != image_ok) {
