@@ -16,7 +16,13 @@ upgrade_thread_t::upgrade_thread_t() : QThread(nullptr) {
 void upgrade_thread_t::run() {
     const QByteArray path = upgrade_image_path();
     image_header_t header{};
-    check_image_header(path, header);
+    // A file gone or changed since it was chosen would read as an empty image
+    // that ends at once, and the run would pass without sending anything.
+    if (!check_image_header(path, header)) {
+        emit send_upgrade_state(0, false);
+        reboot_unit();
+        return;
+    }
     quint32 offset = first_descriptor_offset;
     // Bounded, so a chain that never meets its end cannot keep the unit forever.
     for (int section = 0; section < max_image_sections; ++section) {

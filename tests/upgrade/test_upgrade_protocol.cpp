@@ -234,6 +234,16 @@ private slots:
         QCOMPARE(sim_record().last(), fixed("REBOOT"));
     }
 
+    void image_gone_before_the_run_fails_it() {
+        QVERIFY(visa_connect(unit_resource("LOOP")));
+        upgrade_image_path() = QFile::encodeName(dir.filePath("gone.ADS"));
+        upgrade_thread_t worker;
+        worker_signals_t recorder(worker);
+        worker.start();
+        QVERIFY(worker.wait(run_limit_ms));
+        QCOMPARE(recorder.seen(), QStringList{"state 0 0"});
+    }
+
     // Runs last: the fallback of the reopen takes the first unit it finds.
     void unit_that_never_comes_back_ends_the_run() {
         QStringList seen;
