@@ -84,6 +84,9 @@ void ui_usb_widget_t::device_change_slot(int index) {
     const QString name = device_names.at(index);
     const wait_cursor_t wait;
     if (!connect_unit(name.toUtf8())) {
+        // Opening another unit closes the one before, so none is connected now.
+        drv_unit_instance().set_link_state(link_disconnected);
+        show_disconnected();
         emit sendShowMsg(tr("Unit %1 could not be opened").arg(name));
         return;
     }

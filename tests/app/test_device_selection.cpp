@@ -192,6 +192,16 @@ private slots:
                  QString("Unit /dev/quillon-missing could not be opened"));
     }
 
+    void switching_to_an_unopenable_unit_leaves_none_shown() {
+        auto unit = serve(sim_model_t::kvt0402q, "SN-BEFORE");
+        ports = {usb_port(*unit), {"/dev/quillon-missing", true, 0xA5C3, 0x0E21}};
+        bar->device_rescan_slot();
+        QCOMPARE(drv_unit_instance().link_state(), link_connected);
+        combo()->setCurrentIndex(1);
+        QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
+        QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
+    }
+
     // The unit's port vanished (kvt-sim ended) while the panel showed it.
     void a_vanished_unit_turns_the_bar_back_to_disconnected() {
         auto unit = serve(sim_model_t::kvt0402q, "SN-GONE");
