@@ -10,6 +10,6 @@ build="$root/build-package"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
 # Only what the packages hold: CPack then installs without building the rest.
-cmake --build "$build" -j "$(nproc)" --target quillon kvt-sim visa
+cmake --build "$build" -j "$(nproc)" --target quillon kvtctl kvt-sim visa
 cd "$build"
 cpack
