@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 // The family's USB identity, as serial ports report it and as VISA resource
@@ -7,3 +8,8 @@
 constexpr quint16 unit_vendor_id = 0xA5C3;
 constexpr quint16 unit_product_id = 0x0E21;
 constexpr char unit_resource_tag[] = "0xA5C3::0x0E21";
+
+// True for a VISA resource text of a unit of the family.
+inline bool is_unit_resource(const QString& resource) {
+    return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
+}

@@ -52,18 +52,18 @@ bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session) {
         }
         QThread::msleep(reopen_pause_ms);
     }
-    if (search() != VI_SUCCESS) {
+    QStringList found;
+    ViUInt32 count = 0;
+    if (find_units(found, count) != visa_done) {
         return false;
     }
     // Only a unit of the family may take over: firmware must never reach
     // another maker's instrument.
-    for (ViUInt32 i = 0; i < find_count; ++i) {
-        const QByteArray found = found_text();
-        if (found.contains(unit_resource_tag)) {
-            name = found;
+    for (const QString& resource : found) {
+        if (is_unit_resource(resource)) {
+            name = resource.toUtf8();
             return open_resource(name, session) == VI_SUCCESS;
         }
-        visa_entry_points().viFindNext(find_list, find_desc);
     }
     return false;
 }

@@ -39,10 +39,6 @@ QStringList unit_port_names(const QList<serial_port_entry_t>& ports) {
     return names;
 }
 
-bool is_unit_resource(const QString& resource) {
-    return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
-}
-
 void set_operator_ports(const QStringList& ports) {
     operator_ports() = ports;
 }

@@ -25,9 +25,6 @@ QList<serial_port_entry_t> available_serial_ports();
 // Names of the ports that carry the family's USB identity, in the given order.
 QStringList unit_port_names(const QList<serial_port_entry_t>& ports);
 
-// True for a VISA resource text of a unit of the family.
-bool is_unit_resource(const QString& resource);
-
 // Ports that carry no USB identifiers but that the operator named (a unit
 // behind an adapter, a simulated unit); listed after the family's own ports.
 void set_operator_ports(const QStringList& ports);
