@@ -1,7 +1,6 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
-#include <cstring>
 
 #include "tools/kvt_image.h"
 #include "upgrade/image_writer.h"
@@ -45,7 +44,7 @@ int parse_section(const QString& arg, image_section_t& section) {
             return read_file(source, section.data) ? exit_ok : exit_refused;
         }
         section.data = source.toUtf8();
-        const int room = identity_command_size - int(std::strlen(identity_prefix(entry.type)));
+        const int room = identity_room(identity_prefix(entry.type));
         if (section.data.size() > room) {
             QTextStream(stderr) << "kvt-image: " << name << " text is longer than " << room
                                 << " bytes\n";

@@ -132,8 +132,7 @@ image_verdict_t validate_image(const QByteArray& path, QVector<section_descripto
             return image_data_past_end;
         }
         const char* prefix = identity_prefix(quint8(descriptor.type));
-        if (prefix != nullptr &&
-            descriptor.data_length > quint32(identity_command_size - int(std::strlen(prefix)))) {
+        if (prefix != nullptr && descriptor.data_length > quint32(identity_room(prefix))) {
             return image_identity_too_long;
         }
         if (end == header.end_offset) {

@@ -72,6 +72,10 @@ enum section_type_t : quint8 {
 constexpr int identity_command_size = 100;
 // Command prefix of an identity section type (low byte), or nullptr.
 const char* identity_prefix(quint8 type);
+// Data bytes an identity command with this prefix has room for.
+inline int identity_room(const char* prefix) {
+    return identity_command_size - int(qstrlen(prefix));
+}
 
 // Why a file cannot be sent to the attached unit; image_ok when it can.
 enum image_verdict_t {

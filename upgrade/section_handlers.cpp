@@ -109,7 +109,7 @@ bool send_identity_section(const QByteArray& path, quint32& progress, quint32 ty
         return false;
     }
     const quint32 prefix_size = quint32(qstrlen(prefix));
-    if (data_length > identity_command_size - prefix_size) {
+    if (data_length > quint32(identity_room(prefix))) {
         return false;
     }
     char command[identity_command_size] = {};
