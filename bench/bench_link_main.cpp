@@ -6,6 +6,7 @@
 //           system calls alone to a second unit of the same simulator, the
 //           two taking turns.
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
@@ -100,10 +101,11 @@ int run_visa(int rounds) {
 // Starts kvt-sim with two two-port units and returns their ports.
 QStringList start_sim(QProcess& sim) {
     sim.start(BENCH_KVT_SIM_PATH, {"--units", "KVT0402Q;KVT0402Q"});
-    QElapsedTimer timer;
-    timer.start();
+    const QDeadlineTimer deadline(sim_start_timeout_ms);
     QStringList ports;
-    while (ports.size() < 2 && sim.waitForReadyRead(sim_start_timeout_ms - int(timer.elapsed()))) {
+    // A negative wait would never end: the loop stops at the deadline instead.
+    while (ports.size() < 2 && !deadline.hasExpired() &&
+           sim.waitForReadyRead(int(deadline.remainingTime()))) {
         while (sim.canReadLine()) {
             ports << QString::fromLocal8Bit(sim.readLine()).simplified().section(' ', 2);
         }
