@@ -16,23 +16,21 @@ namespace {
 QMutex acceptance_mutex;
 image_acceptance_t acceptance;
 
-// Bytes read at offset, or -1 when the file cannot be opened or positioned.
-qint64 read_at(const QByteArray& path, quint32 offset, quint32 count, char* buffer) {
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset)) {
-        return -1;
-    }
-    return file.read(buffer, count);
+// Each public read opens and closes the file; a walk over the whole image
+// reads through one opening.
+bool open_image(const QByteArray& path, QFile& file) {
+    file.setFileName(QFile::decodeName(path));
+    return file.open(QIODevice::ReadOnly);
 }
 
-qint64 file_size(const QByteArray& path) {
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.size() : -1;
+// Bytes read at offset, or -1 when the file cannot be positioned.
+qint64 read_at(QFile& file, quint32 offset, quint32 count, char* buffer) {
+    return file.seek(offset) ? file.read(buffer, count) : -1;
 }
 
-image_verdict_t read_header(const QByteArray& path, image_header_t& header) {
+image_verdict_t read_header(QFile& file, image_header_t& header) {
     auto* bytes = reinterpret_cast<std::uint8_t*>(&header);
-    if (read_at(path, 0, image_header_size, reinterpret_cast<char*>(bytes)) != image_header_size) {
+    if (read_at(file, 0, image_header_size, reinterpret_cast<char*>(bytes)) != image_header_size) {
         return image_unreadable;
     }
     image_decrypt(bytes, bytes, image_header_size);
@@ -42,6 +40,16 @@ image_verdict_t read_header(const QByteArray& path, image_header_t& header) {
         return image_bad_signature;
     }
     return image_id_accepted(header.image_id) ? image_ok : image_not_accepted;
+}
+
+// A descriptor the file cannot deliver whole leaves the given one unchanged.
+void read_descriptor(QFile& file, section_descriptor_t& descriptor, quint32 offset) {
+    uchar bytes[sizeof(section_descriptor_t)];
+    if (read_at(file, offset, sizeof bytes, reinterpret_cast<char*>(bytes)) == sizeof bytes) {
+        descriptor.type = qFromLittleEndian<quint32>(bytes);
+        descriptor.data_offset = qFromLittleEndian<quint32>(bytes + 4);
+        descriptor.data_length = qFromLittleEndian<quint32>(bytes + 8);
+    }
 }
 
 struct identity_entry_t {
@@ -76,22 +84,22 @@ bool image_id_accepted(qint32 image_id) {
 }
 
 bool check_image_header(const QByteArray& path, image_header_t& header) {
-    return read_header(path, header) == image_ok;
+    QFile file;
+    return open_image(path, file) && read_header(file, header) == image_ok;
 }
 
 bool read_section_descriptor(const QByteArray& path, section_descriptor_t& descriptor,
                              quint32 offset) {
-    uchar bytes[sizeof(section_descriptor_t)];
-    if (read_at(path, offset, sizeof bytes, reinterpret_cast<char*>(bytes)) == sizeof bytes) {
-        descriptor.type = qFromLittleEndian<quint32>(bytes);
-        descriptor.data_offset = qFromLittleEndian<quint32>(bytes + 4);
-        descriptor.data_length = qFromLittleEndian<quint32>(bytes + 8);
+    QFile file;
+    if (open_image(path, file)) {
+        read_descriptor(file, descriptor, offset);
     }
     return true;
 }
 
 bool read_image_bytes(const QByteArray& path, quint32 offset, quint32 count, char* buffer) {
-    return read_at(path, offset, count, buffer) == qint64(count);
+    QFile file;
+    return open_image(path, file) && read_at(file, offset, count, buffer) == qint64(count);
 }
 
 const char* identity_prefix(quint8 type) {
@@ -107,15 +115,16 @@ image_verdict_t validate_image(const QByteArray& path, QVector<section_descripto
     if (chain != nullptr) {
         chain->clear();
     }
+    QFile file;
+    if (!open_image(path, file)) {
+        return image_unreadable;
+    }
     image_header_t header;
-    const image_verdict_t header_verdict = read_header(path, header);
+    const image_verdict_t header_verdict = read_header(file, header);
     if (header_verdict != image_ok) {
         return header_verdict;
     }
-    const qint64 size = file_size(path);
-    if (size < 0) {
-        return image_unreadable;
-    }
+    const qint64 size = file.size();
     // Offsets are summed in 64 bits: a sum past 32 bits is past any end_offset.
     qint64 offset = first_descriptor_offset;
     for (int i = 0; i < max_image_sections; ++i) {
@@ -123,7 +132,7 @@ image_verdict_t validate_image(const QByteArray& path, QVector<section_descripto
             return image_descriptor_past_end;
         }
         section_descriptor_t descriptor{};
-        read_section_descriptor(path, descriptor, quint32(offset));
+        read_descriptor(file, descriptor, quint32(offset));
         if (chain != nullptr) {
             chain->append(descriptor);
         }
