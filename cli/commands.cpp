@@ -60,15 +60,11 @@ void print_positions(const invocation_t& call, const chosen_unit_t& unit,
         }
         return;
     }
-    QJsonObject table;
-    for (const switch_position_t& setting : positions) {
-        table.insert(QString(QLatin1Char(setting.sw)), setting.position);
-    }
     print_json(QJsonObject{
         {QStringLiteral("unit"), unit.name},
         {QStringLiteral("model"), QString::fromLatin1(unit.model->name)},
         {QStringLiteral("serial_number"), QString::fromUtf8(unit.info.serial_number)},
-        {QStringLiteral("positions"), table},
+        {QStringLiteral("positions"), positions_json(positions)},
     });
 }
 
@@ -134,7 +130,7 @@ cli_status_t run_info(const invocation_t& call) {
 cli_status_t run_get(const invocation_t& call) {
     QByteArray switches;
     for (const QString& word : call.arguments) {
-        if (word.size() != 1 || !word.at(0).isUpper()) {
+        if (word.size() != 1 || word.at(0) < QLatin1Char('A') || word.at(0) > QLatin1Char('Z')) {
             return usage_error(QStringLiteral("\"%1\" is not a switch letter").arg(word));
         }
         switches.append(word.at(0).toLatin1());

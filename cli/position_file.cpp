@@ -28,14 +28,10 @@ bool read_position(const QJsonValue& value, int& position) {
 }  // namespace
 
 cli_status_t save_position_file(const QString& path, const position_file_t& file) {
-    QJsonObject positions;
-    for (const switch_position_t& setting : file.positions) {
-        positions.insert(QString(QLatin1Char(setting.sw)), setting.position);
-    }
     const QJsonObject root{
         {QStringLiteral("model"), QString::fromUtf8(file.model)},
         {QStringLiteral("serial_number"), QString::fromUtf8(file.serial_number)},
-        {QStringLiteral("positions"), positions},
+        {QStringLiteral("positions"), positions_json(file.positions)},
     };
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(root).toJson()) < 0 ||

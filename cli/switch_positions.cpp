@@ -17,6 +17,14 @@ QString switch_list(const switch_model_t& model) {
 
 }  // namespace
 
+QJsonObject positions_json(const switch_positions_t& positions) {
+    QJsonObject table;
+    for (const switch_position_t& setting : positions) {
+        table.insert(QString(QLatin1Char(setting.sw)), setting.position);
+    }
+    return table;
+}
+
 cli_status_t parse_assignments(const QStringList& words, switch_positions_t& out) {
     static const QRegularExpression form(QStringLiteral("^([A-Z])=([0-9]{1,9})$"));
     switch_positions_t parsed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QStringList>
 #include <QVector>
 
@@ -15,6 +16,9 @@ struct switch_position_t {
     int position;
 };
 using switch_positions_t = QVector<switch_position_t>;
+
+// Switch letter to position, as --json prints it and a positions file keeps it.
+QJsonObject positions_json(const switch_positions_t& positions);
 
 // Reads words like "A=2"; only their form is checked here.
 cli_status_t parse_assignments(const QStringList& words, switch_positions_t& out);

@@ -181,6 +181,13 @@ private slots:
         QVERIFY(six_port->server.commands().isEmpty());
     }
 
+    // Only A to Z name switches; another capital is refused by name, whole.
+    void non_latin_capital_is_no_switch_letter() {
+        const kvtctl_result_t result = kvtctl({"get", QStringLiteral("\u03a9")});
+        KVTCTL_CHECK(result, 2);
+        QVERIFY2(result.err.contains("\"\xce\xa9\" is not a switch letter"), result.err);
+    }
+
     void help_on_every_command() {
         for (const char* command : {"list", "info", "get", "set", "save", "restore", "query",
                                     "write", "read", "upgrade"}) {
