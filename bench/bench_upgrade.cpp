@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <cstdlib>
 
 #include "driver/visa_session.h"
 #include "upgrade/image_writer.h"
@@ -52,9 +53,11 @@ int size_from(const QStringList& args) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
+    // Failures go to stderr: scripts/bench.sh reads only figures from stdout.
+    QTextStream err(stderr);
     const int size = size_from(app.arguments());
     if (size < 0) {
-        out << "usage: bench-upgrade [--smallest | --size BYTES]\n";
+        err << "usage: bench-upgrade [--smallest | --size BYTES]\n";
         return 2;
     }
     // The unit restarts at once, so only the program's own pauses and work count.
@@ -69,7 +72,7 @@ int main(int argc, char** argv) {
     QFile file(path);
     if (!visa_available() || !visa_connect(unit) || !file.open(QIODevice::WriteOnly) ||
         file.write(make_image(700, {{section_application, application}})) < 0) {
-        out << "cannot prepare the simulated unit or the image\n";
+        err << "cannot prepare the simulated unit or the image\n";
         return 1;
     }
     file.close();
@@ -83,8 +86,14 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     worker.start();
-    if (!worker.wait(run_limit_ms) || !passed) {
-        out << "the upgrade did not pass\n";
+    if (!worker.wait(run_limit_ms)) {
+        // Returning would destroy a running thread, which aborts.
+        err << "the upgrade did not end in time\n";
+        err.flush();
+        std::_Exit(1);
+    }
+    if (!passed) {
+        err << "the upgrade did not pass\n";
         return 1;
     }
     const double measured = double(timer.nsecsElapsed()) / 1e6;

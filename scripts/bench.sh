@@ -31,7 +31,7 @@ LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" visa "$rounds" 2> >(grep -
 env -u LD_LIBRARY_PATH "$build/bench/bench-link" serial "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 # Each run sends 64 KiB through the protocol's pauses, about ten seconds.
 # A run that fails prints no figure, and the row says so.
-for _ in 1 2 3; do LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-upgrade" || true; done | awk '
+for _ in 1 2 3; do "$build/bench/bench-upgrade" || true; done | awk '
   function median(v, n,   i, j, t) {
     for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
     return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
