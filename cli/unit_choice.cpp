@@ -36,7 +36,7 @@ cli_status_t open_chosen(chosen_unit_t& unit, bool identify) {
 }  // namespace
 
 QString chosen_unit_t::label() const {
-    if (!identified) {
+    if (model == nullptr) {
         return name;
     }
     return QString::fromUtf8(info.serial_number) + QStringLiteral(" at ") + name;
@@ -56,7 +56,6 @@ bool identify_unit(chosen_unit_t& unit) {
     }
     unit.info = info;
     unit.model = &model_for_product(product_number);
-    unit.identified = true;
     return true;
 }
 

@@ -14,8 +14,8 @@ struct chosen_unit_t {
 
     // Resource text or port: what the link opens it by.
     QString name;
-    bool identified = false;
     unit_info_t info;
+    // Set once the unit identified itself.
     const switch_model_t* model = nullptr;
 
     // Names the unit in error lines: serial number and link name once known.

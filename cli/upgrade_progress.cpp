@@ -1,7 +1,11 @@
 #include "cli/upgrade_progress.h"
 
-#include <unistd.h>
 #include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "cli/cli_output.h"
 #include "upgrade/image_reader.h"
@@ -29,7 +33,12 @@ upgrade_progress_t::style_t upgrade_progress_t::style_for_output(bool json) {
     if (json) {
         return style_t::quiet;
     }
-    return isatty(fileno(stdout)) ? style_t::bar : style_t::lines;
+#ifdef _WIN32
+    const bool terminal = _isatty(_fileno(stdout)) != 0;
+#else
+    const bool terminal = isatty(fileno(stdout)) != 0;
+#endif
+    return terminal ? style_t::bar : style_t::lines;
 }
 
 void upgrade_progress_t::begin_section(ulong section_total, uint type) {
