@@ -1,21 +1,15 @@
 #include "bench/bare_pty_client.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
+
+#include "bench/monotonic_clock.h"
 
 namespace {
 
 // The unit starts answering within 200 ms; an answer is one short line.
 constexpr int answer_timeout_ms = 400;
-
-long long monotonic_ms() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 }  // namespace
 
@@ -45,11 +39,9 @@ bool bare_query(int fd, const std::string& command) {
         }
         sent += size_t(n);
     }
-    const long long deadline = monotonic_ms() + answer_timeout_ms;
+    const long long deadline = monotonic_ns() + answer_timeout_ms * 1000000LL;
     for (;;) {
-        const long long left = deadline - monotonic_ms();
-        pollfd in{fd, POLLIN, 0};
-        if (left <= 0 || poll(&in, 1, int(left)) <= 0) {
+        if (!wait_readable(fd, deadline)) {
             return false;
         }
         char buffer[256];

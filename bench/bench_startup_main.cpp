@@ -3,12 +3,10 @@
 // memory, in alternating runs. A probe preloaded into both programs reports
 // the paint and ends them, so nothing in Quillon knows it is measured.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "bench/bench_table.h"
+#include "bench/monotonic_clock.h"
 
 extern char** environ;
 
@@ -34,20 +33,12 @@ struct run_t {
     std::string platform;
 };
 
-long long monotonic_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
-
 // Everything the child writes, until it closes its end or the time is up.
 bool read_all(int fd, std::string& text) {
     const long long deadline = monotonic_ns() + run_timeout_ms * 1000000LL;
     char buffer[4096];
     for (;;) {
-        const long long left_ms = (deadline - monotonic_ns()) / 1000000;
-        pollfd in{fd, POLLIN, 0};
-        if (left_ms <= 0 || poll(&in, 1, int(left_ms)) <= 0) {
+        if (!wait_readable(fd, deadline)) {
             return false;
         }
         const ssize_t n = read(fd, buffer, sizeof buffer);

@@ -1,7 +1,6 @@
 // Preloaded (LD_PRELOAD) into a Qt program to tell when its first window has
 // been painted, so the program under measurement stays exactly as shipped.
 // Prints the monotonic clock and the platform plug-in, then ends the process.
-#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -9,6 +8,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <cstdio>
+
+#include "bench/monotonic_clock.h"
 
 namespace {
 
@@ -26,10 +27,7 @@ public:
 
 private:
     void report() {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        std::printf("first_paint_ns=%lld platform=%s\n",
-                    static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+        std::printf("first_paint_ns=%lld platform=%s\n", monotonic_ns(),
                     qPrintable(QGuiApplication::platformName()));
         std::fflush(stdout);
         _exit(0);
