@@ -16,6 +16,14 @@ visa_object_t* visa_sessions_t::find(ViSession id, visa_kind_t kind) {
     return object && object->kind == kind ? object : nullptr;
 }
 
+void visa_sessions_t::drop_output_of(int instrument) {
+    for (auto& entry : objects) {
+        if (entry.second.kind == visa_kind_t::instrument && entry.second.instrument == instrument) {
+            entry.second.output.clear();
+        }
+    }
+}
+
 void visa_sessions_t::close(ViSession id) {
     objects.erase(id);
     for (auto it = objects.begin(); it != objects.end();) {

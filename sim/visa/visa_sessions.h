@@ -34,6 +34,8 @@ public:
     visa_object_t* find(ViSession id, visa_kind_t kind);
     // Closing a resource manager closes everything opened through it.
     void close(ViSession id);
+    // Drops what the instrument at this index had not yet sent to any session.
+    void drop_output_of(int instrument);
 
 private:
     std::map<ViSession, visa_object_t> objects;

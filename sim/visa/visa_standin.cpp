@@ -157,9 +157,9 @@ ViStatus visa_standin_t::write(ViSession vi, const ViByte* buffer, ViUInt32 coun
     }
     const QByteArray command(reinterpret_cast<const char*>(buffer), int(count));
     const answer_t answer = instrument.handle(command);
-    // A restart loses whatever the instrument had not yet sent.
+    // A restart loses whatever the instrument had not yet sent, to any session.
     if (!instrument.online()) {
-        session->output.clear();
+        sessions.drop_output_of(session->instrument);
     }
     session->output.push(answer, clock::now());
     changed.notify_all();

@@ -307,6 +307,8 @@ private slots:
 
     void restarting_unit_is_away_until_it_is_back() {
         const ViSession session = open(split_unit);
+        const ViSession other = open(split_unit);
+        QCOMPARE(write(other, "MN?"), VI_SUCCESS);  // its answer is lost with the restart
         QCOMPARE(write(session, QByteArray("REBOOT", 7)), VI_SUCCESS);
         QCOMPARE(write(session, "SN?"), VI_ERROR_CONN_LOST);
         ViUInt32 count = 0;
@@ -319,6 +321,9 @@ private slots:
         vi().viClose(again);
         QCOMPARE(write(session, "SN?"), VI_SUCCESS);
         QCOMPARE(read(session, 64).bytes, QByteArray("KVT2024001\n"));
+        QCOMPARE(write(other, "SN?"), VI_SUCCESS);
+        QCOMPARE(read(other, 64).bytes, QByteArray("KVT2024001\n"));
+        vi().viClose(other);
         vi().viClose(session);
     }
 };
