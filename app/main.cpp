@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QIcon>
 
 #include "app/application_setup.h"
 #include "app/command_line.h"
@@ -15,11 +14,13 @@ int main(int argc, char** argv) {
     // while the window is built.
     preload_panel_picture(two_port_picture);
     connect_session_bus_early();
+    const window_icon_reading_t window_icon(":/image/norvane.ico");
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");
-    QApplication::setWindowIcon(QIcon(":/image/norvane.ico"));
     MainWindow window(nullptr);
+    // Wanted first when the window is shown.
+    QApplication::setWindowIcon(window_icon.icon());
     window.show();
     return app.exec();
 }

@@ -5,13 +5,23 @@
 #include <QRawFont>
 #include <QtTest>
 
+#include "app/application_setup.h"
+
 class test_app_resources : public QObject {
     Q_OBJECT
 private slots:
+    void logo_icon_holds_four_sizes_data() {
+        QTest::addColumn<bool>("read_on_pool");
+        QTest::newRow("read here") << false;
+        QTest::newRow("read on a pool thread") << true;
+    }
+
     void logo_icon_holds_four_sizes() {
+        QFETCH(bool, read_on_pool);
         QImageReader reader(":/image/norvane.ico");
         QCOMPARE(reader.imageCount(), 4);
-        const QIcon icon(":/image/norvane.ico");
+        const QIcon icon = read_on_pool ? window_icon_reading_t(":/image/norvane.ico").icon()
+                                        : QIcon(":/image/norvane.ico");
         QVERIFY(!icon.isNull());
         const QList<QSize> sizes = icon.availableSizes();
         for (const QSize& size : {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(256, 256)}) {
