@@ -3,18 +3,20 @@
 #include "app/application_setup.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/session_bus.h"
+#include "app/platform_preload.h"
 #include "panel/panel_picture_preload.h"
 #include "panel/ui_2port_widget.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     apply_command_line(QApplication::arguments());
-    // The window opens on this panel; its picture decodes on another core
-    // while the window is built.
-    preload_panel_picture(two_port_picture);
+    // The pool reads the fonts, the picture of the panel the window opens on
+    // and the window icon while the GUI thread sets up window graphics.
+    preload_font_database();
     connect_session_bus_early();
+    preload_panel_picture(two_port_picture);
     const window_icon_reading_t window_icon(":/image/norvane.ico");
+    set_up_window_graphics();
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");

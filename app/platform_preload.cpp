@@ -1,0 +1,30 @@
+#include "app/platform_preload.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QThreadPool>
+#include <QWindow>
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#include <QDBusConnection>
+#endif
+
+void preload_font_database() {
+    QThreadPool::globalInstance()->start([] { QFontDatabase().families(); });
+}
+
+void connect_session_bus_early() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    QThreadPool::globalInstance()->start([] { QDBusConnection::sessionBus(); });
+#endif
+}
+
+void set_up_window_graphics() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return;
+    }
+    // The surface type of every widget window, so the same set-up is needed.
+    QWindow first;
+    first.setSurfaceType(QSurface::RasterGLSurface);
+    first.create();
+}
