@@ -23,7 +23,7 @@ void set_up_window_graphics() {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         return;
     }
-    // The surface type of every widget window, so the same set-up is needed.
+    // Widget windows have this surface type: it asks for the same set-up.
     QWindow first;
     first.setSurfaceType(QSurface::RasterGLSurface);
     first.create();
