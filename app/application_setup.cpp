@@ -4,13 +4,7 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
-#include <QImage>
-#include <QImageReader>
-#include <QList>
 #include <QPixmap>
-#include <QSemaphore>
-#include <QThreadPool>
-#include <algorithm>
 
 QString load_style_sheet(const QStringList& resources) {
     QString sheet;
@@ -37,49 +31,13 @@ void install_application_font(const QString& resource) {
     QApplication::setFont(font);
 }
 
-namespace {
-
-// Far longer than the reading takes; past it the icon is read on this thread.
-constexpr int icon_wait_ms = 2000;
-
-// Every image of an icon file, as QIcon reads them; a format that does not
-// tell how many images a file holds gives one.
-QList<QImage> read_icon_images(const QString& file) {
+QIcon preloaded_icon(const image_preload_t& preload) {
     QList<QImage> images;
-    QImageReader reader(file);
-    const int count = std::max(1, reader.imageCount());
-    QImage image;
-    while (images.size() < count && reader.read(&image)) {
-        images.append(image);
-        reader.jumpToNextImage();
+    if (!preload.take(images)) {
+        return QIcon(preload.file());
     }
-    return images;
-}
-
-}  // namespace
-
-struct window_icon_reading_t::images_t {
-    QSemaphore read;
-    QList<QImage> list;
-};
-
-window_icon_reading_t::window_icon_reading_t(const QString& file)
-    : file(file), images(std::make_shared<images_t>()) {
-    // Images only: pixmaps belong to the GUI thread.
-    QThreadPool::globalInstance()->start([images = images, file] {
-        images->list = read_icon_images(file);
-        images->read.release();
-    });
-}
-
-QIcon window_icon_reading_t::icon() const {
-    if (!images->read.tryAcquire(1, icon_wait_ms)) {
-        return QIcon(file);
-    }
-    // Left for a later call; the pool thread is done with the list.
-    images->read.release();
     QIcon icon;
-    for (const QImage& image : images->list) {
+    for (const QImage& image : images) {
         icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;

@@ -3,7 +3,8 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
-#include <memory>
+
+#include "panel/image_preload.h"
 
 // Concatenates the style-sheet resources; an unreadable one adds nothing.
 QString load_style_sheet(const QStringList& resources);
@@ -12,18 +13,6 @@ QString load_style_sheet(const QStringList& resources);
 // that cannot be registered leaves the application font unchanged.
 void install_application_font(const QString& resource);
 
-// The window icon holds several images, a PNG among them; a pool thread reads
-// them while the window is built.
-class window_icon_reading_t {
-public:
-    // Starts reading an icon file on a pool thread.
-    explicit window_icon_reading_t(const QString& file);
-
-    // The icon read; waits a bounded time, past which the file is read here.
-    QIcon icon() const;
-
-private:
-    struct images_t;
-    QString file;
-    std::shared_ptr<images_t> images;
-};
+// The icon made of a preloaded icon file's images; past the preload's wait,
+// the icon read from the file here.
+QIcon preloaded_icon(const image_preload_t& preload);

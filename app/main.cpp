@@ -15,14 +15,14 @@ int main(int argc, char** argv) {
     preload_font_database();
     connect_session_bus_early();
     preload_panel_picture(two_port_picture);
-    const window_icon_reading_t window_icon(":/image/norvane.ico");
+    const image_preload_t window_icon(":/image/norvane.ico");
     set_up_window_graphics();
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");
     MainWindow window(nullptr);
     // Wanted first when the window is shown.
-    QApplication::setWindowIcon(window_icon.icon());
+    QApplication::setWindowIcon(preloaded_icon(window_icon));
     window.show();
     return app.exec();
 }

@@ -3,27 +3,17 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
-#include <QImage>
 #include <QPixmap>
 #include <QPixmapCache>
-#include <QSemaphore>
-#include <QThreadPool>
 #include <cstring>
-#include <memory>
+
+#include "panel/image_preload.h"
 
 namespace {
 
-// Far longer than a decode takes; past it the rule decodes the picture itself.
-constexpr int preload_wait_ms = 2000;
-
-struct preload_t {
-    QSemaphore decoded;
-    QImage image;
-};
-
-// Touched on the GUI thread only; a pool thread holds just its own preload.
-QHash<QString, std::shared_ptr<preload_t>>& preloads() {
-    static QHash<QString, std::shared_ptr<preload_t>> pending;
+// Touched on the GUI thread only.
+QHash<QString, image_preload_t>& preloads() {
+    static QHash<QString, image_preload_t> pending;
     return pending;
 }
 
@@ -53,20 +43,23 @@ QString pixmap_load_key(const QString& picture) {
 }
 
 void preload_panel_picture(const QString& picture) {
-    auto preload = std::make_shared<preload_t>();
-    preloads().insert(picture, preload);
-    QThreadPool::globalInstance()->start([preload, picture] {
-        preload->image.load(picture);
-        preload->decoded.release();
-    });
+    preloads().insert(picture, image_preload_t(picture));
 }
 
 void hand_over_preloaded_picture(const QString& picture) {
-    const std::shared_ptr<preload_t> preload = preloads().take(picture);
-    if (!preload || !preload->decoded.tryAcquire(1, preload_wait_ms) || preload->image.isNull()) {
+    const auto pending = preloads().find(picture);
+    if (pending == preloads().end()) {
         return;
     }
-    const QPixmap pixmap = QPixmap::fromImage(std::move(preload->image));
+    QList<QImage> images;
+    const bool decoded = pending->take(images);
+    preloads().erase(pending);
+    // Past the wait, or for a picture that does not decode, the rule decodes
+    // it itself.
+    if (!decoded || images.isEmpty() || images.first().isNull()) {
+        return;
+    }
+    const QPixmap pixmap = QPixmap::fromImage(std::move(images.first()));
     const QString key = pixmap_load_key(picture);
     QPixmapCache::insert(key, pixmap);
     // A Qt that keys its loads otherwise decodes here, once, as the rule would

@@ -2,10 +2,9 @@
 
 #include <QString>
 
-// Decoding a panel picture is most of what start-up adds to an empty window.
-// Started on a pool thread as soon as the application exists, it overlaps the
-// building of the window; the style sheet's border-image rule then finds the
-// picture in the pixmap cache instead of decoding it on the GUI thread.
+// Decoding a panel picture on a pool thread lets start-up go on meanwhile; the
+// style sheet's border-image rule then finds the picture in the pixmap cache
+// instead of decoding it on the GUI thread.
 
 // Starts decoding a picture on a pool thread.
 void preload_panel_picture(const QString& picture);

@@ -20,7 +20,7 @@ private slots:
         QFETCH(bool, read_on_pool);
         QImageReader reader(":/image/norvane.ico");
         QCOMPARE(reader.imageCount(), 4);
-        const QIcon icon = read_on_pool ? window_icon_reading_t(":/image/norvane.ico").icon()
+        const QIcon icon = read_on_pool ? preloaded_icon(image_preload_t(":/image/norvane.ico"))
                                         : QIcon(":/image/norvane.ico");
         QVERIFY(!icon.isNull());
         const QList<QSize> sizes = icon.availableSizes();
