@@ -15,8 +15,8 @@
 namespace {
 
 // Runs the worker to its end; true when it reported success, which it does
-// only after every section passed. The worker's
-// own waits are bounded, so this one is too.
+// only after every section passed. The worker's own waits are bounded, so
+// this one is too.
 bool transfer(upgrade_progress_t& progress) {
     upgrade_thread_t worker;
     bool passed = false;
