@@ -25,7 +25,7 @@ struct sim_upgrade_record_t {
     QVector<sim_section_t> sections;
     QVector<sim_identity_t> identities;
     // Every command the unit handled while online, in order, as it arrived
-    // (a terminating zero byte included); block and identity data replaced by
+    // (a terminator included); block and identity data replaced by
     // "<N bytes>".
     QVector<QByteArray> commands;
 };

@@ -35,11 +35,20 @@ bool match_form(const char* form, const QByteArray& command, char& sw, char& pos
     return true;
 }
 
-// Block and identity data may end in a zero byte of their own; every other
-// command may carry one as its terminator.
+// Block and identity data may end in any bytes of their own; every other
+// command may carry one terminator: Quillon's zero byte, or the line end that
+// IEEE 488.2 clients such as pyvisa append.
 QByteArray without_terminator(const QByteArray& command) {
-    const bool data = command.startsWith("UPGRADE ") || command.startsWith("SYSTem:DEVice:");
-    return !data && command.endsWith('\0') ? command.chopped(1) : command;
+    if (command.startsWith("UPGRADE ") || command.startsWith("SYSTem:DEVice:")) {
+        return command;
+    }
+    for (const QByteArray& terminator :
+         {QByteArray(1, '\0'), QByteArray("\r\n"), QByteArray("\n")}) {
+        if (command.endsWith(terminator)) {
+            return command.chopped(terminator.size());
+        }
+    }
+    return command;
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ void test_sim_unit::refused_commands_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("command");
     const QByteArrayList two = {"SETE=1", "SETA=2", "SETA=",         "SETA=1 ",      "seta=1",
-                                "GETE?",  "SETA1",  "SP6TA:STATE:1", "SP6TA:STATE?", "SETA=1\n"};
+                                "GETE?",  "SETA1",  "SP6TA:STATE:1", "SP6TA:STATE?", "SETA=1\r"};
     for (const QByteArray& command : two) {
         QTest::newRow("two " + command) << "KVT0402Q" << command;
     }
@@ -146,6 +146,13 @@ void test_sim_unit::framing_data() {
     QTest::newRow("OS? with zero") << boot << QByteArray("OS?", 4) << QByteArray("BOOTLOADER\n");
     QTest::newRow("UPREADY? with zero") << boot << QByteArray("UPREADY?", 9) << QByteArray("1\n");
     QTest::newRow("two zeros") << boot << QByteArray("OS?\0\0", 5) << QByteArray("ERR\n");
+    QTest::newRow("OS? with line feed")
+        << boot << QByteArray("OS?\n") << QByteArray("BOOTLOADER\n");
+    QTest::newRow("SN? with CR LF") << boot << QByteArray("SN?\r\n") << QByteArray("KVT2024001\n");
+    QTest::newRow("set with CR LF") << "KVT0402Q" << QByteArray("SETA=1\r\n") << QByteArray("OK\n");
+    QTest::newRow("two line feeds") << boot << QByteArray("OS?\n\n") << QByteArray("ERR\n");
+    QTest::newRow("carriage return alone") << boot << QByteArray("OS?\r") << QByteArray("ERR\n");
+    QTest::newRow("PASS with CR LF") << boot << QByteArray("UPGRADE:PASS\r\n") << QByteArray();
     QTest::newRow("PASS") << boot << QByteArray("UPGRADE:PASS", 13) << QByteArray();
     QTest::newRow("FAIL") << boot << QByteArray("UPGRADE:FAIL", 13) << QByteArray();
     QTest::newRow("HOSTUG") << boot << QByteArray("HOSTUG 5000") << QByteArray();
@@ -274,8 +281,9 @@ void test_sim_unit::command_faults_data() {
     QTest::addColumn<QByteArrayList>("answers");  // wire bytes, empty: none
     QTest::addColumn<bool>("online_after");
     QTest::newRow("fail one query")
-        << "KVT0402Q,faults=fail:SV?" << QByteArrayList{"SN?", "SV?", QByteArray("SV?", 4), "MN?"}
-        << QByteArrayList{"KVT2024001\n", "", "", "KVT0402Q\n"} << true;
+        << "KVT0402Q,faults=fail:SV?"
+        << QByteArrayList{"SN?", "SV?", QByteArray("SV?", 4), "SV?\r\n", "MN?"}
+        << QByteArrayList{"KVT2024001\n", "", "", "", "KVT0402Q\n"} << true;
     QTest::newRow("fail a set command: not carried out")
         << "KVT0402Q,faults=fail:SETA=1" << QByteArrayList{"SETA=1", "GETA?", "SETB=1", "GETB?"}
         << QByteArrayList{"", "0\n", "OK\n", "1\n"} << true;

@@ -131,19 +131,24 @@ void test_sim_upgrade::whole_upgrade() {
 void test_sim_upgrade::block_padding_data() {
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("blocks");
-    QTest::newRow("one byte") << 1 << 1;
-    QTest::newRow("one block exactly") << 2048 << 1;
-    QTest::newRow("one byte over") << 2049 << 2;
-    QTest::newRow("two blocks exactly") << 4096 << 2;
+    // The data's last bytes, which must not be lost as if they were a terminator.
+    QTest::addColumn<QByteArray>("ending");
+    const QByteArray zero(1, '\0');
+    QTest::newRow("one byte") << 1 << 1 << zero;
+    QTest::newRow("one block exactly") << 2048 << 1 << zero;
+    QTest::newRow("one byte over") << 2049 << 2 << zero;
+    QTest::newRow("two blocks exactly") << 4096 << 2 << zero;
+    QTest::newRow("block ending in a line end") << 2048 << 1 << QByteArray("\r\n");
+    QTest::newRow("blocks ending in a line feed") << 4096 << 2 << QByteArray("\n");
 }
 
 void test_sim_upgrade::block_padding() {
     QFETCH(int, size);
     QFETCH(int, blocks);
+    QFETCH(QByteArray, ending);
     sim_unit_t unit(unit_config("KVT0206Q,mode=boot"));
-    // Data ending in a zero byte must not lose it as if it were a terminator.
     QByteArray data = image_bytes(size, 11);
-    data[size - 1] = '\0';
+    data.replace(size - ending.size(), ending.size(), ending);
     QVERIFY(send_section(unit, "HOSTUG", data));
     const sim_section_t section = unit.upgrade_record().sections.value(0);
     QCOMPARE(section.received.size(), blocks * sim_block_size);
