@@ -1,10 +1,9 @@
 // The C interface of the VISA library, as clients find it by name.
 
 #include "driver/visa_types.h"
+#include "sim/visa/visa_export.h"
 #include "sim/visa/visa_standin.h"
 #include "sim/visa/visa_status_text.h"
-
-#define VISA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -52,9 +51,9 @@ VISA_EXPORT ViStatus viParseRsrc(ViSession rm, const ViChar* name, ViUInt16* int
     return viParseRsrcEx(rm, name, interface_type, board, unused[0], unused[1], unused[2]);
 }
 
-VISA_EXPORT ViStatus viOpen(ViSession rm, const ViChar* name, ViAccessMode, ViUInt32,
+VISA_EXPORT ViStatus viOpen(ViSession rm, const ViChar* name, ViAccessMode mode, ViUInt32 timeout,
                             ViSession* vi) {
-    return standin().open(rm, name, vi);
+    return standin().open(rm, name, mode, timeout, vi);
 }
 
 VISA_EXPORT ViStatus viClose(ViObject vi) {
@@ -72,6 +71,16 @@ VISA_EXPORT ViStatus viRead(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt
 
 VISA_EXPORT ViStatus viClear(ViSession vi) {
     return standin().clear(vi);
+}
+
+// Exclusive locks take no keys.
+VISA_EXPORT ViStatus viLock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const ViChar*,
+                            ViChar*) {
+    return standin().lock(vi, type, timeout);
+}
+
+VISA_EXPORT ViStatus viUnlock(ViSession vi) {
+    return standin().unlock(vi);
 }
 
 VISA_EXPORT ViStatus viGetAttribute(ViObject vi, ViAttr attribute, void* value) {

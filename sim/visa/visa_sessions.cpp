@@ -16,6 +16,18 @@ visa_object_t* visa_sessions_t::find(ViSession id, visa_kind_t kind) {
     return object && object->kind == kind ? object : nullptr;
 }
 
+bool visa_sessions_t::locked_out(ViSession id) {
+    const visa_object_t* session = find(id, visa_kind_t::instrument);
+    for (const auto& entry : objects) {
+        const visa_object_t& other = entry.second;
+        if (session && entry.first != id && other.kind == visa_kind_t::instrument &&
+            other.instrument == session->instrument && other.lock_depth > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void visa_sessions_t::drop_output_of(int instrument) {
     for (auto& entry : objects) {
         if (entry.second.kind == visa_kind_t::instrument && entry.second.instrument == instrument) {

@@ -19,6 +19,8 @@ struct visa_object_t {
     ViByte termchar = '\n';
     bool termchar_enabled = false;
     bool send_end = true;
+    // Instrument sessions: how often it holds the instrument's exclusive lock.
+    ViUInt32 lock_depth = 0;
     // Instrument sessions: the answers to this session's own commands.
     visa_output_t output;
     // Find lists: the texts still to hand out.
@@ -34,6 +36,8 @@ public:
     visa_object_t* find(ViSession id, visa_kind_t kind);
     // Closing a resource manager closes everything opened through it.
     void close(ViSession id);
+    // True while another session holds the lock of this instrument session's instrument.
+    bool locked_out(ViSession id);
     // Drops what the instrument at this index had not yet sent to any session.
     void drop_output_of(int instrument);
 

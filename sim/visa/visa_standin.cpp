@@ -5,6 +5,7 @@
 #include "sim/visa/visa_attributes.h"
 #include "sim/visa/visa_echo_instrument.h"
 #include "sim/visa/visa_expression.h"
+#include "sim/visa/visa_statuses.h"
 #include "sim/visa/visa_unit_instrument.h"
 
 using lock_t = std::unique_lock<std::mutex>;
@@ -109,11 +110,19 @@ ViStatus visa_standin_t::parse(ViSession rm, const ViChar* name, visa_resource_p
     return name && visa_parse_resource_text(name, parts) ? VI_SUCCESS : VI_ERROR_INV_RSRC_NAME;
 }
 
-ViStatus visa_standin_t::open(ViSession rm, const ViChar* name, ViSession* vi) {
+ViStatus visa_standin_t::open(ViSession rm, const ViChar* name, ViAccessMode mode,
+                              ViUInt32 timeout_ms, ViSession* vi) {
     lock_t lock(mutex);
     *vi = 0;
     if (!sessions.find(rm, visa_kind_t::resource_manager)) {
         return VI_ERROR_INV_OBJECT;
+    }
+    if ((mode & ~(VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK | VI_LOAD_CONFIG)) != 0 ||
+        (mode & VI_EXCLUSIVE_LOCK && mode & VI_SHARED_LOCK)) {
+        return VI_ERROR_INV_ACC_MODE;
+    }
+    if (mode & VI_SHARED_LOCK) {
+        return VI_ERROR_NSUP_OPER;
     }
     const int index = name ? instrument_named(name) : -1;
     if (index < 0 || !attached[size_t(index)]->online()) {
@@ -124,7 +133,15 @@ ViStatus visa_standin_t::open(ViSession rm, const ViChar* name, ViSession* vi) {
     session.owner = rm;
     session.instrument = index;
     session.timeout_ms = settings.timeout_ms;
-    *vi = sessions.add(session);
+    const ViSession opened = sessions.add(session);
+    if (mode & VI_EXCLUSIVE_LOCK) {
+        const ViStatus status = lock_locked(lock, opened, timeout_ms);
+        if (status != VI_SUCCESS) {
+            sessions.close(opened);
+            return status == VI_ERROR_TMO ? VI_ERROR_RSRC_LOCKED : status;
+        }
+    }
+    *vi = opened;
     return VI_SUCCESS;
 }
 
@@ -150,6 +167,9 @@ ViStatus visa_standin_t::write(ViSession vi, const ViByte* buffer, ViUInt32 coun
     visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
     if (!session) {
         return VI_ERROR_INV_OBJECT;
+    }
+    if (sessions.locked_out(vi)) {
+        return VI_ERROR_RSRC_LOCKED;
     }
     visa_instrument_t& instrument = *attached[size_t(session->instrument)];
     if (!instrument.online()) {
@@ -177,6 +197,9 @@ ViStatus visa_standin_t::read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUI
     visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
     if (!session) {
         return VI_ERROR_INV_OBJECT;
+    }
+    if (sessions.locked_out(vi)) {
+        return VI_ERROR_RSRC_LOCKED;
     }
     const int termchar = session->termchar_enabled ? session->termchar : -1;
     const clock::time_point deadline =
@@ -206,7 +229,58 @@ ViStatus visa_standin_t::clear(ViSession vi) {
     if (!session) {
         return VI_ERROR_INV_OBJECT;
     }
+    if (sessions.locked_out(vi)) {
+        return VI_ERROR_RSRC_LOCKED;
+    }
     session->output.clear();
+    return VI_SUCCESS;
+}
+
+ViStatus visa_standin_t::lock(ViSession vi, ViAccessMode type, ViUInt32 timeout_ms) {
+    lock_t held(mutex);
+    if (!sessions.find(vi, visa_kind_t::instrument)) {
+        return sessions.find(vi) ? VI_ERROR_NSUP_OPER : VI_ERROR_INV_OBJECT;
+    }
+    if (type == VI_SHARED_LOCK) {
+        return VI_ERROR_NSUP_OPER;
+    }
+    if (type != VI_EXCLUSIVE_LOCK) {
+        return VI_ERROR_INV_LOCK_TYPE;
+    }
+    return lock_locked(held, vi, timeout_ms);
+}
+
+ViStatus visa_standin_t::lock_locked(lock_t& held, ViSession vi, ViUInt32 timeout_ms) {
+    // Infinite included: every wait stays bounded.
+    const clock::time_point deadline =
+        clock::now() + std::chrono::milliseconds(std::min(timeout_ms, visa_longest_timeout_ms));
+    visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    while (session && sessions.locked_out(vi)) {
+        if (changed.wait_until(held, deadline) == std::cv_status::timeout &&
+            sessions.locked_out(vi)) {
+            return VI_ERROR_TMO;
+        }
+        session = sessions.find(vi, visa_kind_t::instrument);
+    }
+    if (!session) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    return ++session->lock_depth == 1 ? VI_SUCCESS : VI_SUCCESS_NESTED_EXCLUSIVE;
+}
+
+ViStatus visa_standin_t::unlock(ViSession vi) {
+    lock_t held(mutex);
+    visa_object_t* session = sessions.find(vi, visa_kind_t::instrument);
+    if (!session) {
+        return sessions.find(vi) ? VI_ERROR_SESN_NLOCKED : VI_ERROR_INV_OBJECT;
+    }
+    if (session->lock_depth == 0) {
+        return VI_ERROR_SESN_NLOCKED;
+    }
+    if (--session->lock_depth > 0) {
+        return VI_SUCCESS_NESTED_EXCLUSIVE;
+    }
+    changed.notify_all();
     return VI_SUCCESS;
 }
 

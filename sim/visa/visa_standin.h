@@ -23,11 +23,17 @@ public:
                         ViChar* description);
     ViStatus find_next(ViFindList list, ViChar* description);
     ViStatus parse(ViSession rm, const ViChar* name, visa_resource_parts_t& parts);
-    ViStatus open(ViSession rm, const ViChar* name, ViSession* vi);
+    // An access mode with VI_EXCLUSIVE_LOCK locks the new session, waiting up to timeout_ms.
+    ViStatus open(ViSession rm, const ViChar* name, ViAccessMode mode, ViUInt32 timeout_ms,
+                  ViSession* vi);
     ViStatus close(ViObject vi);
     ViStatus write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written);
     ViStatus read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* received);
     ViStatus clear(ViSession vi);
+    // Exclusive locks only; they nest. While a session holds one, other
+    // sessions' I/O on its instrument is VI_ERROR_RSRC_LOCKED.
+    ViStatus lock(ViSession vi, ViAccessMode type, ViUInt32 timeout_ms);
+    ViStatus unlock(ViSession vi);
     // VI_SUCCESS for an open object of any kind, else VI_ERROR_INV_OBJECT.
     ViStatus check(ViObject vi);
     ViStatus get_attribute(ViObject vi, ViAttr attribute, void* value);
@@ -42,7 +48,9 @@ private:
 
     // The one lock; never held while a search matches or a read waits.
     std::mutex mutex;
-    // Signalled when an answer is queued or a session closes.
+    ViStatus lock_locked(std::unique_lock<std::mutex>& held, ViSession vi, ViUInt32 timeout_ms);
+
+    // Signalled when an answer is queued, a lock is released or a session closes.
     std::condition_variable changed;
     const visa_settings_t settings;
     std::vector<std::unique_ptr<visa_instrument_t>> attached;
