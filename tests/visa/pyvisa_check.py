@@ -54,6 +54,10 @@ def check_lock_contention(rm):
     assert holder.query("SN?") == "KVT2024001\n"
     fails_with(StatusCode.error_resource_locked, lambda: other.query("SN?"))
     fails_with(StatusCode.error_timeout, lambda: other.lock_excl(timeout=SHORT_MS))
+    # Locks nest: the unit is free once each lock is released.
+    holder.lock_excl()
+    holder.unlock()
+    fails_with(StatusCode.error_resource_locked, lambda: other.query("SN?"))
     holder.unlock()
     assert other.query("SN?") == "KVT2024001\n"
     fails_with(StatusCode.error_session_not_locked, holder.unlock)
