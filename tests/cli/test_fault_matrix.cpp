@@ -238,30 +238,33 @@ public:
             qWarning("bad unit text %s: %s", qPrintable(text), qPrintable(error));
         }
         if (link == serial) {
+            // Each server's handlers hold its unit.
             for (const sim_unit_config_t& config : configs) {
                 auto unit = std::make_shared<sim_unit_t>(config);
-                served.push_back(
-                    {unit, std::make_unique<pty_server_t>(
-                               [unit](const QByteArray& command) { return unit->handle(command); },
-                               [unit] { return !unit->vanished(); })});
+                servers.push_back(std::make_unique<pty_server_t>(
+                    [unit](const QByteArray& command) { return unit->handle(command); },
+                    [unit] { return !unit->vanished(); }));
             }
         }
     }
 
     bool ready() const {
-        return !configs.isEmpty() &&
-               std::all_of(served.begin(), served.end(),
-                           [](const served_t& unit) { return unit.server->is_open(); });
+        return !configs.isEmpty() && std::all_of(servers.begin(), servers.end(),
+                                                 [](const std::unique_ptr<pty_server_t>& server) {
+                                                     return server->is_open();
+                                                 });
     }
 
-    QString name_of(const QByteArray& serial_number) const {
+    // The text with each {SN} replaced by that unit's port or resource.
+    QByteArray with_names(QByteArray text) const {
         for (int i = 0; i < configs.size(); ++i) {
-            if (configs[i].serial_number == serial_number) {
-                return link == serial ? served[i].server->port_name()
-                                      : "USB0::0xA5C3::0x0E21::" + serial_number + "::INSTR";
-            }
+            const QByteArray serial_number = configs[i].serial_number;
+            const QByteArray name = link == serial
+                                        ? servers[i]->port_name().toUtf8()
+                                        : "USB0::0xA5C3::0x0E21::" + serial_number + "::INSTR";
+            text.replace('{' + serial_number + '}', name);
         }
-        return QString::fromUtf8(serial_number);
+        return text;
     }
 
     kvtctl_result_t run(const QStringList& arguments) {
@@ -272,9 +275,9 @@ public:
                                           {"KVT_VISA_LOG", "1"}});
         }
         QStringList ports;
-        for (served_t& unit : served) {
-            unit.server->clear_commands();
-            ports << "--port" << unit.server->port_name();
+        for (const std::unique_ptr<pty_server_t>& server : servers) {
+            server->clear_commands();
+            ports << "--port" << server->port_name();
         }
         return run_kvtctl(ports + arguments);
     }
@@ -285,7 +288,7 @@ public:
         QMap<QByteArray, QByteArrayList> commands;
         if (link == serial) {
             for (int i = 0; i < configs.size(); ++i) {
-                commands[configs[i].serial_number] = served[i].server->commands();
+                commands[configs[i].serial_number] = servers[i]->commands();
             }
             return commands;
         }
@@ -308,15 +311,10 @@ public:
     }
 
 private:
-    struct served_t {
-        std::shared_ptr<sim_unit_t> unit;
-        std::unique_ptr<pty_server_t> server;
-    };
-
     link_t link;
     QString units_text;
     QVector<sim_unit_config_t> configs;
-    std::vector<served_t> served;
+    std::vector<std::unique_ptr<pty_server_t>> servers;
 };
 
 }  // namespace
@@ -330,10 +328,7 @@ private:
 
     QByteArray expand(const units_t& units, QByteArray text) const {
         text.replace("{image}", QFile::encodeName(image_path)).replace("{version}", version);
-        for (const QByteArray serial_number : {"FAULTY", "HEALTHY", "A", "B"}) {
-            text.replace('{' + serial_number + '}', units.name_of(serial_number).toUtf8());
-        }
-        return text;
+        return units.with_names(text);
     }
 
     // Empty when the run kept every rule, else what it broke.
