@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
