@@ -15,10 +15,6 @@ constexpr int visa_query_pause_ms = 10;
 // A long answer (an instrument's identification) is read on up to this size.
 constexpr int visa_longest_answer = 4096;
 
-// True while an answer not taken (unread, timed out, too long) may still come,
-// so the next query clears it away rather than take it as its own.
-bool visa_answer_owed = false;
-
 // A session whose resource is gone is closed, so every later operation fails
 // at once until the next connection; the operator is told which unit it was.
 bool visa_alive(ViStatus status) {
@@ -39,12 +35,12 @@ QByteArray buffer_text(const char (&buffer)[visa_answer_size]) {
 // Reads one answer buffer by buffer while the library reports the buffer
 // filled and the unit's line feed has not come, so the next command starts
 // aligned; keeps the text before the first zero byte, minus the line feed.
+// An answer the timeout cut short is no answer: nothing of it is kept.
 bool read_visa_text(QByteArray& answer) {
     char buffer[visa_answer_size] = {};
     ViStatus status = VI_SUCCESS;
     const int length = visa_read(buffer, visa_answer_size, &status);
-    visa_answer_owed = status == VI_ERROR_TMO;
-    if (!visa_alive(status) || length == 0) {
+    if (!visa_alive(status) || length == 0 || status == VI_ERROR_TMO) {
         return false;
     }
     QByteArray text = buffer_text(buffer);
@@ -55,7 +51,7 @@ bool read_visa_text(QByteArray& answer) {
          size += visa_answer_size) {
         std::fill(std::begin(buffer), std::end(buffer), '\0');
         visa_read(buffer, visa_answer_size, &status);
-        if (!visa_alive(status)) {
+        if (!visa_alive(status) || status == VI_ERROR_TMO) {
             return false;
         }
         // Past a zero byte the rest is only drained.
@@ -65,8 +61,7 @@ bool read_visa_text(QByteArray& answer) {
             cut = more.size() < visa_answer_size;
         }
     }
-    visa_answer_owed = status == VI_ERROR_TMO ||
-                       (status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n');
+    visa_set_answer_left(status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n');
     answer = text;
     if (answer.isEmpty()) {
         return false;
@@ -82,10 +77,6 @@ bool visa_read_answer(QByteArray& answer) {
 }
 
 bool visa_query(const QByteArray& command, QByteArray& answer) {
-    if (visa_answer_owed) {
-        visa_clear();
-        visa_answer_owed = false;
-    }
     ViStatus status = VI_SUCCESS;
     if (!visa_write(command.constData(), command.size(), &status)) {
         visa_alive(status);
@@ -99,7 +90,8 @@ bool link_write(const QByteArray& command) {
     if (visa_available()) {
         ViStatus status = VI_SUCCESS;
         const bool written = visa_write(command.constData(), command.size(), &status);
-        visa_answer_owed = written;
+        // Its answer waits for a read the caller may never make.
+        visa_set_answer_left(written);
         visa_alive(status);
         return written;
     }

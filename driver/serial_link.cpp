@@ -11,8 +11,11 @@ namespace {
 constexpr int serial_wait_ms = 200;
 // Once an answer has started, the rest of its line follows within this time.
 constexpr int serial_line_ms = 500;
-// Longest a query waits for the late answer to an earlier command to end.
+// Longest the link waits for the late answer to an earlier command to end.
 constexpr int serial_settle_ms = 500;
+// Quiet that settles a port just opened: an answer that an earlier program
+// gave up on (after serial_wait_ms) and that comes as late again is dropped.
+constexpr int serial_quiet_ms = serial_wait_ms;
 
 // The name the port was opened under, for telling the operator which unit went.
 QString& opened_name() {
@@ -53,6 +56,17 @@ void discard_waiting_input(QSerialPort& port) {
         }
         answer_owed = false;
     }
+    port.clear(QSerialPort::Input);
+}
+
+// A port just opened may still receive what the unit owed an earlier program
+// or opening, which must not pass for the answer to the first query.
+void discard_until_quiet(QSerialPort& port) {
+    const QDeadlineTimer settle(serial_settle_ms);
+    do {
+        port.clear(QSerialPort::Input);
+    } while (!settle.hasExpired() &&
+             port.waitForReadyRead(int(qMin<qint64>(serial_quiet_ms, settle.remainingTime()))));
     port.clear(QSerialPort::Input);
 }
 
@@ -97,6 +111,7 @@ bool serial_open(const QByteArray& name) {
     }
     opened_name() = wanted;
     answer_owed = false;
+    discard_until_quiet(port);
     return true;
 }
 

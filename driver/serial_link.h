@@ -12,7 +12,9 @@ class QSerialPort;
 // The one serial port of the program; never destroyed.
 QSerialPort& serial_port();
 
-// Opening the port that is open keeps it; opening another closes it first.
+// Opening the port that is open keeps it; opening another closes it first. A
+// port newly opened drops what the line brings until it has been quiet a
+// moment, so no late answer owed to an earlier program is taken.
 bool serial_open(const QByteArray& name);
 void serial_close();
 // Each of these fails at once, closes the port and announces the unit lost

@@ -6,6 +6,8 @@ namespace {
 
 ViSession current_session = 0;
 QByteArray current_resource_name;
+// True while an answer that no read will take may still come to the session.
+bool answer_left = false;
 
 }  // namespace
 
@@ -30,6 +32,7 @@ bool visa_open(const QByteArray& name) {
         return false;
     }
     current_resource_name = name;
+    answer_left = false;
     return true;
 }
 
@@ -38,6 +41,7 @@ bool visa_close() {
         return false;
     }
     current_session = 0;
+    answer_left = false;
     return true;
 }
 
@@ -47,6 +51,7 @@ bool visa_connect(const QByteArray& name) {
 }
 
 bool visa_reopen() {
+    answer_left = false;
     return drv_device_instance().reopen_resource(current_resource_name, current_session);
 }
 
@@ -55,9 +60,30 @@ bool visa_clear() {
 }
 
 bool visa_write(const char* bytes, int count, ViStatus* status) {
+    if (answer_left) {
+        visa_clear();
+        answer_left = false;
+    }
     return drv_device_instance().write_bytes(current_session, bytes, count, status);
 }
 
 int visa_read(char* buffer, int max_count, ViStatus* status) {
-    return drv_device_instance().read_bytes(current_session, buffer, max_count, status);
+    ViStatus result = VI_SUCCESS;
+    const int length =
+        drv_device_instance().read_bytes(current_session, buffer, max_count, &result);
+    // A read that gave up may leave the answer, or its rest, still to come;
+    // one that reached an answer's end took it.
+    if (result == VI_ERROR_TMO) {
+        answer_left = true;
+    } else if (result == VI_SUCCESS) {
+        answer_left = false;
+    }
+    if (status) {
+        *status = result;
+    }
+    return length;
+}
+
+void visa_set_answer_left(bool left) {
+    answer_left = left;
 }

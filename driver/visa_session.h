@@ -29,8 +29,12 @@ bool visa_close();
 bool visa_reopen();
 // Drops what the instrument has not yet delivered.
 bool visa_clear();
-// status, when given, receives the library's status of the call.
+// status, when given, receives the library's status of the call. After a read
+// that timed out, or with an answer left unread (visa_set_answer_left), the
+// write first clears the session, so no late answer passes for the next one's.
 bool visa_write(const char* bytes, int count, ViStatus* status = nullptr);
 // -1 unless the read ended with the end of the answer; else the length of the
 // text before the first zero byte, within max_count.
 int visa_read(char* buffer, int max_count, ViStatus* status = nullptr);
+// Tells the session whether an answer, or its rest, is left for no read to take.
+void visa_set_answer_left(bool left);

@@ -71,22 +71,30 @@ private slots:
     void next_query_gets_its_own_answer_after_a_fault_data() {
         QTest::addColumn<QString>("faults");
         QTest::addColumn<QByteArray>("first");
-        QTest::newRow("late") << "delay:250" << QByteArray("(failed) (kept)");
-        QTest::newRow("silent") << "silent" << QByteArray("(failed) (kept)");
-        QTest::newRow("split") << "split:30" << QByteArray("APP");
-        QTest::newRow("split, tail after the line bound")
-            << "split:700" << QByteArray("(failed) (kept)");
+        // The port closed and opened again, as by another program, before the next query.
+        QTest::addColumn<bool>("reopened");
+        const QByteArray failed = "(failed) (kept)";
+        QTest::newRow("late") << "delay:250" << failed << false;
+        QTest::newRow("late, across an open") << "delay:250" << failed << true;
+        QTest::newRow("silent") << "silent" << failed << false;
+        QTest::newRow("split") << "split:30" << QByteArray("APP") << false;
+        QTest::newRow("split, tail after the line bound") << "split:700" << failed << false;
         QTest::newRow("overlong") << "overlong"
-                                  << "APP" + QByteArray(68, '#');
-        QTest::newRow("garbage") << "garbage" << QByteArray(3, '\xA5');
+                                  << "APP" + QByteArray(68, '#') << false;
+        QTest::newRow("garbage") << "garbage" << QByteArray(3, '\xA5') << false;
     }
 
     void next_query_gets_its_own_answer_after_a_fault() {
         QFETCH(QString, faults);
         QFETCH(QByteArray, first);
+        QFETCH(bool, reopened);
         pty_server_t unit(faulty_first_answer(faults));
         QVERIFY(serial_open(unit.port_name().toUtf8()));
         QCOMPARE(ask("OS?"), first);
+        if (reopened) {
+            serial_close();
+            QVERIFY(serial_open(unit.port_name().toUtf8()));
+        }
         QCOMPARE(ask("MN?"), QByteArray("KVT0402Q"));
         QCOMPARE(ask("SN?"), QByteArray("KVT2024001"));
     }
@@ -99,36 +107,48 @@ private slots:
         QCOMPARE(ask("OS?"), QByteArray("APP"));
     }
 
-    void vanished_port_fails_at_once_and_is_reported() {
+    void vanished_port_fails_the_call_at_once_and_is_reported_data() {
+        QTest::addColumn<QByteArray>("call");
+        // The unit hangs up before the call; else it hangs up at the call's command.
+        QTest::addColumn<bool>("gone_before");
+        QTest::newRow("query to a unit gone") << QByteArray("query") << true;
+        QTest::newRow("read from a unit gone") << QByteArray("read") << true;
+        QTest::newRow("write to a unit gone") << QByteArray("write") << true;
+        QTest::newRow("query whose unit goes before the answer") << QByteArray("query") << false;
+    }
+
+    void vanished_port_fails_the_call_at_once_and_is_reported() {
+        QFETCH(QByteArray, call);
+        QFETCH(bool, gone_before);
+        auto sim = std::make_shared<sim_unit_t>(unit_config("KVT0402Q,faults=vanish:1"));
         auto unit =
-            std::make_unique<pty_server_t>([](const QByteArray&) { return answer_line("APP"); });
+            std::make_unique<pty_server_t>(simulated(sim), [sim] { return !sim->vanished(); });
         const QString name = unit->port_name();
         QVERIFY(serial_open(name.toUtf8()));
         QCOMPARE(ask("OS?"), QByteArray("APP"));
         QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
-        unit.reset();
+        if (gone_before) {
+            unit.reset();
+        }
 
-        QCOMPARE(ask("OS?"), QByteArray("(failed) (kept)"));
+        QElapsedTimer timer;
+        timer.start();
+        QByteArray answer = "kept";
+        const bool done = call == "query"  ? link_query("SN?", answer)
+                          : call == "read" ? link_read(answer)
+                                           : link_write("SN?");
+        // Well before a silent unit's answer time runs out.
+        QVERIFY2(timer.elapsed() < 200, QByteArray::number(timer.elapsed()));
+        QVERIFY(!done);
+        QCOMPARE(answer, QByteArray("kept"));
         QCOMPARE(lost.size(), 1);
         QCOMPARE(lost.first().first().toString(), name);
         QVERIFY(!serial_port().isOpen());
-        QByteArray answer = "kept";
         QVERIFY(!link_write("OS?"));
         QVERIFY(!link_read(answer));
+        QVERIFY(!link_query("OS?", answer));
         QCOMPARE(answer, QByteArray("kept"));
         QCOMPARE(lost.size(), 1);
-    }
-
-    void vanished_port_is_found_by_a_read() {
-        auto unit =
-            std::make_unique<pty_server_t>([](const QByteArray&) { return answer_line("APP"); });
-        QVERIFY(serial_open(unit->port_name().toUtf8()));
-        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
-        unit.reset();
-        QByteArray answer = "kept";
-        QVERIFY(!link_read(answer));
-        QCOMPARE(lost.size(), 1);
-        QVERIFY(!serial_port().isOpen());
     }
 
     void written_command_answer_waits_for_read() {

@@ -15,7 +15,19 @@ namespace {
 const QByteArray overlong_unit = "USB0::0xA5C3::0x0E21::KVT2024001::INSTR";
 const QByteArray leaving_unit = "USB0::0xA5C3::0x0E21::KVT2024002::INSTR";
 const QByteArray late_unit = "USB0::0xA5C3::0x0E21::KVT2024003::INSTR";
+const QByteArray split_unit = "USB0::0xA5C3::0x0E21::KVT2024004::INSTR";
 const QByteArray foreign = "USB0::0x0957::0x1797::MY12345678::INSTR";
+
+// One exchange as the upgrade's handshake makes it, with the raw write and
+// read; the answer, or "(failed) " when the read did not end with an answer.
+QByteArray ask_raw(const QByteArray& command) {
+    if (!visa_write(command.constData(), command.size())) {
+        return "(failed) ";
+    }
+    char buffer[visa_answer_size] = {};
+    const int length = visa_read(buffer, visa_answer_size);
+    return length < 0 ? "(failed) " : QByteArray(buffer, length);
+}
 
 }  // namespace
 
@@ -25,7 +37,8 @@ private slots:
     void initTestCase() {
         // Read by the library at its first use, which comes next.
         qputenv("KVT_VISA_UNITS",
-                "KVT0402Q,faults=overlong;KVT0206Q,restart=60000;KVT0402Q,faults=delay:400");
+                "KVT0402Q,faults=overlong;KVT0206Q,restart=60000;"
+                "KVT0402Q,faults=delay:400;KVT0402Q,faults=split:400");
         qputenv("KVT_VISA_TIMEOUT_MS", "250");
         QVERIFY2(visa_available(), "the VISA stand-in did not load");
     }
@@ -40,6 +53,8 @@ private slots:
             << foreign << QByteArray(59, 'A') << QByteArray(59, 'A');
         QTest::newRow("an identification line of 150 bytes")
             << foreign << QByteArray(150, 'I') << QByteArray(150, 'I');
+        QTest::newRow("an answer of a kilobyte")
+            << foreign << QByteArray(1023, 'K') << QByteArray(1023, 'K');
     }
 
     void long_answers_are_read_whole_and_the_next_query_keeps_step() {
@@ -51,11 +66,24 @@ private slots:
         QVERIFY(ask("SN?").startsWith(resource == foreign ? "SN?" : "KVT2024001"));
     }
 
-    // Each answer comes after the read gave up on it: none may pass for the next one's.
-    void an_answer_later_than_the_timeout_is_not_taken_by_the_next_query() {
-        QVERIFY(visa_connect(late_unit));
+    void an_answer_the_timeout_missed_is_not_taken_by_the_next_exchange_data() {
+        QTest::addColumn<QByteArray>("resource");
+        QTest::addColumn<bool>("raw");
+        QTest::addColumn<QByteArray>("failed");
+        QTest::newRow("late, queries") << late_unit << false << QByteArray("(failed) (kept)");
+        QTest::newRow("late, raw handshake") << late_unit << true << QByteArray("(failed) ");
+        QTest::newRow("cut short, queries") << split_unit << false << QByteArray("(failed) (kept)");
+    }
+
+    // Each answer, or its rest, comes after the read gave up on it: none may
+    // pass for the next one's, nor a part of one for a whole answer.
+    void an_answer_the_timeout_missed_is_not_taken_by_the_next_exchange() {
+        QFETCH(QByteArray, resource);
+        QFETCH(bool, raw);
+        QFETCH(QByteArray, failed);
+        QVERIFY(visa_connect(resource));
         for (const char* command : {"OS?", "MN?", "SN?"}) {
-            QCOMPARE(ask(command), QByteArray("(failed) "));
+            QCOMPARE(raw ? ask_raw(command) : ask(command), failed);
         }
     }
 
