@@ -35,12 +35,14 @@ QByteArray buffer_text(const char (&buffer)[visa_answer_size]) {
 // Reads one answer buffer by buffer while the library reports the buffer
 // filled and the unit's line feed has not come, so the next command starts
 // aligned; keeps the text before the first zero byte, minus the line feed.
-// An answer the timeout cut short is no answer: nothing of it is kept.
+// An answer the timeout or an error cut short is no answer: nothing of it is
+// kept. VISA marks an answer's end itself, so one that lacks its line feed is
+// kept whole rather than losing a character of its text.
 bool read_visa_text(QByteArray& answer) {
     char buffer[visa_answer_size] = {};
     ViStatus status = VI_SUCCESS;
     const int length = visa_read(buffer, visa_answer_size, &status);
-    if (!visa_alive(status) || length == 0 || status == VI_ERROR_TMO) {
+    if (!visa_alive(status) || length == 0 || status < VI_SUCCESS) {
         return false;
     }
     QByteArray text = buffer_text(buffer);
@@ -51,7 +53,7 @@ bool read_visa_text(QByteArray& answer) {
          size += visa_answer_size) {
         std::fill(std::begin(buffer), std::end(buffer), '\0');
         visa_read(buffer, visa_answer_size, &status);
-        if (!visa_alive(status) || status == VI_ERROR_TMO) {
+        if (!visa_alive(status) || status < VI_SUCCESS) {
             return false;
         }
         // Past a zero byte the rest is only drained.
@@ -62,11 +64,13 @@ bool read_visa_text(QByteArray& answer) {
         }
     }
     visa_set_answer_left(status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n');
-    answer = text;
-    if (answer.isEmpty()) {
+    if (text.isEmpty()) {
         return false;
     }
-    answer.chop(1);
+    if (text.endsWith('\n')) {
+        text.chop(1);
+    }
+    answer = text;
     return true;
 }
 
