@@ -1,6 +1,8 @@
 #include "driver/serial_link.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPort>
 
 #include "driver/link_events.h"
@@ -13,6 +15,9 @@ constexpr int serial_wait_ms = 200;
 constexpr int serial_line_ms = 500;
 // Longest a query waits for the late answer to an earlier command to end.
 constexpr int serial_settle_ms = 500;
+
+// The wait for an answer's first byte; a slow unit may be given longer.
+int answer_wait_ms = serial_wait_ms;
 
 // The name the port was opened under, for telling the operator which unit went.
 QString& opened_name() {
@@ -59,7 +64,7 @@ void discard_waiting_input(QSerialPort& port) {
 // The answer is one line: its first byte within the unit's time, the rest of
 // it within a further bound, so an answer in pieces is taken whole.
 bool read_line(QSerialPort& port, QByteArray& line) {
-    if (!port.waitForReadyRead(serial_wait_ms)) {
+    if (!port.waitForReadyRead(answer_wait_ms)) {
         return false;
     }
     const QDeadlineTimer rest(serial_line_ms);
@@ -98,6 +103,29 @@ bool serial_open(const QByteArray& name) {
     opened_name() = wanted;
     answer_owed = false;
     return true;
+}
+
+bool serial_port_busy() {
+    const QSerialPort& port = serial_port();
+    // Qt's serial port takes a lock file (LCK..name) in the system's lock
+    // folder and opens the device exclusively (TIOCEXCL); a port held either
+    // way is refused with a permission error.
+    if (port.error() != QSerialPort::PermissionError) {
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    // So is a device this user may not open, which is no busy port. The
+    // serial library drops "/dev/" from the name it was given.
+    const QString name = port.portName();
+    const QFileInfo device(QDir::isAbsolutePath(name) ? name : QStringLiteral("/dev/") + name);
+    return device.isReadable() && device.isWritable();
+#else
+    return true;
+#endif
+}
+
+void serial_set_answer_wait(int ms) {
+    answer_wait_ms = ms;
 }
 
 void serial_close() {
