@@ -205,7 +205,7 @@ cli_status_t run_save(const invocation_t& call) {
     const QString& path = call.arguments.at(0);
     status = save_position_file(path, file);
     // Saved to standard output, the file is the output.
-    if (status.ok() && call.json && path != QLatin1String("-")) {
+    if (status.ok() && call.json && !names_standard_stream(path)) {
         print_positions(call, unit, file.positions);
     }
     return status;
@@ -298,8 +298,9 @@ const command_t all_commands[] = {
      "anything is sent. With --json it prints what the unit then holds, as get does.",
      1, -1, run_set},
     {"save", "FILE", "all positions of the unit to a JSON file",
-     "Writes the unit's model, serial number and the positions of all its switches to FILE; "
-     "- is standard output. With --json it also prints the positions as get does.",
+     "Writes the unit's model, serial number and the positions of all its switches to FILE, "
+     "or to standard output when FILE is -. With --json it also prints the positions as get "
+     "does, unless FILE is -.",
      1, 1, run_save},
     {"restore", "FILE", "the positions of a saved file",
      "Sets the positions that FILE holds and checks that they hold; a file saved from another "

@@ -12,8 +12,6 @@ namespace {
 // Far beyond any real file; keeps a wrong path from being read whole.
 constexpr qint64 max_file_size = 64 * 1024;
 
-const QString standard_stream = QStringLiteral("-");
-
 // A file that was read but holds no positions was the wrong file to give.
 cli_status_t file_error(const QString& path, const QString& what) {
     return usage_error(QStringLiteral("%1: %2").arg(source_name(path), what));
@@ -53,10 +51,7 @@ bool read_position(const QJsonValue& value, int& position) {
 }  // namespace
 
 QString source_name(const QString& path) {
-    if (path != standard_stream) {
-        return path;
-    }
-    return QStringLiteral("standard input");
+    return names_standard_stream(path) ? QStringLiteral("standard input") : path;
 }
 
 cli_status_t save_position_file(const QString& path, const position_file_t& file) {
@@ -66,7 +61,7 @@ cli_status_t save_position_file(const QString& path, const position_file_t& file
         {QStringLiteral("positions"), positions_json(file.positions)},
     };
     const QByteArray text = QJsonDocument(root).toJson();
-    if (path == standard_stream) {
+    if (names_standard_stream(path)) {
         return write_standard_output(text);
     }
     QSaveFile out(path);
@@ -78,8 +73,8 @@ cli_status_t save_position_file(const QString& path, const position_file_t& file
 
 cli_status_t load_position_file(const QString& path, position_file_t& file) {
     QFile in(path);
-    const bool opened = path == standard_stream ? in.open(stdin, QIODevice::ReadOnly)
-                                                : in.open(QIODevice::ReadOnly);
+    const bool opened = names_standard_stream(path) ? in.open(stdin, QIODevice::ReadOnly)
+                                                    : in.open(QIODevice::ReadOnly);
     QByteArray text;
     if (!opened || !read_bounded(in, text)) {
         return file_failure(source_name(path), in.errorString());

@@ -17,6 +17,9 @@ struct position_file_t {
 
 // Both fail naming the file when it cannot be written or read. The path "-"
 // is standard output for a save and standard input for a load.
+inline bool names_standard_stream(const QString& path) {
+    return path == QLatin1String("-");
+}
 
 // Replaces the file as a whole, so a failed save leaves the old one.
 cli_status_t save_position_file(const QString& path, const position_file_t& file);
