@@ -5,6 +5,7 @@
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "driver/serial_link.h"
 #include "panel/unit_discovery.h"
 
 namespace {
@@ -118,6 +119,9 @@ cli_status_t run(const QStringList& arguments) {
 
 int run_kvtctl(const QStringList& arguments) {
     const cli_status_t status = run(arguments);
+    // Closing takes away the port's lock file, which a later run by another
+    // user could not remove and would take for a busy port.
+    serial_close();
     if (!status.ok()) {
         print_error(status.error);
     }
