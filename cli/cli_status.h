@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// How a run of kvtctl ends: success, a unit that failed, or a request that
-// could not be carried out as given.
+// How a run of kvtctl ends: success, a unit or a file that failed, or a
+// request that could not be carried out as given.
 constexpr int exit_ok = 0;
 constexpr int exit_unit_failure = 1;
 constexpr int exit_usage = 2;
@@ -18,6 +18,11 @@ struct cli_status_t {
 
 inline cli_status_t unit_failure(const QString& error) {
     return {exit_unit_failure, error};
+}
+
+// A file that could not be read or written, named as the operator gave it.
+inline cli_status_t file_failure(const QString& file, const QString& what) {
+    return {exit_unit_failure, file + QStringLiteral(": ") + what};
 }
 
 inline cli_status_t usage_error(const QString& error) {

@@ -1,9 +1,11 @@
 #include "cli/command_line.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "driver/serial_link.h"
 #include "panel/unit_discovery.h"
 
 namespace {
@@ -11,30 +13,51 @@ namespace {
 const QString general_description = QStringLiteral(
     "Drives KVT switch units from a shell: over VISA when the VISA library is ready, else over "
     "the units' serial ports.\n\nCommands:\n%1\n\n"
-    "Exit status: 0 done, 1 a unit failed, 2 a usage error. `kvtctl COMMAND --help` tells more.");
+    "Exit status: 0 done, 1 a unit or a file failed, 2 a usage error. `kvtctl COMMAND --help` "
+    "tells more.");
+
+// Longest --timeout taken: ten minutes, as far as any unit's answer is worth waiting.
+constexpr int longest_timeout_ms = 600000;
+
+QString usage_text(const command_t* command) {
+    const QString words = command ? QStringLiteral("%1 %2").arg(command->name, command->syntax)
+                                  : QStringLiteral("COMMAND [ARGUMENT...]");
+    return QStringLiteral("kvtctl [options] %1").arg(words).trimmed();
+}
 
 void print_help(QCommandLineParser& parser, const command_t* command) {
     parser.clearPositionalArguments();
     if (command) {
         parser.setApplicationDescription(QString::fromUtf8(command->details));
         parser.addPositionalArgument(QString::fromUtf8(command->name),
-                                     QString::fromUtf8(command->summary),
-                                     QStringLiteral("%1 %2").arg(command->name, command->syntax));
+                                     QString::fromUtf8(command->summary));
     } else {
         parser.setApplicationDescription(general_description.arg(command_summaries()));
         parser.addPositionalArgument(QStringLiteral("command"),
-                                     QStringLiteral("One of the commands above."),
-                                     QStringLiteral("COMMAND [ARGUMENT...]"));
+                                     QStringLiteral("One of the commands above."));
     }
-    print_line(parser.helpText().toUtf8().trimmed());
+    // Qt's usage line names the program by the path it was started with.
+    const QString text = parser.helpText();
+    print_line((QStringLiteral("Usage: ") + usage_text(command) + text.mid(text.indexOf('\n')))
+                   .toUtf8()
+                   .trimmed());
+}
+
+// A path names a port to search, as --port does; serial numbers and
+// resource texts are no paths.
+QStringList ports_to_search(const QStringList& ports, const QString& unit) {
+    if (!QDir::isAbsolutePath(unit) || ports.contains(unit)) {
+        return ports;
+    }
+    return ports + QStringList{unit};
 }
 
 cli_status_t run(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption unit_option(
         {QStringLiteral("u"), QStringLiteral("unit")},
-        QStringLiteral("The unit to use: serial number, VISA resource or port (default: the "
-                       "first found)."),
+        QStringLiteral("The unit to use: serial number, VISA resource or port; a port path "
+                       "need not be given with --port (default: the first found)."),
         QStringLiteral("NAME"));
     const QCommandLineOption port_option(
         QStringLiteral("port"),
@@ -43,10 +66,16 @@ cli_status_t run(const QStringList& arguments) {
         QStringLiteral("PATH"));
     const QCommandLineOption json_option(QStringLiteral("json"),
                                          QStringLiteral("Print JSON instead of text."));
+    const QCommandLineOption timeout_option(
+        QStringLiteral("timeout"),
+        QStringLiteral("Wait this long for a slow unit's answer: for its first byte over a "
+                       "serial port (default 200), for each read over VISA (default: the VISA "
+                       "library's)."),
+        QStringLiteral("MS"));
     // Qt's own help option would also offer help on options kvtctl does not take.
     const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Show this help."));
-    parser.addOptions({unit_option, port_option, json_option, help_option});
+    parser.addOptions({unit_option, port_option, json_option, timeout_option, help_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
@@ -71,11 +100,18 @@ cli_status_t run(const QStringList& arguments) {
     const int count = call.arguments.size();
     if (count < command->min_arguments ||
         (command->max_arguments >= 0 && count > command->max_arguments)) {
-        return usage_error(QStringLiteral("usage: kvtctl [options] %1 %2")
-                               .arg(command->name, command->syntax)
-                               .trimmed());
+        return usage_error(QStringLiteral("usage: ") + usage_text(command));
     }
-    set_operator_ports(parser.values(port_option));
+    if (parser.isSet(timeout_option)) {
+        bool number = false;
+        const int ms = parser.value(timeout_option).toInt(&number);
+        if (!number || ms < 1 || ms > longest_timeout_ms) {
+            return usage_error(QStringLiteral("--timeout takes milliseconds from 1 to %1")
+                                   .arg(longest_timeout_ms));
+        }
+        set_answer_timeout(ms);
+    }
+    set_operator_ports(ports_to_search(parser.values(port_option), call.unit));
     return command->run(call);
 }
 
@@ -83,6 +119,9 @@ cli_status_t run(const QStringList& arguments) {
 
 int run_kvtctl(const QStringList& arguments) {
     const cli_status_t status = run(arguments);
+    // Closing takes away the port's lock file, which a later run by another
+    // user could not remove and would take for a busy port.
+    serial_close();
     if (!status.ok()) {
         print_error(status.error);
     }

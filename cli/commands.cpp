@@ -77,14 +77,33 @@ void print_answer(const invocation_t& call, const chosen_unit_t& unit, const QBy
     }
 }
 
+// Under --json a command that set or saved positions prints what the unit
+// then holds, as get does.
+cli_status_t print_held(const invocation_t& call, const chosen_unit_t& unit) {
+    if (!call.json) {
+        return {};
+    }
+    switch_positions_t held;
+    const cli_status_t status = read_positions(unit, unit.model->switches, held);
+    if (status.ok()) {
+        print_positions(call, unit, held);
+    }
+    return status;
+}
+
 cli_status_t run_list(const invocation_t& call) {
+    if (!call.unit.isEmpty()) {
+        return usage_error(
+            QStringLiteral("list shows every unit and takes no --unit (info shows one)"));
+    }
     QJsonArray units;
     QVector<QByteArrayList> rows;
-    QStringList silent;
+    QStringList failures;
     for (const QString& name : find_units()) {
         chosen_unit_t unit(name);
-        if (!connect_unit(name.toUtf8()) || !identify_unit(unit)) {
-            silent.append(name);
+        const cli_status_t opened = open_unit(unit, true);
+        if (!opened.ok()) {
+            failures.append(opened.error);
             continue;
         }
         units.append(identity_json(unit));
@@ -99,9 +118,8 @@ cli_status_t run_list(const invocation_t& call) {
     } else {
         print_columns(rows);
     }
-    if (!silent.isEmpty()) {
-        return unit_failure(silent.join(QStringLiteral(", ")) +
-                            QStringLiteral(": did not identify itself"));
+    if (!failures.isEmpty()) {
+        return unit_failure(failures.join(QStringLiteral("; ")));
     }
     if (units.isEmpty()) {
         return unit_failure(QStringLiteral("no unit found"));
@@ -166,7 +184,10 @@ cli_status_t run_set(const invocation_t& call) {
         return status;
     }
     status = unit.named(check_for_model(positions, *unit.model));
-    return status.ok() ? apply_positions(unit, positions) : status;
+    if (status.ok()) {
+        status = apply_positions(unit, positions);
+    }
+    return status.ok() ? print_held(call, unit) : status;
 }
 
 cli_status_t run_save(const invocation_t& call) {
@@ -181,7 +202,13 @@ cli_status_t run_save(const invocation_t& call) {
     }
     file.model = unit.model->name;
     file.serial_number = unit.info.serial_number;
-    return save_position_file(call.arguments.at(0), file);
+    const QString& path = call.arguments.at(0);
+    status = save_position_file(path, file);
+    // Saved to standard output, the file is the output.
+    if (status.ok() && call.json && !names_standard_stream(path)) {
+        print_positions(call, unit, file.positions);
+    }
+    return status;
 }
 
 cli_status_t run_restore(const invocation_t& call) {
@@ -197,12 +224,15 @@ cli_status_t run_restore(const invocation_t& call) {
         return status;
     }
     if (model_named(file.model) != unit.model) {
-        return unit.named(usage_error(
-            QStringLiteral("%1 holds positions of a %2, not of a %3")
-                .arg(path, QString::fromUtf8(file.model), QString::fromLatin1(unit.model->name))));
+        return unit.named(usage_error(QStringLiteral("%1 holds positions of a %2, not of a %3")
+                                          .arg(source_name(path), QString::fromUtf8(file.model),
+                                               QString::fromLatin1(unit.model->name))));
     }
     status = unit.named(check_for_model(file.positions, *unit.model));
-    return status.ok() ? apply_positions(unit, file.positions) : status;
+    if (status.ok()) {
+        status = apply_positions(unit, file.positions);
+    }
+    return status.ok() ? print_held(call, unit) : status;
 }
 
 // The raw commands talk to the unit as the console does: no identification
@@ -233,6 +263,9 @@ cli_status_t run_write(const invocation_t& call) {
     if (status.ok() && !link_write(call.arguments.first().toUtf8())) {
         status = unit.failure(QStringLiteral("%1 could not be sent").arg(call.arguments.first()));
     }
+    if (status.ok() && call.json) {
+        print_json(QJsonObject{{QStringLiteral("unit"), unit.name}});
+    }
     return status;
 }
 
@@ -262,14 +295,16 @@ const command_t all_commands[] = {
     {"set", "SWITCH=POS...", "set switches and check that they hold",
      "Sets each switch, then reads each back; fails naming every switch that does not hold its "
      "position. A switch the unit lacks or a position outside its range is refused before "
-     "anything is sent.",
+     "anything is sent. With --json it prints what the unit then holds, as get does.",
      1, -1, run_set},
     {"save", "FILE", "all positions of the unit to a JSON file",
-     "Writes the unit's model, serial number and the positions of all its switches to FILE.", 1, 1,
-     run_save},
+     "Writes the unit's model, serial number and the positions of all its switches to FILE, "
+     "or to standard output when FILE is -. With --json it also prints the positions as get "
+     "does, unless FILE is -.",
+     1, 1, run_save},
     {"restore", "FILE", "the positions of a saved file",
      "Sets the positions that FILE holds and checks that they hold; a file saved from another "
-     "model is refused.",
+     "model is refused. - is standard input. With --json it prints what the unit then holds.",
      1, 1, run_restore},
     {"query", "TEXT", "send a command and print its answer",
      "Sends TEXT as it is, with nothing appended, and prints the unit's answer.", 1, 1, run_query},

@@ -2,6 +2,7 @@
 
 #include <QSerialPort>
 
+#include "driver/serial_link.h"
 #include "driver/switch_model.h"
 #include "driver/visa_session.h"
 #include "panel/unit_discovery.h"
@@ -23,17 +24,19 @@ bool names_unit(const QString& wanted, const QString& name) {
     return !visa_available() && port_short_name(wanted) == port_short_name(name);
 }
 
-cli_status_t open_chosen(chosen_unit_t& unit, bool identify) {
+}  // namespace
+
+cli_status_t open_unit(chosen_unit_t& unit, bool identify) {
     if (!connect_unit(unit.name.toUtf8())) {
-        return unit.failure(QStringLiteral("cannot be opened"));
+        return unit.failure(serial_port_busy()
+                                ? QStringLiteral("port busy: another program has it open")
+                                : QStringLiteral("cannot be opened"));
     }
     if (identify && !identify_unit(unit)) {
         return unit.failure(QStringLiteral("did not identify itself"));
     }
     return {};
 }
-
-}  // namespace
 
 QString chosen_unit_t::label() const {
     if (model == nullptr) {
@@ -67,16 +70,21 @@ cli_status_t choose_unit(const QString& wanted, bool identify, chosen_unit_t& un
     for (const QString& name : names) {
         if (wanted.isEmpty() || names_unit(wanted, name)) {
             unit = chosen_unit_t(name);
-            return open_chosen(unit, identify);
+            return open_unit(unit, identify);
         }
     }
+    // A unit that could not be asked may be the one wanted; the error says so.
+    QStringList unasked{QStringLiteral("no unit %1 found").arg(wanted)};
     for (const QString& name : names) {
         chosen_unit_t candidate(name);
-        if (connect_unit(name.toUtf8()) && identify_unit(candidate) &&
-            candidate.info.serial_number == wanted.toUtf8()) {
+        const cli_status_t opened = open_unit(candidate, true);
+        if (opened.ok() && candidate.info.serial_number == wanted.toUtf8()) {
             unit = candidate;
             return {};
         }
+        if (!opened.ok()) {
+            unasked.append(opened.error);
+        }
     }
-    return unit_failure(QStringLiteral("no unit %1 found").arg(wanted));
+    return unit_failure(unasked.join(QStringLiteral("; ")));
 }

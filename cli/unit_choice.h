@@ -28,6 +28,10 @@ struct chosen_unit_t {
 // Asks the open unit who it is; on success the unit's model is known.
 bool identify_unit(chosen_unit_t& unit);
 
+// Opens the unit the link listed by that name, and identifies it when asked
+// to; fails naming the unit and why, a port another program holds included.
+cli_status_t open_unit(chosen_unit_t& unit, bool identify);
+
 // Finds and opens the unit named by a serial number, resource text or port,
 // or the first unit found when wanted is empty. Identifies it when asked to,
 // and always when only its serial number can name it.

@@ -1,6 +1,8 @@
 #include "driver/serial_link.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPort>
 
 #include "driver/link_events.h"
@@ -16,6 +18,9 @@ constexpr int serial_settle_ms = 500;
 // Quiet that settles a port just opened: an answer that an earlier program
 // gave up on (after serial_wait_ms) and that comes as late again is dropped.
 constexpr int serial_quiet_ms = serial_wait_ms;
+
+// The wait for an answer's first byte; a slow unit may be given longer.
+int answer_wait_ms = serial_wait_ms;
 
 // The name the port was opened under, for telling the operator which unit went.
 QString& opened_name() {
@@ -73,7 +78,7 @@ void discard_until_quiet(QSerialPort& port) {
 // The answer is one line: its first byte within the unit's time, the rest of
 // it within a further bound, so an answer in pieces is taken whole.
 bool read_line(QSerialPort& port, QByteArray& line) {
-    if (!port.waitForReadyRead(serial_wait_ms)) {
+    if (!port.waitForReadyRead(answer_wait_ms)) {
         return false;
     }
     const QDeadlineTimer rest(serial_line_ms);
@@ -113,6 +118,29 @@ bool serial_open(const QByteArray& name) {
     answer_owed = false;
     discard_until_quiet(port);
     return true;
+}
+
+bool serial_port_busy() {
+    const QSerialPort& port = serial_port();
+    // Qt's serial port takes a lock file (LCK..name) in the system's lock
+    // folder and opens the device exclusively (TIOCEXCL); a port held either
+    // way is refused with a permission error.
+    if (port.error() != QSerialPort::PermissionError) {
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    // So is a device this user may not open, which is no busy port. The
+    // serial library drops "/dev/" from the name it was given.
+    const QString name = port.portName();
+    const QFileInfo device(QDir::isAbsolutePath(name) ? name : QStringLiteral("/dev/") + name);
+    return device.isReadable() && device.isWritable();
+#else
+    return true;
+#endif
+}
+
+void serial_set_answer_wait(int ms) {
+    answer_wait_ms = ms;
 }
 
 void serial_close() {

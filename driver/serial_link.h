@@ -16,7 +16,12 @@ QSerialPort& serial_port();
 // port newly opened drops what the line brings until it has been quiet a
 // moment, so no late answer owed to an earlier program is taken.
 bool serial_open(const QByteArray& name);
+// After serial_open failed: true when another program holds the port.
+bool serial_port_busy();
 void serial_close();
+// How long a query waits for the first byte of an answer; by default the
+// unit's 200 ms.
+void serial_set_answer_wait(int ms);
 // Each of these fails at once, closes the port and announces the unit lost
 // once the port has reported an error.
 bool serial_write(const QByteArray& command);

@@ -11,6 +11,8 @@ const char* const usb_instruments = "USB?*INSTR";
 constexpr int reopen_attempts = 10;
 constexpr unsigned long reopen_pause_ms = 500;
 constexpr unsigned long write_pause_ms = 5;
+// VI_ATTR_TMO_VALUE: the session's I/O timeout in milliseconds.
+constexpr ViAttr io_timeout_attribute = 0x3FFF001A;
 
 }  // namespace
 
@@ -35,7 +37,19 @@ ViStatus drv_device_t::open_resource(const QByteArray& name, ViSession& session)
     if (!ready) {
         return VI_ERROR_LIBRARY_NFOUND;
     }
-    return visa_entry_points().viOpen(rm, name.constData(), 0, 0, &session);
+    const visa_entry_points_t& vi = visa_entry_points();
+    ViStatus result = vi.viOpen(rm, name.constData(), 0, 0, &session);
+    if (result != VI_SUCCESS || io_timeout_ms == 0) {
+        return result;
+    }
+    // A session that cannot take the timeout asked for is not opened.
+    result = vi.viSetAttribute ? vi.viSetAttribute(session, io_timeout_attribute, io_timeout_ms)
+                               : VI_ERROR_NSUP_ATTR;
+    if (result != VI_SUCCESS) {
+        vi.viClose(session);
+        session = 0;
+    }
+    return result;
 }
 
 ViStatus drv_device_t::open_lan_resource(const QByteArray& address, ViSession& session) {

@@ -25,6 +25,10 @@ public:
     bool write_bytes(ViSession session, const char* bytes, int count, ViStatus* status = nullptr);
     int read_bytes(ViSession session, char* buffer, int max_count, ViStatus* status = nullptr);
 
+    // The I/O timeout given to every session opened from now on; 0 leaves
+    // sessions the library's own.
+    ViUInt32 io_timeout_ms = 0;
+
 private:
     ViStatus search();
     QByteArray found_text() const;

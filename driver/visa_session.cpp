@@ -36,6 +36,10 @@ bool visa_open(const QByteArray& name) {
     return true;
 }
 
+void visa_set_io_timeout(ViUInt32 ms) {
+    drv_device_instance().io_timeout_ms = ms;
+}
+
 bool visa_close() {
     if (drv_device_instance().close_session(current_session) != VI_SUCCESS) {
         return false;

@@ -23,6 +23,9 @@ QByteArray visa_resource_name();
 // Appends every USB instrument resource found; visa_done, visa_none_found or visa_not_usable.
 int visa_find_units(QStringList& list, ViUInt32& count);
 bool visa_open(const QByteArray& name);
+// Sessions opened from now on wait this long for each read and write; by
+// default they keep the library's I/O timeout.
+void visa_set_io_timeout(ViUInt32 ms);
 bool visa_connect(const QByteArray& name);
 bool visa_close();
 // Opens the remembered resource again, falling back to the first resource found.

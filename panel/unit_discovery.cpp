@@ -65,3 +65,8 @@ QStringList find_units(const port_source_t& ports) {
 bool connect_unit(const QByteArray& name) {
     return visa_available() ? visa_connect(name) : serial_open(name);
 }
+
+void set_answer_timeout(int ms) {
+    serial_set_answer_wait(ms);
+    visa_set_io_timeout(ViUInt32(ms));
+}

@@ -36,3 +36,8 @@ QStringList find_units(const port_source_t& ports = available_serial_ports);
 
 // Opens the link to a unit that find_units listed.
 bool connect_unit(const QByteArray& name);
+
+// Gives a slow unit this long for its answers from the next connect_unit on:
+// the wait for an answer's first byte over a serial port, the I/O timeout of
+// a VISA session. Without it each link keeps its own.
+void set_answer_timeout(int ms);

@@ -19,9 +19,10 @@ struct kvtctl_result_t {
 };
 
 // Nothing of the caller's VISA settings reaches kvtctl: only the settings
-// given, so each run chooses its own link.
+// given, so each run chooses its own link. Its standard input holds input.
 inline kvtctl_result_t run_kvtctl(const QStringList& arguments,
-                                  const QMap<QString, QString>& settings = {}) {
+                                  const QMap<QString, QString>& settings = {},
+                                  const QByteArray& input = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name :
          {"LD_LIBRARY_PATH", "KVT_VISA_UNITS", "KVT_VISA_TIMEOUT_MS", "KVT_VISA_RM_WARNING"}) {
@@ -33,6 +34,8 @@ inline kvtctl_result_t run_kvtctl(const QStringList& arguments,
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KVTCTL_PATH), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     kvtctl_result_t result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();

@@ -1,5 +1,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -83,8 +84,11 @@ private slots:
     }
 
     void info_of_the_unit_named() {
-        for (const QString& name : {QString("SN-SIX"), six_port->server.port_name()}) {
-            const kvtctl_result_t result = kvtctl({"--unit", name, "info", "--json"});
+        // A port path is searched without --port.
+        for (const kvtctl_result_t& result :
+             {kvtctl({"--unit", "SN-SIX", "info", "--json"}),
+              kvtctl({"--unit", six_port->server.port_name(), "info", "--json"}),
+              run_kvtctl({"--unit", six_port->server.port_name(), "info", "--json"})}) {
             KVTCTL_CHECK(result, 0);
             QCOMPARE(result.json().object().value("serial_number").toString(), QString("SN-SIX"));
             QCOMPARE(result.json().object().value("product_id").toString(), QString("29"));
@@ -172,7 +176,8 @@ private slots:
         QTest::newRow("save without file") << QStringList{"save"};
         QTest::newRow("query two texts") << QStringList{"query", "MN?", "SN?"};
         QTest::newRow("empty query") << QStringList{"query", ""};
-        QTest::newRow("restore missing file") << QStringList{"restore", "/nonexistent/kvt.json"};
+        QTest::newRow("list of one unit") << QStringList{"--unit", "SN-TWO", "list"};
+        QTest::newRow("timeout no number") << QStringList{"--timeout", "soon", "get"};
     }
     void usage_errors() {
         QFETCH(QStringList, arguments);
@@ -188,16 +193,87 @@ private slots:
         QVERIFY2(result.err.contains("\"\xce\xa9\" is not a switch letter"), result.err);
     }
 
+    // The usage line names the program, not the path it was started by.
     void help_on_every_command() {
         for (const char* command : {"list", "info", "get", "set", "save", "restore", "query",
                                     "write", "read", "upgrade"}) {
             const kvtctl_result_t result = kvtctl({command, "--help"});
             KVTCTL_CHECK(result, 0);
-            QVERIFY2(result.out.contains(QByteArray("] ") + command), result.out);
+            const QByteArray usage = result.out.left(result.out.indexOf('\n'));
+            QVERIFY2(usage.startsWith(QByteArray("Usage: kvtctl [options] ") + command) &&
+                         !usage.endsWith(' '),
+                     result.out);
         }
         const kvtctl_result_t general = kvtctl({"--help"});
         KVTCTL_CHECK(general, 0);
+        QVERIFY(general.out.startsWith("Usage: kvtctl [options] COMMAND [ARGUMENT...]\n"));
         QVERIFY(general.out.contains("restore FILE"));
+    }
+
+    // For scripts: positions on standard output under --json, "-" for the
+    // standard streams, and a file that fails named with exit status 1.
+    void files_and_streams_data() {
+        const QByteArray saved =
+            R"({"model": "KVT0402Q", "positions": {"A": 2, "B": 1, "C": 1, "D": 2}})";
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QJsonObject>("positions");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("set prints what the unit holds")
+            << QStringList{"set", "A=2", "--json"} << QByteArray() << 0
+            << positions({{"A", 2}, {"B", 1}, {"C", 1}, {"D", 1}}) << QByteArray();
+        QTest::newRow("restore from standard input")
+            << QStringList{"restore", "-", "--json"} << saved << 0
+            << positions({{"A", 2}, {"B", 1}, {"C", 1}, {"D", 2}}) << QByteArray();
+        QTest::newRow("save to standard output")
+            << QStringList{"save", "-"} << QByteArray() << 0
+            << positions({{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}}) << QByteArray();
+        QTest::newRow("save where no folder is")
+            << QStringList{"save", "/nonexistent/kvt.json"} << QByteArray() << 1 << QJsonObject()
+            << QByteArray("kvtctl: /nonexistent/kvt.json: ");
+        QTest::newRow("restore a missing file")
+            << QStringList{"restore", "/nonexistent/kvt.json"} << QByteArray() << 1 << QJsonObject()
+            << QByteArray("kvtctl: /nonexistent/kvt.json: ");
+    }
+    void files_and_streams() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exit_code);
+        QFETCH(QJsonObject, positions);
+        QFETCH(QByteArray, error);
+        const QStringList ports{"--port", two_port->server.port_name()};
+        const kvtctl_result_t result = run_kvtctl(ports + arguments, {}, input);
+        KVTCTL_CHECK(result, exit_code);
+        QCOMPARE(result.json().object().value("positions").toObject(), positions);
+        QVERIFY2(result.err.startsWith(error), result.err);
+    }
+
+    // Qt's serial port locks the port it opens; another run is told why it cannot have it.
+    void a_busy_port_is_named() {
+        QSerialPort holder;
+        holder.setPortName(two_port->server.port_name());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        const kvtctl_result_t result = run_kvtctl({"--port", two_port->server.port_name(), "get"});
+        KVTCTL_CHECK(result, 1);
+        QCOMPARE(result.err, "kvtctl: " + two_port->server.port_name().toUtf8() +
+                                 ": port busy: another program has it open\n");
+    }
+
+    // Its answers start 400 ms after a command: twice the serial wait.
+    void a_slow_unit_given_time_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exit_code");
+        QTest::newRow("serial wait") << QStringList{} << 1;
+        QTest::newRow("longer timeout") << QStringList{"--timeout", "3000"} << 0;
+    }
+    void a_slow_unit_given_time() {
+        QFETCH(QStringList, options);
+        QFETCH(int, exit_code);
+        served_unit_t slow(unit_config("KVT0402Q,sn=SN-SLOW,faults=delay:400"));
+        const kvtctl_result_t result =
+            run_kvtctl(options + QStringList{"--unit", slow.server.port_name(), "get", "A"});
+        KVTCTL_CHECK(result, exit_code);
     }
 
     void save_and_restore() {

@@ -49,6 +49,31 @@ private slots:
         QTest::newRow("get six-port")
             << QStringList{"--unit", "SN-SIX", "get", "B"} << 0 << QByteArray("B=0\n");
         QTest::newRow("set two-port") << QStringList{"set", "A=2", "C=1"} << 0 << QByteArray();
+        // Under --json a set prints what the unit then holds.
+        QTest::newRow("set json") << QStringList{"--unit", "SN-SIX", "set", "B=4", "--json"} << 0
+                                  << QByteArray(R"({
+    "model": "KVT0206Q",
+    "positions": {
+        "A": 0,
+        "B": 4
+    },
+    "serial_number": "SN-SIX",
+    "unit": "USB0::0xA5C3::0x0E21::SN-SIX::INSTR"
+}
+)");
+        QTest::newRow("save to standard output") << QStringList{"save", "-"} << 0 << QByteArray(R"({
+    "model": "KVT0402Q",
+    "positions": {
+        "A": 1,
+        "B": 1,
+        "C": 1,
+        "D": 1
+    },
+    "serial_number": "SN-TWO"
+}
+)");
+        QTest::newRow("save where no folder is")
+            << QStringList{"save", "/nonexistent/kvt.json"} << 1 << QByteArray();
         QTest::newRow("set six-port by resource")
             << QStringList{"--unit", "USB0::0xA5C3::0x0E21::SN-SIX::INSTR", "set", "A=6", "B=1"}
             << 0 << QByteArray();
@@ -56,6 +81,11 @@ private slots:
         QTest::newRow("query") << QStringList{"--unit", "SN-SIX", "query", "MN?"} << 0
                                << QByteArray("KVT0206Q\n");
         QTest::newRow("write") << QStringList{"write", "SETA=1"} << 0 << QByteArray();
+        QTest::newRow("write json")
+            << QStringList{"write", "SETA=1", "--json"} << 0 << QByteArray(R"({
+    "unit": "USB0::0xA5C3::0x0E21::SN-TWO::INSTR"
+}
+)");
         // Over VISA a read that finds no answer is a failure.
         QTest::newRow("read nothing") << QStringList{"read"} << 1 << QByteArray();
         // The error names what was asked for and stays one line.
@@ -69,6 +99,24 @@ private slots:
         const kvtctl_result_t result = over_visa(arguments);
         KVTCTL_CHECK(result, exit_code);
         QCOMPARE(result.out, output);
+    }
+
+    // The stand-in's sessions wait 100 ms for an answer that starts after 300 ms.
+    void a_slow_unit_given_time_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exit_code");
+        QTest::newRow("library's timeout") << QStringList{} << 1;
+        QTest::newRow("longer timeout") << QStringList{"--timeout", "3000"} << 0;
+    }
+    void a_slow_unit_given_time() {
+        QFETCH(QStringList, options);
+        QFETCH(int, exit_code);
+        const kvtctl_result_t result =
+            run_kvtctl(options + QStringList{"get", "A"},
+                       {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR},
+                        {"KVT_VISA_UNITS", "KVT0402Q,sn=SN-SLOW,faults=delay:300"},
+                        {"KVT_VISA_TIMEOUT_MS", "100"}});
+        KVTCTL_CHECK(result, exit_code);
     }
 
     void get_json_names_model_and_unit() {
