@@ -49,11 +49,12 @@ cli_status_t chosen_unit_t::named(const cli_status_t& status) const {
 
 bool identify_unit(chosen_unit_t& unit) {
     unit_info_t info;
-    if (!drv_unit_instance().identify(info) || identified_model() == nullptr) {
+    const switch_model_t* model = drv_unit_instance().identify(info) ? identified_model() : nullptr;
+    if (model == nullptr) {
         return false;
     }
     unit.info = info;
-    unit.model = identified_model();
+    unit.model = model;
     return true;
 }
 

@@ -36,7 +36,6 @@ drv_unit_t& drv_unit_instance() {
     // What answers once the link is back may be another unit, or one in its bootloader.
     static const QMetaObject::Connection forget_lost_unit =
         QObject::connect(&link_events(), &link_events_t::unit_lost, [] { unit.forget_identity(); });
-    Q_UNUSED(forget_lost_unit);
     return unit;
 }
 

@@ -252,6 +252,7 @@ private slots:
         QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
         QVERIFY(state_label()->styleSheet().contains("rgb(255,100,100)"));
         QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
+        QVERIFY(!drv_unit_instance().identified());
         QVERIFY(!b2->isChecked());
 
         b2->click();
