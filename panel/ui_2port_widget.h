@@ -37,6 +37,7 @@ private:
     void place(char sw, int position);
 
     switch_panel_t panel;
+
     QRadioButton* m_buttonA1;
     QRadioButton* m_buttonA2;
     QRadioButton* m_buttonB1;

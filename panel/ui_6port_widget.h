@@ -47,6 +47,7 @@ private:
     QFrame* bar(const switch_row_t& row, int kind) const;
 
     switch_panel_t panel;
+
     QRadioButton* m_buttonA0;
     QRadioButton* m_buttonA1;
     QRadioButton* m_buttonA2;
