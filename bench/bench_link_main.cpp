@@ -33,7 +33,8 @@ constexpr int sim_start_timeout_ms = 5000;
 // The traffic of each figure: identification, then the two-port read-back.
 const std::vector<std::string> connect_commands = {
     "OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?", "GETA?", "GETA?", "GETB?", "GETC?", "GETD?"};
-const std::vector<std::string> click_commands = {"SETB=1"};
+// A click sets the switch and asks where it then stands.
+const std::vector<std::string> click_commands = {"SETB=1", "GETB?"};
 const std::vector<std::string> console_commands = {"*IDN?"};
 
 struct figure_t {

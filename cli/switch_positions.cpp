@@ -15,6 +15,19 @@ QString switch_list(const switch_model_t& model) {
     return letters.join(QLatin1Char(' '));
 }
 
+// Why the unit told no position for switch sw.
+cli_status_t report_failure(const chosen_unit_t& unit, char sw, const switch_report_t& report) {
+    const QLatin1Char letter(sw);
+    switch (report.status) {
+        case switch_report_t::not_identified:
+            return unit.failure(QStringLiteral("did not identify itself"));
+        case switch_report_t::no_position:
+            return unit.failure(QStringLiteral("switch %1 answered no position").arg(letter));
+        default:
+            return unit.failure(QStringLiteral("switch %1 did not answer").arg(letter));
+    }
+}
+
 }  // namespace
 
 QJsonObject positions_json(const switch_positions_t& positions) {
@@ -75,46 +88,34 @@ cli_status_t check_for_model(const switch_positions_t& positions, const switch_m
 
 cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switches,
                             switch_positions_t& out) {
-    const switch_model_t& model = *unit.model;
     switch_positions_t read;
     for (char sw : switches) {
-        char wire = '\0';
-        if (!(drv_unit_instance().*model.get_state)(sw, wire)) {
-            return unit.failure(QStringLiteral("switch %1 did not answer").arg(QLatin1Char(sw)));
+        const switch_report_t report = unit.model->read_switch(sw);
+        if (report.status != switch_report_t::reported) {
+            return report_failure(unit, sw, report);
         }
-        int position = 0;
-        if (!model.position_of(wire, position)) {
-            return unit.failure(
-                QStringLiteral("switch %1 answered no position").arg(QLatin1Char(sw)));
-        }
-        read.append({sw, position});
+        read.append({sw, report.position});
     }
     out = read;
     return {};
 }
 
 cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions) {
-    const switch_model_t& model = *unit.model;
-    QByteArray switches;
+    QStringList failures;
     for (const switch_position_t& setting : positions) {
-        if (!model.set_position(setting.sw, setting.position)) {
+        const switch_report_t report = unit.model->move_switch(setting.sw, setting.position);
+        if (!report.set_answered) {
             return unit.failure(QStringLiteral("switch %1 did not answer its set command")
                                     .arg(QLatin1Char(setting.sw)));
         }
-        switches.append(setting.sw);
-    }
-    switch_positions_t held;
-    const cli_status_t read = read_positions(unit, switches, held);
-    if (!read.ok()) {
-        return read;
-    }
-    QStringList failures;
-    for (int i = 0; i < positions.size(); ++i) {
-        if (held[i].position != positions[i].position) {
+        if (report.status != switch_report_t::reported) {
+            return report_failure(unit, setting.sw, report);
+        }
+        if (report.position != setting.position) {
             failures.append(QStringLiteral("switch %1 did not hold position %2 (reads %3)")
-                                .arg(QLatin1Char(positions[i].sw))
-                                .arg(positions[i].position)
-                                .arg(held[i].position));
+                                .arg(QLatin1Char(setting.sw))
+                                .arg(setting.position)
+                                .arg(report.position));
         }
     }
     if (!failures.isEmpty()) {

@@ -34,6 +34,6 @@ cli_status_t check_switches(const QByteArray& switches, const switch_model_t& mo
 cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switches,
                             switch_positions_t& out);
 
-// Sets every switch, then reads every one back; fails naming each switch
-// that does not hold its position.
+// Sets each switch and reads it back at once; fails naming each switch that
+// does not hold its position.
 cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions);

@@ -52,13 +52,12 @@ cli_status_t chosen_unit_t::named(const cli_status_t& status) const {
 
 bool identify_unit(chosen_unit_t& unit) {
     unit_info_t info;
-    int product_number = 0;
-    if (!drv_unit_instance().identify(info) ||
-        !parse_product_number(info.product_id, product_number)) {
+    const switch_model_t* model = drv_unit_instance().identify(info) ? identified_model() : nullptr;
+    if (model == nullptr) {
         return false;
     }
     unit.info = info;
-    unit.model = &model_for_product(product_number);
+    unit.model = model;
     return true;
 }
 

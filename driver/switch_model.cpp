@@ -1,12 +1,37 @@
 #include "driver/switch_model.h"
 
-bool switch_model_t::set_position(char sw, int position) const {
-    return (drv_unit_instance().*set_state)(sw, wire(position));
+switch_report_t switch_model_t::read_switch(char sw) const {
+    switch_report_t report;
+    char wire_char = '\0';
+    if (!(drv_unit_instance().*get_state)(sw, wire_char)) {
+        report.status = switch_report_t::no_answer;
+    } else if (!position_of(wire_char, report.position)) {
+        report.status = switch_report_t::no_position;
+    } else {
+        report.status = switch_report_t::reported;
+    }
+    return report;
 }
 
-bool switch_model_t::read_position(char sw, int& position) const {
-    char wire_char = '\0';
-    return (drv_unit_instance().*get_state)(sw, wire_char) && position_of(wire_char, position);
+switch_report_t switch_model_t::move_switch(char sw, int position) const {
+    if (identified_model() != this) {
+        switch_report_t refused;
+        refused.status = switch_report_t::not_identified;
+        return refused;
+    }
+    const bool set_answered = (drv_unit_instance().*set_state)(sw, wire(position));
+    switch_report_t report = read_switch(sw);
+    report.set_answered = set_answered;
+    return report;
+}
+
+const switch_model_t* identified_model() {
+    const drv_unit_t& unit = drv_unit_instance();
+    int product_number = 0;
+    if (!unit.identified() || !parse_product_number(unit.identity().product_id, product_number)) {
+        return nullptr;
+    }
+    return &model_for_product(product_number);
 }
 
 const switch_model_t& model_for_product(int product_number) {

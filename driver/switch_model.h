@@ -5,6 +5,24 @@
 
 #include "driver/unit.h"
 
+// What the unit said about one of its switches.
+struct switch_report_t {
+    enum status_t {
+        // position is where the unit says the switch stands.
+        reported,
+        // The unit gave no answer to the state query.
+        no_answer,
+        // The answer names none of the model's positions.
+        no_position,
+        // Nothing was sent: the unit is not identified as this model.
+        not_identified,
+    };
+    status_t status = no_answer;
+    int position = 0;
+    // After a move: false when the set command itself went unanswered.
+    bool set_answered = true;
+};
+
 // What tells the models apart: their switch letters, the positions the front
 // panel prints, the characters those positions travel as on the link, and the
 // command pair that moves and reads a switch.
@@ -38,11 +56,12 @@ struct switch_model_t {
         position = candidate;
         return true;
     }
-    // Moves switch sw of the unit; false when the unit gave no answer.
-    bool set_position(char sw, int position) const;
-    // Where the unit says switch sw stands; false when it gave no answer or
-    // none of the model's positions.
-    bool read_position(char sw, int& position) const;
+    // Where the unit says switch sw stands.
+    switch_report_t read_switch(char sw) const;
+    // Sends the set command of switch sw, then the state query of that
+    // switch, to a unit identified as this model: what the unit then reports,
+    // not what was asked for, is where the switch stands.
+    switch_report_t move_switch(char sw, int position) const;
 };
 
 // Four two-way switches; position 1 travels as '0', position 2 as '1'.
@@ -56,6 +75,10 @@ inline constexpr switch_model_t six_port_model = {
 
 // The model a unit of this product number is.
 const switch_model_t& model_for_product(int product_number);
+
+// The model of the unit the link last identified, or null while none is
+// identified or its product number is no number.
+const switch_model_t* identified_model();
 
 // The model of this name, or null.
 const switch_model_t* model_named(const QByteArray& name);

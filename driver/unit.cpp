@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "driver/link.h"
+#include "driver/link_events.h"
 
 namespace {
 
@@ -32,10 +33,14 @@ bool query_state(const QByteArray& command, char& pos) {
 
 drv_unit_t& drv_unit_instance() {
     static drv_unit_t unit;
+    // What answers once the link is back may be another unit, or one in its bootloader.
+    static const QMetaObject::Connection forget_lost_unit =
+        QObject::connect(&link_events(), &link_events_t::unit_lost, [] { unit.forget_identity(); });
     return unit;
 }
 
 bool drv_unit_t::identify(unit_info_t& out) {
+    identity_known = false;
     QByteArray os;
     link_query("OS?", os);
     if (os != "APP") {
@@ -56,6 +61,7 @@ bool drv_unit_t::identify(unit_info_t& out) {
         }
     }
     out = info;
+    identity_known = true;
     return true;
 }
 

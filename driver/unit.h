@@ -33,6 +33,13 @@ constexpr int six_port_product_id = 29;
 class drv_unit_t {
 public:
     bool identify(unit_info_t& out);
+    // True from a successful identify until the next one begins or the link
+    // is opened anew or lost: only a unit known to be a switch unit is driven.
+    bool identified() const { return identity_known; }
+    void forget_identity() { identity_known = false; }
+    // The answers of the most recent identification.
+    const unit_info_t& identity() const { return info; }
+
     link_state_t link_state() const { return state; }
     void set_link_state(link_state_t value) { state = value; }
 
@@ -49,6 +56,7 @@ private:
     unit_info_t info;
     upgrade_identity_t upgrade_identity;
     link_state_t state = link_disconnected;
+    bool identity_known = false;
 };
 
 drv_unit_t& drv_unit_instance();

@@ -6,7 +6,6 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
-#include "panel/switch_buttons.h"
 #include "panel/ui_indicator_widgets.h"
 #include "panel/wait_cursor.h"
 
@@ -16,7 +15,6 @@ constexpr QSize child_size(50, 50);
 
 // Everything that differs between the switches; index [0] is position 1, [1] position 2.
 struct ui_2port_widget_item_t::switch_row_t {
-    char sw;
     QRadioButton* ui_2port_widget_item_t::*button[2];
     void (ui_2port_widget_item_t::*slot[2])();
     QPoint button_at[2];
@@ -29,32 +27,28 @@ struct ui_2port_widget_item_t::switch_row_t {
 using item_t = ui_2port_widget_item_t;
 
 const item_t::switch_row_t item_t::switches[4] = {
-    {two_port_model.switches[0],
-     {&item_t::m_buttonA1, &item_t::m_buttonA2},
+    {{&item_t::m_buttonA1, &item_t::m_buttonA2},
      {&item_t::buttonA1_click_slot, &item_t::buttonA2_click_slot},
      {{110, 59}, {205, 59}},
      &item_t::m_ledA,
      {{258, 35}, {258, 60}},
      &item_t::m_rectA,
      {{149, 80}, {191, 80}}},
-    {two_port_model.switches[1],
-     {&item_t::m_buttonB1, &item_t::m_buttonB2},
+    {{&item_t::m_buttonB1, &item_t::m_buttonB2},
      {&item_t::buttonB1_click_slot, &item_t::buttonB2_click_slot},
      {{398, 59}, {493, 59}},
      &item_t::m_ledB,
      {{330, 35}, {330, 60}},
      &item_t::m_rectB,
      {{436, 80}, {478, 80}}},
-    {two_port_model.switches[2],
-     {&item_t::m_buttonC1, &item_t::m_buttonC2},
+    {{&item_t::m_buttonC1, &item_t::m_buttonC2},
      {&item_t::buttonC1_click_slot, &item_t::buttonC2_click_slot},
      {{110, 154}, {205, 154}},
      &item_t::m_ledC,
      {{258, 145}, {258, 170}},
      &item_t::m_rectC,
      {{149, 175}, {191, 175}}},
-    {two_port_model.switches[3],
-     {&item_t::m_buttonD1, &item_t::m_buttonD2},
+    {{&item_t::m_buttonD1, &item_t::m_buttonD2},
      {&item_t::buttonD1_click_slot, &item_t::buttonD2_click_slot},
      {{398, 154}, {493, 154}},
      &item_t::m_ledD,
@@ -65,7 +59,10 @@ const item_t::switch_row_t item_t::switches[4] = {
 
 // Children are created in stacking order: bars, then buttons, then lamps on top.
 ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
-    : QFrame(parent, Qt::WindowFlags()) {
+    : QFrame(parent, Qt::WindowFlags()),
+      panel(
+          two_port_model, [this](char sw, int position) { place(sw, position); },
+          [this](const QString& text) { emit sendShowMsg(text); }) {
     for (const switch_row_t& row : switches) {
         this->*row.rect = new ui_rect4_widget_t(this);
         (this->*row.rect)->setGeometry(QRect(row.rect_at[0], child_size));
@@ -77,6 +74,7 @@ ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
             (this->*row.button[i])->setGeometry(QRect(row.button_at[i], child_size));
             group->addButton(this->*row.button[i], i + 1);
         }
+        panel.add_switch({this->*row.button[0], this->*row.button[1]});
     }
     for (const switch_row_t& row : switches) {
         this->*row.led = new ui_led_widget_t(this);
@@ -90,92 +88,42 @@ ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
 }
 
 void ui_2port_widget_item_t::buttonA1_click_slot() {
-    click('A', 1);
+    panel.click('A', 1);
 }
 void ui_2port_widget_item_t::buttonA2_click_slot() {
-    click('A', 2);
+    panel.click('A', 2);
 }
 void ui_2port_widget_item_t::buttonB1_click_slot() {
-    click('B', 1);
+    panel.click('B', 1);
 }
 void ui_2port_widget_item_t::buttonB2_click_slot() {
-    click('B', 2);
+    panel.click('B', 2);
 }
 void ui_2port_widget_item_t::buttonC1_click_slot() {
-    click('C', 1);
+    panel.click('C', 1);
 }
 void ui_2port_widget_item_t::buttonC2_click_slot() {
-    click('C', 2);
+    panel.click('C', 2);
 }
 void ui_2port_widget_item_t::buttonD1_click_slot() {
-    click('D', 1);
+    panel.click('D', 1);
 }
 void ui_2port_widget_item_t::buttonD2_click_slot() {
-    click('D', 2);
+    panel.click('D', 2);
 }
 
-// The indicators follow the unit: they move once the unit has taken the
-// command, or to what it reports when the command failed.
-void ui_2port_widget_item_t::click(char sw, int position) {
-    const switch_row_t& row = switches[sw - 'A'];
-    QRadioButton* clicked = this->*row.button[position - 1];
-    if (drv_unit_instance().link_state() != link_connected) {
-        restore_checked(clicked, shown_buttons[sw - 'A']);
-        emit sendShowMsg(tr("Device not connected!"));
-        return;
-    }
-    const wait_cursor_t wait;
-    if (two_port_model.set_position(sw, position)) {
-        show_position(row, position);
-        return;
-    }
-    if (!read_back(row)) {
-        restore_checked(clicked, shown_buttons[sw - 'A']);
-        report_silence();
-    }
-}
-
-void ui_2port_widget_item_t::place(const switch_row_t& row, int position) {
+void ui_2port_widget_item_t::place(char sw, int position) {
+    const switch_row_t& row = switches[sw - two_port_model.switches[0]];
     (this->*row.led)->setGeometry(QRect(row.led_at[position - 1], child_size));
     (this->*row.rect)->setGeometry(QRect(row.rect_at[position - 1], child_size));
 }
 
-void ui_2port_widget_item_t::show_position(const switch_row_t& row, int position) {
-    QRadioButton* button = this->*row.button[position - 1];
-    button->setChecked(true);
-    shown_buttons[row.sw - 'A'] = button;
-    place(row, position);
-}
-
-bool ui_2port_widget_item_t::read_back(const switch_row_t& row) {
-    int position = 0;
-    if (!two_port_model.read_position(row.sw, position)) {
-        return false;
-    }
-    show_position(row, position);
-    return true;
-}
-
-// A is asked twice and the second answer counts. A switch the unit gives no
-// position for keeps what it showed.
+// A is asked twice and the second answer counts.
 void ui_2port_widget_item_t::device_connect_slot() {
     const wait_cursor_t wait;
     char first = '0';
     drv_unit_instance().get_2port_state('A', first);
-    bool answered = true;
-    for (const switch_row_t& row : switches) {
-        answered = read_back(row) && answered;
-    }
-    if (!answered) {
-        report_silence();
-    }
-}
-
-// A unit found gone has been reported as lost already.
-void ui_2port_widget_item_t::report_silence() {
-    if (drv_unit_instance().link_state() == link_connected) {
-        emit sendShowMsg(tr("The unit did not answer"));
-    }
+    panel.read_back();
 }
 
 void ui_2port_widget_item_t::device_disconnect_slot() {}

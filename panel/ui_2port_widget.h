@@ -2,6 +2,8 @@
 
 #include <QFrame>
 
+#include "panel/switch_panel.h"
+
 class QRadioButton;
 class ui_led_widget_t;
 class ui_rect4_widget_t;
@@ -32,12 +34,9 @@ private:
     struct switch_row_t;
     static const switch_row_t switches[4];
 
-    void click(char sw, int position);
-    void place(const switch_row_t& row, int position);
-    // Asks the unit for one switch and shows its answer; false when it gave none.
-    bool read_back(const switch_row_t& row);
-    void show_position(const switch_row_t& row, int position);
-    void report_silence();
+    void place(char sw, int position);
+
+    switch_panel_t panel;
 
     QRadioButton* m_buttonA1;
     QRadioButton* m_buttonA2;
@@ -55,8 +54,6 @@ private:
     ui_rect4_widget_t* m_rectB;
     ui_rect4_widget_t* m_rectC;
     ui_rect4_widget_t* m_rectD;
-    // The button each switch shows as the unit's position; none before the unit told.
-    QRadioButton* shown_buttons[4] = {};
 };
 
 // The two-port unit's front panel, the one the window opens on.

@@ -6,7 +6,6 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
-#include "panel/switch_buttons.h"
 #include "panel/ui_indicator_widgets.h"
 #include "panel/wait_cursor.h"
 
@@ -42,7 +41,6 @@ int path_code(char sw, int position) {
 }  // namespace
 
 struct ui_6port_widget_item_t::switch_row_t {
-    char sw;
     int shift;
     int lamp_x;
     QRadioButton* ui_6port_widget_item_t::*button[positions];
@@ -56,8 +54,7 @@ struct ui_6port_widget_item_t::switch_row_t {
 using item_t = ui_6port_widget_item_t;
 
 const item_t::switch_row_t item_t::switches[2] = {
-    {six_port_model.switches[0],
-     0,
+    {0,
      258,
      {&item_t::m_buttonA0, &item_t::m_buttonA1, &item_t::m_buttonA2, &item_t::m_buttonA3,
       &item_t::m_buttonA4, &item_t::m_buttonA5, &item_t::m_buttonA6},
@@ -68,8 +65,7 @@ const item_t::switch_row_t item_t::switches[2] = {
      &item_t::m_rect1A,
      &item_t::m_rect2A,
      &item_t::m_rect3A},
-    {six_port_model.switches[1],
-     310,
+    {310,
      330,
      {&item_t::m_buttonB0, &item_t::m_buttonB1, &item_t::m_buttonB2, &item_t::m_buttonB3,
       &item_t::m_buttonB4, &item_t::m_buttonB5, &item_t::m_buttonB6},
@@ -84,7 +80,10 @@ const item_t::switch_row_t item_t::switches[2] = {
 
 // Children are created in stacking order: bars, then buttons, then lamps on top.
 ui_6port_widget_item_t::ui_6port_widget_item_t(QWidget* parent)
-    : QFrame(parent, Qt::WindowFlags()) {
+    : QFrame(parent, Qt::WindowFlags()),
+      panel(
+          six_port_model, [this](char sw, int position) { show_path(path_code(sw, position)); },
+          [this](const QString& text) { emit sendShowMsg(text); }) {
     for (const switch_row_t& row : switches) {
         this->*row.rect1 = new ui_rect1_widget_t(this);
         this->*row.rect2 = new ui_rect2_widget_t(this);
@@ -99,13 +98,16 @@ ui_6port_widget_item_t::ui_6port_widget_item_t(QWidget* parent)
     }
     for (const switch_row_t& row : switches) {
         auto* group = new QButtonGroup(this);
+        QVector<QRadioButton*> buttons;
         for (int position = 0; position < positions; ++position) {
             QRadioButton*& button = this->*row.button[position];
             button = new QRadioButton(this);
             button->setGeometry(
                 QRect(places[position].button_at + QPoint(row.shift, 0), child_size));
             group->addButton(button);
+            buttons.append(button);
         }
+        panel.add_switch(buttons);
     }
     for (const switch_row_t& row : switches) {
         this->*row.led = new ui_led_widget_t(this);
@@ -150,103 +152,50 @@ void ui_6port_widget_item_t::show_path(int code) {
 }
 
 void ui_6port_widget_item_t::buttonA0_click_slot() {
-    click('A', 0);
+    panel.click('A', 0);
 }
 void ui_6port_widget_item_t::buttonA1_click_slot() {
-    click('A', 1);
+    panel.click('A', 1);
 }
 void ui_6port_widget_item_t::buttonA2_click_slot() {
-    click('A', 2);
+    panel.click('A', 2);
 }
 void ui_6port_widget_item_t::buttonA3_click_slot() {
-    click('A', 3);
+    panel.click('A', 3);
 }
 void ui_6port_widget_item_t::buttonA4_click_slot() {
-    click('A', 4);
+    panel.click('A', 4);
 }
 void ui_6port_widget_item_t::buttonA5_click_slot() {
-    click('A', 5);
+    panel.click('A', 5);
 }
 void ui_6port_widget_item_t::buttonA6_click_slot() {
-    click('A', 6);
+    panel.click('A', 6);
 }
 void ui_6port_widget_item_t::buttonB0_click_slot() {
-    click('B', 0);
+    panel.click('B', 0);
 }
 void ui_6port_widget_item_t::buttonB1_click_slot() {
-    click('B', 1);
+    panel.click('B', 1);
 }
 void ui_6port_widget_item_t::buttonB2_click_slot() {
-    click('B', 2);
+    panel.click('B', 2);
 }
 void ui_6port_widget_item_t::buttonB3_click_slot() {
-    click('B', 3);
+    panel.click('B', 3);
 }
 void ui_6port_widget_item_t::buttonB4_click_slot() {
-    click('B', 4);
+    panel.click('B', 4);
 }
 void ui_6port_widget_item_t::buttonB5_click_slot() {
-    click('B', 5);
+    panel.click('B', 5);
 }
 void ui_6port_widget_item_t::buttonB6_click_slot() {
-    click('B', 6);
+    panel.click('B', 6);
 }
 
-// The indicators follow the unit: they move once the unit has taken the
-// command, or to what it reports when the command failed.
-void ui_6port_widget_item_t::click(char sw, int position) {
-    const switch_row_t& row = switches[sw - 'A'];
-    QRadioButton* clicked = this->*row.button[position];
-    if (drv_unit_instance().link_state() != link_connected) {
-        restore_checked(clicked, shown_buttons[sw - 'A']);
-        emit sendShowMsg(tr("Device not connected!"));
-        return;
-    }
-    const wait_cursor_t wait;
-    if (six_port_model.set_position(sw, position)) {
-        show_position(row, position);
-        return;
-    }
-    if (!read_back(row)) {
-        restore_checked(clicked, shown_buttons[sw - 'A']);
-        report_silence();
-    }
-}
-
-void ui_6port_widget_item_t::show_position(const switch_row_t& row, int position) {
-    QRadioButton* button = this->*row.button[position];
-    button->setChecked(true);
-    shown_buttons[row.sw - 'A'] = button;
-    show_path(path_code(row.sw, position));
-}
-
-bool ui_6port_widget_item_t::read_back(const switch_row_t& row) {
-    int position = 0;
-    if (!six_port_model.read_position(row.sw, position)) {
-        return false;
-    }
-    show_position(row, position);
-    return true;
-}
-
-// Button, lamp and bar show the unit's state; a switch the unit gives no
-// position for keeps what it showed.
 void ui_6port_widget_item_t::device_connect_slot() {
-    const wait_cursor_t wait;
-    bool answered = true;
-    for (const switch_row_t& row : switches) {
-        answered = read_back(row) && answered;
-    }
-    if (!answered) {
-        report_silence();
-    }
-}
-
-// A unit found gone has been reported as lost already.
-void ui_6port_widget_item_t::report_silence() {
-    if (drv_unit_instance().link_state() == link_connected) {
-        emit sendShowMsg(tr("The unit did not answer"));
-    }
+    panel.read_back();
 }
 
 ui_6port_widget_t::ui_6port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {

@@ -2,6 +2,8 @@
 
 #include <QFrame>
 
+#include "panel/switch_panel.h"
+
 class QRadioButton;
 class ui_led_widget_t;
 class ui_rect1_widget_t;
@@ -42,12 +44,9 @@ private:
     struct switch_row_t;
     static const switch_row_t switches[2];
 
-    void click(char sw, int position);
     QFrame* bar(const switch_row_t& row, int kind) const;
-    // Asks the unit for one switch and shows its answer; false when it gave none.
-    bool read_back(const switch_row_t& row);
-    void show_position(const switch_row_t& row, int position);
-    void report_silence();
+
+    switch_panel_t panel;
 
     QRadioButton* m_buttonA0;
     QRadioButton* m_buttonA1;
@@ -71,8 +70,6 @@ private:
     ui_rect1_widget_t* m_rect1B;
     ui_rect2_widget_t* m_rect2B;
     ui_rect3_widget_t* m_rect3B;
-    // The button each switch shows as the unit's position; none before the unit told.
-    QRadioButton* shown_buttons[2] = {};
 };
 
 // Frame around the picture; the central widget shows it for the six-port model.

@@ -3,6 +3,7 @@
 #include <QSerialPortInfo>
 
 #include "driver/serial_link.h"
+#include "driver/unit.h"
 #include "driver/unit_family.h"
 #include "driver/visa_session.h"
 
@@ -63,6 +64,8 @@ QStringList find_units(const port_source_t& ports) {
 }
 
 bool connect_unit(const QByteArray& name) {
+    // Whatever answers on the new link has yet to say what it is.
+    drv_unit_instance().forget_identity();
     return visa_available() ? visa_connect(name) : serial_open(name);
 }
 

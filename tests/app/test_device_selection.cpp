@@ -10,7 +10,9 @@
 #include "driver/unit.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_6port_widget.h"
+#include "panel/ui_indicator_widgets.h"
 #include "panel/ui_usb_widget.h"
+#include "tests/sim/sim_test_util.h"
 #include "tests/support/message_box_catcher.h"
 #include "tests/support/scripted_unit.h"
 #include "widget/ui_combo_box.h"
@@ -144,6 +146,35 @@ private slots:
         QCOMPARE(drv_unit_instance().link_state(), link_connected);
         QCOMPARE(status.size(), 1);
         QVERIFY(status.first().first().toString().contains(bootloader.port_name()));
+
+        // The panel stays, but drives nothing that has not said what it is.
+        bootloader.clear_commands();
+        central->findChild<ui_2port_widget_item_t*>()->findChildren<QRadioButton*>().at(1)->click();
+        QVERIFY(!bootloader.wait_for_commands(1, 3 * pty_server_t::command_gap_ms));
+        QCOMPARE(status.last().first().toString(),
+                 QString("The unit is not identified: press Rescan to try again"));
+    }
+
+    // The unit takes the set command for A, but A stays where it was.
+    void a_stuck_switch_shows_where_it_stands_and_says_so() {
+        served_unit_t unit(unit_config("KVT0402Q,sn=SN-STUCK,faults=stuck:A"));
+        ports = {usb_port(unit)};
+        bar->device_rescan_slot();
+        auto* panel = central->findChild<ui_2port_widget_item_t*>();
+        const QList<QRadioButton*> buttons = panel->findChildren<QRadioButton*>();
+        unit.server.clear_commands();
+        QSignalSpy status(central, &ui_central_widget_t::sendShowMsg);
+
+        buttons.at(1)->click();
+        QVERIFY(unit.server.wait_for_commands(2, 5000));
+        QCOMPARE(unit.server.commands(), (QList<QByteArray>{"SETA=1", "GETA?"}));
+        QVERIFY(buttons.at(0)->isChecked());
+        QCOMPARE(panel->findChildren<ui_led_widget_t*>().at(0)->geometry(), QRect(258, 35, 50, 50));
+        QCOMPARE(panel->findChildren<ui_rect4_widget_t*>().at(0)->geometry(),
+                 QRect(149, 80, 50, 50));
+        QCOMPARE(status.size(), 1);
+        QCOMPARE(status.first().first().toString(),
+                 QString("Switch A did not switch to position 2: it stands at position 1"));
     }
 
     void product_number_is_read_as_a_leading_decimal() {
@@ -221,6 +252,7 @@ private slots:
         QCOMPARE(state_label()->text(), QString("KVT is disconnected!"));
         QVERIFY(state_label()->styleSheet().contains("rgb(255,100,100)"));
         QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
+        QVERIFY(!drv_unit_instance().identified());
         QVERIFY(!b2->isChecked());
 
         b2->click();

@@ -83,7 +83,7 @@ class test_2port_panel : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(apply_program_style()); }
-    void init() { drv_unit_instance().set_link_state(link_connected); }
+    void init() { QVERIFY(identify_unit("APP", "17")); }
     void cleanup() { serial_close(); }
 
     // Construction
@@ -139,12 +139,12 @@ private slots:
     void a_click_sends_the_switch_command_and_moves_the_indicators_data() {
         QTest::addColumn<char>("sw");
         QTest::addColumn<int>("position");
-        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QList<QByteArray>>("commands");
         for (char sw : {'A', 'B', 'C', 'D'}) {
             for (int position : {1, 2}) {
-                const QByteArray command =
-                    QByteArray("SET") + sw + '=' + (position == 1 ? '0' : '1');
-                QTest::addRow("%c%d", sw, position) << sw << position << command;
+                const QByteArray set = QByteArray("SET") + sw + '=' + (position == 1 ? '0' : '1');
+                QTest::addRow("%c%d", sw, position)
+                    << sw << position << QList<QByteArray>{set, QByteArray("GET") + sw + '?'};
             }
         }
     }
@@ -152,13 +152,13 @@ private slots:
     void a_click_sends_the_switch_command_and_moves_the_indicators() {
         QFETCH(char, sw);
         QFETCH(int, position);
-        QFETCH(QByteArray, command);
+        QFETCH(QList<QByteArray>, commands);
         auto unit = std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0402q));
         pty_server_t peer(simulated(unit));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button(sw, position));
-        QCOMPARE(received(peer, 1), QList<QByteArray>{command});
+        QCOMPARE(received(peer, 2), commands);
         QVector<int> positions = {1, 1, 1, 1};
         QVector<int> checked = {0, 0, 0, 0};
         positions[sw - 'A'] = position;
@@ -175,7 +175,7 @@ private slots:
         click(panel.button('B', 2));
         QVERIFY(shows(panel, {1, 2, 1, 1}));
         click(panel.button('B', 2));
-        QCOMPARE(received(peer, 2), (QList<QByteArray>{"SETB=1", "SETB=1"}));
+        QCOMPARE(received(peer, 4), (QList<QByteArray>{"SETB=1", "GETB?", "SETB=1", "GETB?"}));
         QVERIFY(shows(panel, {1, 2, 1, 1}));
         QVERIFY(checks(panel, {0, 2, 0, 0}));
     }
@@ -189,7 +189,8 @@ private slots:
                                      panel.button('D', 1), panel.button('A', 1)}) {
             click(button);
         }
-        QCOMPARE(received(peer, 4), (QList<QByteArray>{"SETA=1", "SETC=1", "SETD=0", "SETA=0"}));
+        QCOMPARE(received(peer, 8), (QList<QByteArray>{"SETA=1", "GETA?", "SETC=1", "GETC?",
+                                                       "SETD=0", "GETD?", "SETA=0", "GETA?"}));
         QVERIFY(shows(panel, {1, 1, 2, 1}));
         QVERIFY(checks(panel, {1, 0, 2, 1}));
     }
@@ -197,31 +198,47 @@ private slots:
     // B shows position 1 from a read-back; then a click on B2 meets a fault.
     void a_click_the_unit_did_not_take_leaves_the_panel_true_data() {
         QTest::addColumn<bool>("connected");
+        QTest::addColumn<QByteArray>("os");
+        QTest::addColumn<QList<QByteArray>>("set");
         QTest::addColumn<QList<QByteArray>>("reread");
         QTest::addColumn<QList<QByteArray>>("commands");
         QTest::addColumn<int>("shown");
         QTest::addColumn<QString>("message");
         const QList<QByteArray> none;
+        const QList<QByteArray> ok = {"OK"};
         const QList<QByteArray> both = {"SETB=1", "GETB?"};
-        QTest::newRow("no unit connected") << false << none << none << 1 << "Device not connected!";
+        const QString silent = "The unit did not report where switch B stands";
+        QTest::newRow("no unit connected")
+            << false << QByteArray("APP") << ok << none << none << 1 << "Device not connected!";
+        QTest::newRow("unit in its bootloader")
+            << true << QByteArray("BOOTLOADER") << ok << none << none << 1
+            << "The unit is not identified: press Rescan to try again";
         QTest::newRow("set and re-read unanswered")
-            << true << none << both << 1 << "The unit did not answer";
-        QTest::newRow("set unanswered, unit at 1")
-            << true << QList<QByteArray>{"0"} << both << 1 << QString();
+            << true << QByteArray("APP") << none << none << both << 1 << silent;
+        QTest::newRow("set taken, re-read unanswered")
+            << true << QByteArray("APP") << ok << none << both << 1 << silent;
+        QTest::newRow("set taken, unit stays at 1")
+            << true << QByteArray("APP") << ok << QList<QByteArray>{"0"} << both << 1
+            << "Switch B did not switch to position 2: it stands at position 1";
         QTest::newRow("set unanswered, unit at 2")
-            << true << QList<QByteArray>{"1"} << both << 2 << QString();
+            << true << QByteArray("APP") << none << QList<QByteArray>{"1"} << both << 2
+            << QString();
     }
 
     void a_click_the_unit_did_not_take_leaves_the_panel_true() {
         QFETCH(bool, connected);
+        QFETCH(QByteArray, os);
+        QFETCH(QList<QByteArray>, set);
         QFETCH(QList<QByteArray>, reread);
         QFETCH(QList<QByteArray>, commands);
         QFETCH(int, shown);
         QFETCH(QString, message);
+        identify_unit(os, "17");
         pty_server_t peer(scripted({{"GETA?", {"0", "0"}},
                                     {"GETB?", QList<QByteArray>{"0"} + reread},
                                     {"GETC?", {"0"}},
-                                    {"GETD?", {"0"}}}));
+                                    {"GETD?", {"0"}},
+                                    {"SETB=1", set}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         panel.frame.device_connect_slot();
@@ -232,6 +249,7 @@ private slots:
 
         click(panel.button('B', 2));
         QCOMPARE(received(peer, commands.size()), commands);
+        QVERIFY(!peer.wait_for_commands(commands.size() + 1, 3 * pty_server_t::command_gap_ms));
         QVERIFY(checks(panel, {1, shown, 1, 1}));
         QVERIFY(shows(panel, {1, shown, 1, 1}));
         QCOMPARE(messages.isEmpty() ? QString() : messages.last().first().toString(), message);
@@ -262,7 +280,7 @@ private slots:
         }
         panel_t panel;
         panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 7).mid(2), read_back);
+        QCOMPARE(received(peer, 9).mid(4), read_back);
         QVERIFY(checks(panel, {1, 2, 2, 1}));
         QVERIFY(shows(panel, {1, 2, 2, 1}));
     }
@@ -333,11 +351,13 @@ private slots:
     }
 
     void read_back_checks_one_button_per_switch_only() {
-        QMap<QByteArray, QList<QByteArray>> lines = {{"SETA=1", {""}}, {"SETD=1", {""}}};
-        for (const QByteArray& query : read_back) {
-            lines[query] << "0";
-        }
-        pty_server_t peer(scripted(lines));
+        // Each click reads its switch at position 2; the read-back then finds all at 1.
+        pty_server_t peer(scripted({{"SETA=1", {""}},
+                                    {"SETD=1", {""}},
+                                    {"GETA?", {"1", "0", "0"}},
+                                    {"GETB?", {"0"}},
+                                    {"GETC?", {"0"}},
+                                    {"GETD?", {"1", "0"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 2));

@@ -102,6 +102,10 @@ view_t after(const view_t& before, char sw, int n) {
 
 const QList<QByteArray> read_back = {"SP6TA:STATE?", "SP6TB:STATE?"};
 
+pty_server_t::handler_t simulated_six_port() {
+    return simulated(std::make_shared<sim_unit_t>(sim_default_config(sim_model_t::kvt0206q)));
+}
+
 // A scripted unit that takes every set command with an empty line.
 pty_server_t::handler_t taking_sets(QMap<QByteArray, QList<QByteArray>> lines) {
     auto script = scripted(std::move(lines));
@@ -134,7 +138,7 @@ class test_6port_panel : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(apply_program_style()); }
-    void init() { drv_unit_instance().set_link_state(link_connected); }
+    void init() { QVERIFY(identify_unit("APP", "29")); }
     void cleanup() { serial_close(); }
 
     // Construction
@@ -205,8 +209,8 @@ private slots:
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button(sw, position));
-        const QByteArray command = QByteArray("SP6T") + sw + ":STATE:" + char('0' + position);
-        QCOMPARE(received(peer, 1), QList<QByteArray>{command});
+        const QByteArray set = QByteArray("SP6T") + sw + ":STATE:" + char('0' + position);
+        QCOMPARE(received(peer, 2), (QList<QByteArray>{set, QByteArray("SP6T") + sw + ":STATE?"}));
         QCOMPARE(panel.checked(), QList<QRadioButton*>{panel.button(sw, position)});
         QCOMPARE(panel.view(sw), after(initial(sw), sw, position));
         const char other = sw == 'A' ? 'B' : 'A';
@@ -214,7 +218,7 @@ private slots:
     }
 
     void position_0_hides_the_path_where_it_was() {
-        pty_server_t peer(taking_sets({}));
+        pty_server_t peer(simulated_six_port());
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 3));
@@ -223,7 +227,8 @@ private slots:
         QCOMPARE(three.lamp, at(258, 85));
         QCOMPARE(three.bar[0], at(186, 125));
         click(panel.button('A', 0));
-        QCOMPARE(received(peer, 2), (QList<QByteArray>{"SP6TA:STATE:3", "SP6TA:STATE:0"}));
+        QCOMPARE(received(peer, 4), (QList<QByteArray>{"SP6TA:STATE:3", "SP6TA:STATE?",
+                                                       "SP6TA:STATE:0", "SP6TA:STATE?"}));
         view_t hidden = three;
         hidden.lamp_visible = false;
         hidden.bar_visible[0] = false;
@@ -231,7 +236,7 @@ private slots:
     }
 
     void one_bar_moves_between_opposite_connectors_and_gives_way_to_another() {
-        pty_server_t peer(taking_sets({}));
+        pty_server_t peer(simulated_six_port());
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 3));
@@ -245,17 +250,18 @@ private slots:
     }
 
     void every_click_sends_also_on_the_checked_button() {
-        pty_server_t peer(taking_sets({}));
+        pty_server_t peer(simulated_six_port());
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('B', 4));
         click(panel.button('B', 4));
-        QCOMPARE(received(peer, 2), (QList<QByteArray>{"SP6TB:STATE:4", "SP6TB:STATE:4"}));
+        QCOMPARE(received(peer, 4), (QList<QByteArray>{"SP6TB:STATE:4", "SP6TB:STATE?",
+                                                       "SP6TB:STATE:4", "SP6TB:STATE?"}));
         QCOMPARE(panel.view('B'), after(initial('B'), 'B', 4));
     }
 
     void show_path_ignores_codes_outside_1_to_14() {
-        pty_server_t peer(taking_sets({}));
+        pty_server_t peer(simulated_six_port());
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 2));
@@ -276,6 +282,7 @@ private slots:
     // A click on A3 before anything was shown meets a fault.
     void a_click_the_unit_did_not_take_leaves_the_panel_true_data() {
         QTest::addColumn<bool>("connected");
+        QTest::addColumn<QByteArray>("os");
         QTest::addColumn<QList<QByteArray>>("reread");
         QTest::addColumn<QList<QByteArray>>("commands");
         QTest::addColumn<int>("shown");
@@ -283,20 +290,26 @@ private slots:
         const QList<QByteArray> none;
         const QList<QByteArray> both = {"SP6TA:STATE:3", "SP6TA:STATE?"};
         QTest::newRow("no unit connected")
-            << false << none << none << -1 << "Device not connected!";
-        QTest::newRow("set and re-read unanswered")
-            << true << none << both << -1 << "The unit did not answer";
-        QTest::newRow("set unanswered, unit at 5")
-            << true << QList<QByteArray>{"5"} << both << 5 << QString();
+            << false << QByteArray("APP") << none << none << -1 << "Device not connected!";
+        QTest::newRow("unit in its bootloader")
+            << true << QByteArray("BOOTLOADER") << none << none << -1
+            << "The unit is not identified: press Rescan to try again";
+        QTest::newRow("re-read unanswered") << true << QByteArray("APP") << none << both << -1
+                                            << "The unit did not report where switch A stands";
+        QTest::newRow("unit stays at 5")
+            << true << QByteArray("APP") << QList<QByteArray>{"5"} << both << 5
+            << "Switch A did not switch to position 3: it stands at position 5";
     }
 
     void a_click_the_unit_did_not_take_leaves_the_panel_true() {
         QFETCH(bool, connected);
+        QFETCH(QByteArray, os);
         QFETCH(QList<QByteArray>, reread);
         QFETCH(QList<QByteArray>, commands);
         QFETCH(int, shown);
         QFETCH(QString, message);
-        pty_server_t peer(scripted({{"SP6TA:STATE?", reread}}));
+        identify_unit(os, "29");
+        pty_server_t peer(taking_sets({{"SP6TA:STATE?", reread}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         drv_unit_instance().set_link_state(connected ? link_connected : link_disconnected);
         panel_t panel;
@@ -304,6 +317,7 @@ private slots:
 
         click(panel.button('A', 3));
         QCOMPARE(received(peer, commands.size()), commands);
+        QVERIFY(!peer.wait_for_commands(commands.size() + 1, 3 * pty_server_t::command_gap_ms));
         QCOMPARE(panel.checked(), shown < 0 ? QList<QRadioButton*>()
                                             : QList<QRadioButton*>{panel.button('A', shown)});
         QCOMPARE(panel.view('A'), shown < 0 ? initial('A') : after(initial('A'), 'A', shown));
@@ -328,7 +342,8 @@ private slots:
 
     // The switches changed elsewhere after the operator's clicks.
     void read_back_moves_the_check_to_the_position_it_shows() {
-        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {"5"}}, {"SP6TB:STATE?", {"0"}}}));
+        pty_server_t peer(
+            taking_sets({{"SP6TA:STATE?", {"3", "5"}}, {"SP6TB:STATE?", {"1", "0"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 3));
@@ -351,7 +366,7 @@ private slots:
         }
         panel_t panel;
         panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 4).mid(2), read_back);
+        QCOMPARE(received(peer, 6).mid(4), read_back);
         QCOMPARE(panel.view('A'), after(initial('A'), 'A', 5));
         QCOMPARE(panel.view('B'), after(initial('B'), 'B', 2));
     }
@@ -374,7 +389,8 @@ private slots:
 
     void an_answer_that_is_no_position_changes_nothing() {
         QFETCH(QByteArray, line);
-        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {line}}, {"SP6TB:STATE?", {line}}}));
+        pty_server_t peer(
+            taking_sets({{"SP6TA:STATE?", {"1", line}}, {"SP6TB:STATE?", {"3", line}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 1));
@@ -382,7 +398,7 @@ private slots:
         const view_t a = panel.view('A');
         const view_t b = panel.view('B');
         panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 4).mid(2), read_back);
+        QCOMPARE(received(peer, 6).mid(4), read_back);
         QCOMPARE(panel.view('A'), a);
         QCOMPARE(panel.view('B'), b);
         QCOMPARE(panel.checked(),
@@ -390,19 +406,19 @@ private slots:
     }
 
     void a_silent_unit_changes_nothing() {
-        pty_server_t peer(taking_sets({}));
+        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {"2"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 2));
         const view_t a = panel.view('A');
         panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 3).mid(1), read_back);
+        QCOMPARE(received(peer, 4).mid(2), read_back);
         QCOMPARE(panel.view('A'), a);
         QCOMPARE(panel.view('B'), initial('B'));
     }
 
     void without_a_link_read_back_changes_nothing() {
-        pty_server_t peer(taking_sets({}));
+        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {"4"}}, {"SP6TB:STATE?", {"2"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 4));
