@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(QByteArray(buffer, 6), command + '\n');
         QByteArray answer;
         QVERIFY(link_query(command, answer));
-        QCOMPARE(answer, QByteArray("A"));
+        QCOMPARE(answer, QByteArray("AB"));
     }
 
     void negative_counts_fail_without_reaching_the_library() {
