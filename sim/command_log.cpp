@@ -25,6 +25,11 @@ void command_log_t::clear() {
     total = 0;
 }
 
+qint64 command_log_t::count() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return total;
+}
+
 bool command_log_t::wait_for_count(qint64 count, int timeout_ms) const {
     std::unique_lock<std::mutex> lock(mutex);
     return appended.wait_for(lock, std::chrono::milliseconds(timeout_ms),

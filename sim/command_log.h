@@ -15,6 +15,8 @@ public:
     // The newest commands, at most kept of them, oldest first.
     QList<QByteArray> newest() const;
     void clear();
+    // How many commands have come since the last clear.
+    qint64 count() const;
     // Waits until at least count commands have come since the last clear.
     bool wait_for_count(qint64 count, int timeout_ms) const;
 

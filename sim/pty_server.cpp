@@ -111,6 +111,7 @@ void pty_server_t::serve() {
             log.append(command);
             if (present && !present()) {
                 hang_up();
+                answered.append(command);
                 return;
             }
             for (const answer_piece_t& piece : handler(command)) {
@@ -119,6 +120,7 @@ void pty_server_t::serve() {
                 }
                 send(piece.bytes);
             }
+            answered.append(command);
             continue;
         }
         if (fds[0].revents & POLLIN) {

@@ -34,10 +34,18 @@ public:
 
     // The newest commands received (up to command_log_t::kept), in order.
     QList<QByteArray> commands() const { return log.newest(); }
-    void clear_commands() { log.clear(); }
+    void clear_commands() {
+        log.clear();
+        answered.clear();
+    }
     // Waits until at least count commands have been received since the last clear.
     bool wait_for_commands(int count, int timeout_ms) const {
         return log.wait_for_count(count, timeout_ms);
+    }
+    // Waits until every command received since the last clear has had the
+    // whole of its answer written, so nothing more is owed on the line.
+    bool wait_for_answers(int timeout_ms) const {
+        return answered.wait_for_count(log.count(), timeout_ms);
     }
 
 private:
@@ -56,4 +64,6 @@ private:
     bool hung_up = false;
     std::thread worker;
     command_log_t log;
+    // The commands whose answers have been written, or that the hang-up ended.
+    command_log_t answered;
 };
