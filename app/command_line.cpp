@@ -1,18 +1,48 @@
 #include "app/command_line.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include "panel/unit_discovery.h"
+#include "quillon_version.h"
 
-void apply_command_line(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Control panel for KVT signal-switching units.");
+namespace {
+
+const char port_option[] = "port";
+
+void add_options(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        "Control panel for KVT signal-switching units: finds the units attached over USB, shows "
+        "the front panel of the one chosen, switches paths with a click and reads the switch "
+        "positions back. It reaches the units through a VISA library when one loads, and over "
+        "their USB serial ports otherwise.");
     parser.addHelpOption();
-    parser.addOption({"port",
+    parser.addVersionOption();
+    parser.addOption({port_option,
                       "A serial port that carries no USB identifiers, such as a unit behind an "
                       "adapter or a simulated unit's pseudo-terminal; Rescan lists it after the "
                       "units' own USB ports. May be given more than once.",
                       "PATH"});
+}
+
+}  // namespace
+
+bool asks_only_for_text(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    QCommandLineParser parser;
+    add_options(parser);
+    // The toolkit's own options (-platform, -style, ...) fail this parse; the
+    // window's application object takes them out before apply_command_line.
+    return parser.parse(arguments) && (parser.isSet("help") || parser.isSet("version"));
+}
+
+void apply_command_line(const QStringList& arguments) {
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(quillon_version));
+    QCommandLineParser parser;
+    add_options(parser);
     parser.process(arguments);
-    set_operator_ports(parser.values("port"));
+    set_operator_ports(parser.values(port_option));
 }

@@ -8,6 +8,12 @@
 #include "panel/ui_2port_widget.h"
 
 int main(int argc, char** argv) {
+    if (asks_only_for_text(argc, argv)) {
+        // Help and version need no display; apply_command_line prints them and
+        // ends the process.
+        QCoreApplication text_only(argc, argv);
+        apply_command_line(QCoreApplication::arguments());
+    }
     QApplication app(argc, argv);
     apply_command_line(QApplication::arguments());
     // The pool reads the fonts, the picture of the panel the window opens on

@@ -11,6 +11,7 @@
 #include "app/ui_central_widget.h"
 #include "driver/unit.h"
 #include "driver/visa_session.h"
+#include "quillon_version.h"
 #include "scpi/ui_scpi_dialog.h"
 #include "upgrade/ui_upgrade_dialog.h"
 
@@ -62,7 +63,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent, Qt::WindowFlags())
     menuBar()->addMenu(tool_menu);
     menuBar()->addMenu(help_menu);
 
-    setWindowTitle("Quillon V1.3.1");
+    setWindowTitle(QStringLiteral("Quillon V%1").arg(quillon_version));
 
     central_widget = new ui_central_widget_t(this);
     setCentralWidget(central_widget);

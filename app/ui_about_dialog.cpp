@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/help_viewer.h"
+#include "quillon_version.h"
 #include "widget/ui_label.h"
 #include "widget/ui_push_button.h"
 
@@ -30,7 +31,7 @@ ui_about_dialog_t::ui_about_dialog_t(QWidget* parent) : QDialog(parent, Qt::Wind
         acknowledgment, &QPushButton::clicked, this, [this] { open_acknowledgment(); },
         Qt::DirectConnection);
 
-    auto* version = new ui_label_t("\tVersion: V1.3.1", this);
+    auto* version = new ui_label_t(QStringLiteral("\tVersion: V%1").arg(quillon_version), this);
     auto* build = new ui_label_t("\tBuild: 2024/6/12", this);
     auto* notice = new ui_label_t(QStringLiteral("\t\u00A9 2024 Norvane"), this);
 

@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "driver/serial_link.h"
 #include "panel/unit_discovery.h"
+#include "quillon_version.h"
 
 namespace {
 
@@ -75,7 +76,10 @@ cli_status_t run(const QStringList& arguments) {
     // Qt's own help option would also offer help on options kvtctl does not take.
     const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Show this help."));
-    parser.addOptions({unit_option, port_option, json_option, timeout_option, help_option});
+    const QCommandLineOption version_option(QStringLiteral("version"),
+                                            QStringLiteral("Show the version."));
+    parser.addOptions(
+        {unit_option, port_option, json_option, timeout_option, help_option, version_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
@@ -88,6 +92,10 @@ cli_status_t run(const QStringList& arguments) {
     }
     if (parser.isSet(help_option)) {
         print_help(parser, command);
+        return {};
+    }
+    if (parser.isSet(version_option)) {
+        print_line(QStringLiteral("kvtctl %1").arg(quillon_version).toUtf8());
         return {};
     }
     if (!command) {

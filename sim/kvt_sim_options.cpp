@@ -37,9 +37,13 @@ void kvt_sim_add_options(QCommandLineParser& parser) {
             "for %1 ms make up one command, so a client must pause at least that long between\n"
             "commands. Every answer is one line ending in a line feed.\n\n"
             "Without options it serves one KVT0402Q and one KVT0206Q. --units gives any list;\n"
-            "the other unit options describe a single unit of --model.")
+            "the other unit options describe a single unit of --model.\n\n"
+            "Exit status: 0 when ended by SIGINT or SIGTERM, 1 when it cannot serve, 2 on a "
+            "usage error.")
             .arg(pty_server_t::command_gap_ms));
-    parser.addHelpOption();
+    // Qt's help option would also offer --help-all, for options kvt-sim does not take.
+    parser.addOption({{"h", "help"}, "Show this help."});
+    parser.addOption({"version", "Show the version."});
     parser.addOption({units_option,
                       "Units to serve, e.g. \"KVT0402Q,sn=KVT2024001;KVT0206Q,faults=delay:150\"; "
                       "keys sn, sv, pn, id, restart, mode (app|boot), faults.",

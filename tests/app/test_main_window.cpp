@@ -106,6 +106,8 @@ private slots:
         QVERIFY(about.findChild<QPushButton*>("aboutAck") != nullptr);
         const auto labels = about.findChildren<QLabel*>();
         QCOMPARE(labels.size(), 3);
+        QCOMPARE(labels[0]->text(), QString("\tVersion: V1.3.1"));
+        QCOMPARE(labels[1]->text(), QString("\tBuild: 2024/6/12"));
         for (QLabel* label : labels) {
             QVERIFY(label->text().startsWith('\t'));
         }

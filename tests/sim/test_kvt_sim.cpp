@@ -142,6 +142,10 @@ void test_kvt_sim::refuses_bad_options_data() {
         << QStringList{"--units", "KVT0402Q", "--serial", "A"} << QByteArray("--units");
     QTest::newRow("separator in a value")
         << QStringList{"--serial", "A;KVT0206Q"} << QByteArray("--serial");
+    QTest::newRow("unknown option") << QStringList{"--colour"} << QByteArray("colour");
+    QTest::newRow("option without value") << QStringList{"--serial"} << QByteArray("serial");
+    QTest::newRow("unexpected argument")
+        << QStringList{"--model", "KVT0206Q", "KVT0402Q"} << QByteArray("KVT0402Q");
 }
 
 void test_kvt_sim::refuses_bad_options() {
@@ -149,8 +153,11 @@ void test_kvt_sim::refuses_bad_options() {
     QFETCH(QByteArray, mentions);
     QProcess process;
     process.start(KVT_SIM_PATH, arguments);
-    QVERIFY(process.waitForFinished(start_limit_ms));
-    QVERIFY(process.exitCode() != 0);
+    if (!process.waitForFinished(start_limit_ms)) {
+        QVERIFY(stop_sim(process, SIGTERM));
+        QFAIL("kvt-sim started serving");
+    }
+    QCOMPARE(process.exitCode(), 2);
     QVERIFY(process.readAllStandardOutput().isEmpty());
     const QByteArray error = process.readAllStandardError();
     QVERIFY2(error.contains(mentions), error.constData());
