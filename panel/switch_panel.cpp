@@ -11,7 +11,18 @@
 switch_panel_t::switch_panel_t(const switch_model_t& model, place_t place, say_t say)
     : model(model), place(std::move(place)), say(std::move(say)) {}
 
+void name_indicators(char sw, QWidget* lamp, const QVector<QWidget*>& bars) {
+    lamp->setAccessibleName(QObject::tr("Lamp %1").arg(QLatin1Char(sw)));
+    for (QWidget* bar : bars) {
+        bar->setAccessibleName(QObject::tr("Path %1").arg(QLatin1Char(sw)));
+    }
+}
+
 void switch_panel_t::add_switch(const QVector<QRadioButton*>& buttons) {
+    const char sw = model.switches[switches.size()];
+    for (int i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setAccessibleName(QLatin1Char(sw) + QString::number(model.first_position + i));
+    }
     switches.append({buttons, nullptr});
 }
 

@@ -5,7 +5,11 @@
 #include <functional>
 
 class QRadioButton;
+class QWidget;
 struct switch_model_t;
+
+// What a screen reader calls a switch's lamp and each of its path bars.
+void name_indicators(char sw, QWidget* lamp, const QVector<QWidget*>& bars);
 
 // What both model panels do with the unit: a click moves a switch and shows
 // where the unit then says it stands; a read-back shows every switch. The
@@ -20,7 +24,8 @@ public:
 
     switch_panel_t(const switch_model_t& model, place_t place, say_t say);
 
-    // The buttons of the model's next switch, in position order.
+    // The buttons of the model's next switch, in position order; each is named
+    // for a screen reader as the front panel prints it, e.g. "A2".
     void add_switch(const QVector<QRadioButton*>& buttons);
 
     void click(char sw, int position);

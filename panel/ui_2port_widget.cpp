@@ -79,6 +79,8 @@ ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
     for (const switch_row_t& row : switches) {
         this->*row.led = new ui_led_widget_t(this);
         (this->*row.led)->setGeometry(QRect(row.led_at[0], child_size));
+        name_indicators(two_port_model.switches[&row - switches], this->*row.led,
+                        {this->*row.rect});
     }
     for (const switch_row_t& row : switches) {
         for (int i = 0; i < 2; ++i) {

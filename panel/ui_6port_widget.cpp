@@ -113,6 +113,8 @@ ui_6port_widget_item_t::ui_6port_widget_item_t(QWidget* parent)
         this->*row.led = new ui_led_widget_t(this);
         (this->*row.led)->setGeometry(QRect(QPoint(row.lamp_x, places[1].lamp_y), child_size));
         (this->*row.led)->setVisible(false);
+        name_indicators(six_port_model.switches[&row - switches], this->*row.led,
+                        {this->*row.rect1, this->*row.rect2, this->*row.rect3});
     }
     for (const switch_row_t& row : switches) {
         for (int position = 0; position < positions; ++position) {

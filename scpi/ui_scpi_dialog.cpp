@@ -17,6 +17,8 @@ ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
       command_edit(new ui_line_edit_t("*IDN?", this)),
       answer_edit(new ui_line_edit_t(this)) {
     answer_edit->setReadOnly(true);
+    command_edit->setAccessibleName(tr("Command"));
+    answer_edit->setAccessibleName(tr("Answer"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(write_button);

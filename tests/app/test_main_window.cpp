@@ -1,6 +1,9 @@
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -127,6 +130,42 @@ private slots:
             QCOMPARE(console->maximumWidth(), 450);
             QVERIFY(console->isVisible());
         }
+    }
+
+    // A screen reader names every control and indicator; the switch buttons
+    // as the front panels print their connectors.
+    void every_control_has_an_accessible_name() {
+        MainWindow window(nullptr);
+        drv_unit_instance().set_link_state(link_connected);
+        window.scpi_btn_click_slot();
+        QList<QWidget*> widgets = window.findChildren<QWidget*>();
+        for (ui_scpi_dialog_t* console : top_level_of_type<ui_scpi_dialog_t>()) {
+            widgets += console->findChildren<QWidget*>();
+        }
+        QStringList switch_buttons;
+        for (QWidget* widget : widgets) {
+            const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                                 qobject_cast<QComboBox*>(widget) ||
+                                 qobject_cast<QLineEdit*>(widget);
+            const bool indicator =
+                widget->inherits("ui_led_widget_t") ||
+                QByteArray(widget->metaObject()->className()).startsWith("ui_rect");
+            // Qt's own helpers (the menu bar's overflow button) are Qt's to name.
+            if ((!control && !indicator) || widget->objectName().startsWith("qt_")) {
+                continue;
+            }
+            const auto* button = qobject_cast<QAbstractButton*>(widget);
+            const QString name = widget->accessibleName().isEmpty() && button
+                                     ? button->text()
+                                     : widget->accessibleName();
+            QVERIFY2(!name.isEmpty(), qPrintable(widget->objectName()));
+            if (qobject_cast<QRadioButton*>(widget)) {
+                switch_buttons << name;
+            }
+        }
+        switch_buttons.sort();
+        QCOMPARE(switch_buttons.join(' '),
+                 QString("A0 A1 A1 A2 A2 A3 A4 A5 A6 B0 B1 B1 B2 B2 B3 B4 B5 B6 C1 C2 D1 D2"));
     }
 
     void status_messages_replace_each_other_and_fade() {
