@@ -37,7 +37,9 @@ ui_push_button_t* button(QDialog& dialog, const QString& text) {
     qFatal("no button %s", qPrintable(text));
 }
 
-// Answers the file dialog that Browse opens: picks path, or cancels when it is empty.
+// Answers the file dialog that Browse opens: picks path, or cancels when it is
+// empty. It answers again on every tick until the dialog has closed: a dialog
+// still reading its folder may not take the first answer.
 void browse(QDialog& dialog, const QString& path) {
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -45,7 +47,6 @@ void browse(QDialog& dialog, const QString& path) {
         if (files == nullptr) {
             return;
         }
-        answer.stop();
         if (path.isEmpty()) {
             files->reject();
             return;
