@@ -38,6 +38,7 @@ void upgrade_thread_t::run() {
 bool upgrade_thread_t::send_image(const QByteArray& path,
                                   const QVector<section_descriptor_t>& chain) {
     image_header_t header{};
+    // A header gone or changed since the image was chosen fails before anything is sent.
     if (chain.isEmpty() || !check_image_header(path, header)) {
         emit send_upgrade_state(0, false);
         return false;
