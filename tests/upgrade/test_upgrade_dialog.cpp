@@ -187,6 +187,7 @@ private slots:
         message_box_catcher_t boxes;
         ui_usb_widget_t bar(nullptr);
         bar.device_rescan_slot();
+        const int other_before = sim_record_of(serial).size();
         bar.findChild<ui_combo_box_t*>()->setCurrentIndex(1);
         const auto bar_shows = [&bar](const QString& text) {
             for (auto* label : bar.findChildren<ui_label_t*>()) {
@@ -197,7 +198,6 @@ private slots:
             return false;
         };
         QVERIFY(bar_shows("KVT0402Q-AWAY"));
-        const int other_before = sim_record_of(serial).size();
 
         ui_upgrade_dialog_t dialog(nullptr);
         browse(dialog, good);
