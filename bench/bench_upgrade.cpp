@@ -10,6 +10,7 @@
 
 #include "driver/visa_session.h"
 #include "upgrade/image_writer.h"
+#include "upgrade/upgrade_choice.h"
 #include "upgrade/upgrade_thread.h"
 
 namespace {
@@ -76,7 +77,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     file.close();
-    upgrade_image_path() = QFile::encodeName(path);
+    if (choose_upgrade_image(QFile::encodeName(path)) != image_ok) {
+        err << "the image was refused\n";
+        return 1;
+    }
 
     upgrade_thread_t worker;
     bool passed = false;

@@ -14,12 +14,10 @@
 
 namespace {
 
-// Runs the worker to its end; true when it reported success, which it does
-// only after every section passed. The worker's own waits are bounded, so
-// this one is too.
-bool transfer(upgrade_progress_t& progress) {
+// Runs the worker to its end. The worker's own waits are bounded, so this
+// one is too.
+upgrade_result_t transfer(upgrade_progress_t& progress) {
     upgrade_thread_t worker;
-    bool passed = false;
     QEventLoop loop;
     QObject::connect(&worker, &upgrade_thread_t::init_progress_bar, &loop,
                      [&](ulong total, uint type) { progress.begin_section(total, type); });
@@ -29,14 +27,12 @@ bool transfer(upgrade_progress_t& progress) {
                              progress.advance(done);
                          }
                      });
-    QObject::connect(&worker, &upgrade_thread_t::send_upgrade_success, &loop,
-                     [&] { passed = true; });
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     worker.start();
     loop.exec();
     worker.wait();
     progress.finish();
-    return passed;
+    return worker.result();
 }
 
 }  // namespace
@@ -60,9 +56,13 @@ cli_status_t run_upgrade(const invocation_t& call) {
         return unit.named(usage_error(path + QStringLiteral(": ") + image_verdict_text(verdict)));
     }
     upgrade_progress_t progress(upgrade_progress_t::style_for_output(call.json));
-    const bool passed = transfer(progress);
-    if (!passed) {
-        return unit.failure(QStringLiteral("the upgrade with %1 failed").arg(path));
+    const upgrade_result_t result = transfer(progress);
+    const QString failed = QStringLiteral("the upgrade with %1 failed").arg(path);
+    if (!result.unit_return.back()) {
+        return unit.failure(result.unit_return.text() + QStringLiteral("; ") + failed);
+    }
+    if (!result.passed) {
+        return unit.failure(failed);
     }
     if (!identify_unit(unit)) {
         return unit.failure(QStringLiteral("upgraded, but did not identify itself afterwards"));

@@ -13,3 +13,9 @@ constexpr char unit_resource_tag[] = "0xA5C3::0x0E21";
 inline bool is_unit_resource(const QString& resource) {
     return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
 }
+
+// The serial number a unit's VISA resource text carries in its fourth field
+// ("USB0::0xA5C3::0x0E21::<serial>::INSTR"); empty for any other text.
+inline QString unit_resource_serial(const QString& resource) {
+    return is_unit_resource(resource) ? resource.section(QLatin1String("::"), 3, 3) : QString();
+}

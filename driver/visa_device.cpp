@@ -56,7 +56,8 @@ ViStatus drv_device_t::open_lan_resource(const QByteArray& address, ViSession& s
     return open_resource("TCPIP0::" + address + "::INSTR", session);
 }
 
-bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session) {
+bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session,
+                                   const QStringList& attached_before) {
     if (!ready) {
         return false;
     }
@@ -71,15 +72,19 @@ bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session) {
     if (find_units(found, count) != visa_done) {
         return false;
     }
-    // Only a unit of the family may take over: firmware must never reach
-    // another maker's instrument.
+    // Firmware must reach no other unit: one attached all along is another
+    // unit, and of several newcomers none can be told to be this one.
+    QStringList appeared;
     for (const QString& resource : found) {
-        if (is_unit_resource(resource)) {
-            name = resource.toUtf8();
-            return open_resource(name, session) == VI_SUCCESS;
+        if (is_unit_resource(resource) && !attached_before.contains(resource)) {
+            appeared.append(resource);
         }
     }
-    return false;
+    if (appeared.size() != 1) {
+        return false;
+    }
+    name = appeared.first().toUtf8();
+    return open_resource(name, session) == VI_SUCCESS;
 }
 
 ViStatus drv_device_t::close_session(ViSession session) {

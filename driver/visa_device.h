@@ -15,8 +15,10 @@ public:
     int find_units(QStringList& list, ViUInt32& count);
     ViStatus open_resource(const QByteArray& name, ViSession& session);
     ViStatus open_lan_resource(const QByteArray& address, ViSession& session);
-    // Retries the open, then falls back to the first unit of the family found and names it.
-    bool reopen_resource(QByteArray& name, ViSession& session);
+    // Retries the open of name. A unit may come back under a new name (its
+    // bootloader, say): then the one unit of the family that was not among
+    // attached_before, if exactly one appeared, is opened and named instead.
+    bool reopen_resource(QByteArray& name, ViSession& session, const QStringList& attached_before);
     ViStatus close_session(ViSession session);
     // Makes the instrument drop what it still has to say; a library without
     // viClear reports VI_ERROR_LIBRARY_NFOUND.

@@ -1,5 +1,6 @@
 #include "driver/visa_session.h"
 
+#include "driver/unit_family.h"
 #include "driver/visa_device.h"
 
 namespace {
@@ -54,9 +55,23 @@ bool visa_connect(const QByteArray& name) {
     return visa_open(name);
 }
 
-bool visa_reopen() {
+QStringList visa_attached_units() {
+    QStringList found;
+    ViUInt32 count = 0;
+    drv_device_instance().find_units(found, count);
+    QStringList units;
+    for (const QString& resource : found) {
+        if (is_unit_resource(resource)) {
+            units.append(resource);
+        }
+    }
+    return units;
+}
+
+bool visa_reopen(const QStringList& attached_before) {
     answer_left = false;
-    return drv_device_instance().reopen_resource(current_resource_name, current_session);
+    return drv_device_instance().reopen_resource(current_resource_name, current_session,
+                                                 attached_before);
 }
 
 bool visa_clear() {

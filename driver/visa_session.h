@@ -28,8 +28,12 @@ bool visa_open(const QByteArray& name);
 void visa_set_io_timeout(ViUInt32 ms);
 bool visa_connect(const QByteArray& name);
 bool visa_close();
-// Opens the remembered resource again, falling back to the first resource found.
-bool visa_reopen();
+// The units of the family attached now, as a restart's reopen needs them
+// from before the restart.
+QStringList visa_attached_units();
+// Opens the remembered resource again after a restart; see reopen_resource
+// for the one other unit it may take instead, and then remembers.
+bool visa_reopen(const QStringList& attached_before);
 // Drops what the instrument has not yet delivered.
 bool visa_clear();
 // status, when given, receives the library's status of the call. After a read

@@ -43,13 +43,15 @@ image_verdict_t read_header(QFile& file, image_header_t& header) {
 }
 
 // A descriptor the file cannot deliver whole leaves the given one unchanged.
-void read_descriptor(QFile& file, section_descriptor_t& descriptor, quint32 offset) {
+bool read_descriptor(QFile& file, section_descriptor_t& descriptor, quint32 offset) {
     uchar bytes[sizeof(section_descriptor_t)];
-    if (read_at(file, offset, sizeof bytes, reinterpret_cast<char*>(bytes)) == sizeof bytes) {
-        descriptor.type = qFromLittleEndian<quint32>(bytes);
-        descriptor.data_offset = qFromLittleEndian<quint32>(bytes + 4);
-        descriptor.data_length = qFromLittleEndian<quint32>(bytes + 8);
+    if (read_at(file, offset, sizeof bytes, reinterpret_cast<char*>(bytes)) != sizeof bytes) {
+        return false;
     }
+    descriptor.type = qFromLittleEndian<quint32>(bytes);
+    descriptor.data_offset = qFromLittleEndian<quint32>(bytes + 4);
+    descriptor.data_length = qFromLittleEndian<quint32>(bytes + 8);
+    return true;
 }
 
 struct identity_entry_t {
@@ -91,10 +93,17 @@ bool check_image_header(const QByteArray& path, image_header_t& header) {
 bool read_section_descriptor(const QByteArray& path, section_descriptor_t& descriptor,
                              quint32 offset) {
     QFile file;
-    if (open_image(path, file)) {
-        read_descriptor(file, descriptor, offset);
-    }
-    return true;
+    return open_image(path, file) && read_descriptor(file, descriptor, offset);
+}
+
+bool section_still_in_image(const QByteArray& path, quint32 offset,
+                            const section_descriptor_t& descriptor) {
+    QFile file;
+    section_descriptor_t stored{};
+    return open_image(path, file) && read_descriptor(file, stored, offset) &&
+           stored.type == descriptor.type && stored.data_offset == descriptor.data_offset &&
+           stored.data_length == descriptor.data_length &&
+           qint64(descriptor.data_offset) + descriptor.data_length <= file.size();
 }
 
 bool read_image_bytes(const QByteArray& path, quint32 offset, quint32 count, char* buffer) {

@@ -51,9 +51,12 @@ bool image_id_accepted(qint32 image_id);
 // Reads and decrypts the header into the caller's buffer (left there whatever
 // the result) and tells whether its signature and image number are accepted.
 bool check_image_header(const QByteArray& path, image_header_t& header);
-// Always true: bad content shows up when a section is sent.
+// False, leaving the descriptor as it was, unless all 12 bytes were read.
 bool read_section_descriptor(const QByteArray& path, section_descriptor_t& descriptor,
                              quint32 offset);
+// Whether the file still holds this descriptor at offset and all its data.
+bool section_still_in_image(const QByteArray& path, quint32 offset,
+                            const section_descriptor_t& descriptor);
 // True when all count bytes were read; bytes not delivered are left as they were.
 bool read_image_bytes(const QByteArray& path, quint32 offset, quint32 count, char* buffer);
 

@@ -30,15 +30,15 @@ ui_upgrade_dialog_t::ui_upgrade_dialog_t(QWidget* parent) : QDialog(parent, Qt::
     begin_button = new ui_push_button_t("Begin", this);
     progress_bar = new QProgressBar(this);
     progress_bar->setValue(0);
-    refusal_label = new ui_label_t(this);
-    refusal_label->setWordWrap(true);
-    refusal_label->hide();
+    note_label = new ui_label_t(this);
+    note_label->setWordWrap(true);
+    note_label->hide();
 
     auto* group_layout = new QVBoxLayout;
     group_layout->addLayout(path_layout);
     group_layout->addWidget(begin_button);
     group_layout->addWidget(progress_bar);
-    group_layout->addWidget(refusal_label);
+    group_layout->addWidget(note_label);
     set_group_box_layout(this, "Firmware Upgrade ", group_layout);
 
     accept_images_of_attached_unit();
@@ -92,8 +92,7 @@ void ui_upgrade_dialog_t::begin_btn_click_slot() {
         return;
     }
     const image_verdict_t verdict = choose_upgrade_image(path);
-    refusal_label->set_text(verdict == image_ok ? QString() : image_verdict_text(verdict));
-    refusal_label->setVisible(verdict != image_ok);
+    show_note(verdict == image_ok ? QString() : image_verdict_text(verdict));
     if (verdict != image_ok) {
         return;
     }
@@ -130,7 +129,17 @@ void ui_upgrade_dialog_t::reject() {
     }
 }
 
+// The worker has closed the link unless the chosen unit is back.
 void ui_upgrade_dialog_t::upgrade_finished() {
     upgrading = false;
-    drv_unit_instance().set_link_state(link_connected);
+    const upgrade_result_t result = upgrade_thread->result();
+    const bool back = result.unit_return.back();
+    drv_unit_instance().set_link_state(back ? link_connected : link_disconnected);
+    show_note(back ? QString()
+                   : QString::fromUtf8(result.unit) + ' ' + result.unit_return.text() + '.');
+}
+
+void ui_upgrade_dialog_t::show_note(const QString& text) {
+    note_label->set_text(text);
+    note_label->setVisible(!text.isEmpty());
 }

@@ -27,6 +27,7 @@ public slots:
 
 private:
     void upgrade_finished();
+    void show_note(const QString& text);
 
     upgrade_thread_t* upgrade_thread;
     QString image_path;
@@ -34,8 +35,8 @@ private:
     ui_push_button_t* browse_button;
     ui_push_button_t* begin_button;
     QProgressBar* progress_bar;
-    // Why the last Begin did not start.
-    ui_label_t* refusal_label;
+    // Why the last Begin did not start, or that the unit did not come back.
+    ui_label_t* note_label;
     // From Begin until the worker's end has been handled here.
     bool upgrading = false;
 };

@@ -12,9 +12,11 @@ void accept_images_of_attached_unit() {
 }
 
 image_verdict_t choose_upgrade_image(const QByteArray& path) {
-    const image_verdict_t verdict = validate_image(path, nullptr);
+    QVector<section_descriptor_t> chain;
+    const image_verdict_t verdict = validate_image(path, &chain);
     if (verdict == image_ok) {
         upgrade_image_path() = path;
+        upgrade_image_chain() = chain;
     }
     return verdict;
 }

@@ -11,5 +11,5 @@
 void accept_images_of_attached_unit();
 
 // The verdict on the image at path (in the form files are opened); an image
-// that can be sent becomes the one the next run sends.
+// that can be sent becomes, with its chain as checked, the one the next run sends.
 image_verdict_t choose_upgrade_image(const QByteArray& path);

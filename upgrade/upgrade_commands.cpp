@@ -48,19 +48,23 @@ bool is_in_bootloader() {
     return holds(answer, "BOOTLOADER\n");
 }
 
+// What is attached is noted before the restart: a unit attached all along is
+// never the restarted one, whatever name it has.
 bool reboot_unit() {
+    const QStringList attached = visa_attached_units();
     if (write_fixed("REBOOT")) {
         visa_close();
     }
     QThread::msleep(restart_pause_ms);
-    return visa_reopen();
+    return visa_reopen(attached);
 }
 
 bool reboot_to_bootloader() {
+    const QStringList attached = visa_attached_units();
     write_fixed("REBOOT 1");
     visa_close();
     QThread::msleep(restart_pause_ms);
-    return visa_reopen();
+    return visa_reopen(attached);
 }
 
 bool send_upgrade_pass() {

@@ -1,6 +1,6 @@
 #include "upgrade/upgrade_thread.h"
 
-#include "upgrade/image_reader.h"
+#include "driver/visa_session.h"
 #include "upgrade/section_handlers.h"
 #include "upgrade/upgrade_commands.h"
 
@@ -9,45 +9,59 @@ QByteArray& upgrade_image_path() {
     return path;
 }
 
+QVector<section_descriptor_t>& upgrade_image_chain() {
+    static QVector<section_descriptor_t> chain;
+    return chain;
+}
+
 upgrade_thread_t::upgrade_thread_t() : QThread(nullptr) {
     register_section_handlers();
 }
 
 void upgrade_thread_t::run() {
-    const QByteArray path = upgrade_image_path();
-    image_header_t header{};
-    // A file gone or changed since it was chosen would read as an empty image
-    // that ends at once, and the run would pass without sending anything.
-    if (!check_image_header(path, header)) {
+    upgrade_result_t result;
+    result.unit = visa_resource_name();
+    const bool sent = send_image(upgrade_image_path(), upgrade_image_chain());
+    result.unit_return = check_unit_return(result.unit, reboot_unit());
+    result.passed = sent && result.unit_return.back();
+    last_result = result;
+    if (result.passed) {
+        emit send_upgrade_success();
+    } else if (sent) {
         emit send_upgrade_state(0, false);
-        reboot_unit();
-        return;
+    }
+}
+
+// Walks the chain checked when the image was chosen, so the file is only
+// read, never trusted anew: a section no longer in it as checked fails like
+// any other. A failure is reported here, the run's restart left to the caller.
+bool upgrade_thread_t::send_image(const QByteArray& path,
+                                  const QVector<section_descriptor_t>& chain) {
+    image_header_t header{};
+    // A header gone or changed since the image was chosen fails before anything is sent.
+    if (chain.isEmpty() || !check_image_header(path, header)) {
+        emit send_upgrade_state(0, false);
+        return false;
     }
     quint32 offset = first_descriptor_offset;
-    // Bounded, so a chain that never meets its end cannot keep the unit forever.
-    for (int section = 0; section < max_image_sections; ++section) {
-        section_descriptor_t descriptor{};
-        read_section_descriptor(path, descriptor, offset);
+    for (const section_descriptor_t& descriptor : chain) {
         quint32 progress = 0;
         emit init_progress_bar(descriptor.data_length, descriptor.type & 0xFF);
-        while (descriptor.data_length > progress) {
-            const bool ok = dispatch_section(path, progress, descriptor.type,
-                                             descriptor.data_offset, descriptor.data_length);
-            emit send_upgrade_state(progress, ok);
-            if (!ok) {
-                reboot_unit();
-                return;
+        bool ok = section_still_in_image(path, offset, descriptor);
+        while (ok && descriptor.data_length > progress) {
+            ok = dispatch_section(path, progress, descriptor.type, descriptor.data_offset,
+                                  descriptor.data_length);
+            if (ok) {
+                emit send_upgrade_state(progress, true);
             }
+        }
+        if (!ok) {
+            emit send_upgrade_state(progress, false);
+            return false;
         }
         send_upgrade_pass();
         emit send_upgrade_state(progress, true);
         offset = descriptor.data_offset + descriptor.data_length;
-        if (offset == header.end_offset) {
-            reboot_unit();
-            emit send_upgrade_success();
-            return;
-        }
     }
-    emit send_upgrade_state(0, false);
-    reboot_unit();
+    return true;
 }

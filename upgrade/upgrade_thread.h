@@ -2,17 +2,35 @@
 
 #include <QByteArray>
 #include <QThread>
+#include <QVector>
 
-// The image to send, in the form files are opened; written before the worker
-// starts and read once at the start of its run.
+#include "upgrade/image_reader.h"
+#include "upgrade/unit_return.h"
+
+// The image to send, in the form files are opened, and its chain of sections
+// as checked when it was chosen; written before the worker starts and read
+// once at the start of its run.
 QByteArray& upgrade_image_path();
+QVector<section_descriptor_t>& upgrade_image_chain();
 
-// Sends the image named by upgrade_image_path to the unit, section by section,
+// How a run ended.
+struct upgrade_result_t {
+    // The resource text of the unit the run began on.
+    QByteArray unit;
+    // Every section passed and that unit is back.
+    bool passed = false;
+    unit_return_t unit_return;
+};
+
+// Sends the chosen image to the unit open at the start, section by section,
 // and restarts the unit at the end, whatever the outcome.
 class upgrade_thread_t : public QThread {
     Q_OBJECT
 public:
     upgrade_thread_t();
+
+    // The last run's end; read once the worker has finished.
+    upgrade_result_t result() const { return last_result; }
 
 signals:
     // A section begins: its data length and the low byte of its type.
@@ -23,4 +41,9 @@ signals:
 
 protected:
     void run() override;
+
+private:
+    bool send_image(const QByteArray& path, const QVector<section_descriptor_t>& chain);
+
+    upgrade_result_t last_result;
 };

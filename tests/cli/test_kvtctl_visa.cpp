@@ -195,6 +195,22 @@ private slots:
         QVERIFY2(failed.err.contains("upgrade with " + file.toUtf8() + " failed"), failed.err);
     }
 
+    // The chosen unit restarts into its bootloader and never comes back; the
+    // unit attached all along must not take its place.
+    void upgrade_of_a_unit_that_never_comes_back() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("lost.ADS");
+        QVERIFY(write_file(file, make_image(700, {{section_application, QByteArray(64, 'x')}})));
+        const kvtctl_result_t lost =
+            over_visa({"--unit", "A", "upgrade", file},
+                      "KVT0402Q,sn=B,mode=boot;KVT0402Q,sn=A,faults=never-back");
+        KVTCTL_CHECK(lost, 1);
+        QVERIFY2(
+            lost.err.startsWith("kvtctl: A at USB0::0xA5C3::0x0E21::A::INSTR: did not come back"),
+            lost.err);
+        QVERIFY2(!lost.out.contains("Upgrade OK"), lost.out);
+    }
+
     void restore_checks_the_model() {
         QTemporaryDir dir;
         const QString file = dir.filePath("six.json");

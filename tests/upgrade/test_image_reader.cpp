@@ -246,7 +246,7 @@ private slots:
         QVERIFY(!read_image_bytes(path, 5140, 16, buffer.data()));
         QCOMPARE(buffer, QByteArray(8, '\xa7') + QByteArray(8, '#'));
         section_descriptor_t descriptor{7, 8, 9};
-        QVERIFY(read_section_descriptor(path, descriptor, 5144));
+        QVERIFY(!read_section_descriptor(path, descriptor, 5144));
         QVERIFY(same(descriptor, {7, 8, 9}));
     }
 

@@ -9,9 +9,11 @@
 
 #include "app/main_window.h"
 #include "driver/unit.h"
+#include "panel/ui_usb_widget.h"
 #include "tests/support/message_box_catcher.h"
 #include "upgrade/ui_upgrade_dialog.h"
 #include "upgrade_test_kit.h"
+#include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
 #include "widget/ui_push_button.h"
 
@@ -58,6 +60,11 @@ void browse(QDialog& dialog, const QString& path) {
     button(dialog, "Browse")->click();
 }
 
+// The record of the unit with this serial number; leaves it the current unit.
+QByteArrayList sim_record_of(const QByteArray& unit_serial) {
+    return visa_connect(unit_resource(unit_serial)) ? sim_record() : QByteArrayList{"(no unit)"};
+}
+
 int runs_seen() {
     return sim_record().count("HOSTUG 5000");
 }
@@ -75,7 +82,8 @@ class test_upgrade_dialog : public QObject {
 
 private slots:
     void initTestCase() {
-        qputenv("KVT_VISA_UNITS", "KVT0402Q,restart=50,sn=" + serial);
+        qputenv("KVT_VISA_UNITS",
+                "KVT0402Q,restart=50,sn=" + serial + ";KVT0402Q,sn=AWAY,faults=never-back");
         QVERIFY2(visa_available(), "the VISA stand-in did not load");
         QVERIFY(dir.isValid());
         // A non-ASCII directory: the path must reach the file in the platform's encoding.
@@ -127,7 +135,8 @@ private slots:
         browse(dialog, good);
         button(dialog, "Begin")->click();
         QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
-        QCOMPARE(sim_record().last(), fixed("REBOOT"));
+        QCOMPARE(sim_record().mid(sim_record().size() - 2),
+                 (QByteArrayList{fixed("REBOOT"), "SN?"}));
         QTRY_COMPARE_WITH_TIMEOUT(drv_unit_instance().link_state(), link_connected, run_limit_ms);
     }
 
@@ -142,7 +151,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(drv_unit_instance().link_state(), link_connected, run_limit_ms);
         QCOMPARE(boxes.texts, QStringList{"Upgrade FAIL!"});
         const QByteArrayList wire = sim_record();
-        QCOMPARE(wire.last(), fixed("REBOOT"));
+        QCOMPARE(wire.mid(wire.size() - 2), (QByteArrayList{fixed("REBOOT"), "SN?"}));
         QVERIFY(!wire.contains("SYSTem:DEVice:PIDUG <6 bytes>"));
     }
 
@@ -170,6 +179,38 @@ private slots:
         QCOMPARE(dialog.findChild<ui_label_t*>()->text(),
                  image_verdict_text(image_verdict_t(verdict)));
         QCOMPARE(sim_record().size(), before + 1);  // the query of the dialog's constructor
+    }
+
+    // Chosen on the bar, the unit restarts and never comes back: the run fails
+    // once, the bar and the link state say disconnected, and the unit
+    // attached all along takes nothing.
+    void unit_that_never_comes_back() {
+        message_box_catcher_t boxes;
+        ui_usb_widget_t bar(nullptr);
+        bar.device_rescan_slot();
+        const int other_before = sim_record_of(serial).size();
+        bar.findChild<ui_combo_box_t*>()->setCurrentIndex(1);
+        const auto bar_shows = [&bar](const QString& text) {
+            for (auto* label : bar.findChildren<ui_label_t*>()) {
+                if (label->text() == text) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QVERIFY(bar_shows("KVT0402Q-AWAY"));
+
+        ui_upgrade_dialog_t dialog(nullptr);
+        browse(dialog, good);
+        button(dialog, "Begin")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(drv_unit_instance().link_state(), link_disconnected,
+                                  run_limit_ms);
+        QCOMPARE(boxes.texts, QStringList{"Upgrade FAIL!"});
+        QVERIFY(bar_shows("KVT is disconnected!"));
+        QCOMPARE(visa_session(), ViSession(0));
+        QCOMPARE(dialog.findChild<ui_label_t*>()->text(),
+                 QString(unit_resource("AWAY") + " did not come back after its restart."));
+        QCOMPARE(sim_record_of(serial).size(), other_before);
     }
 
     void cancelled_choice_keeps_the_field_and_begins_nothing() {

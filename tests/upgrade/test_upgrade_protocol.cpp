@@ -5,10 +5,13 @@
 #include <QtEndian>
 #include <QtTest>
 #include <cstring>
+#include <functional>
 
 #include "driver/link.h"
+#include "driver/link_events.h"
 #include "sim/sim_receiver.h"
 #include "upgrade/section_handlers.h"
+#include "upgrade/upgrade_choice.h"
 #include "upgrade_test_kit.h"
 
 namespace {
@@ -19,8 +22,10 @@ struct unit_row_t {
     const char* serial;
     const char* options;
 };
-// One simulated unit per case, so every record starts empty.
+// One simulated unit per case, so every record starts empty. The first is
+// never upgraded: a run that loses its unit must not go on into it.
 constexpr unit_row_t units[] = {
+    {"BYSTANDER", ",mode=boot"},
     {"EXAMPLE", ""},
     {"BLOCK2048", ",mode=boot"},
     {"BLOCK2049", ",mode=boot"},
@@ -29,10 +34,19 @@ constexpr unit_row_t units[] = {
     {"READYCRLF", ",mode=boot,faults=ready-crlf"},
     {"NOLF", ",mode=boot,faults=no-lf"},
     {"UNKNOWN", ""},
-    {"LONGID", ""},
-    {"LOOP", ""},
+    {"DELETED", ",mode=boot"},
+    {"CUTDATA", ",mode=boot"},
+    {"CUTDESCRIPTOR", ",mode=boot"},
+    {"GONEFILE", ""},
     {"GONE", ",faults=never-back"},
+    {"SWAPPED", ",faults=never-back"},
+    // Back long after the run's last restart has been noted, long before its
+    // reopen gives up on the unit's own name.
+    {"NEWCOMER", ",restart=2000"},
 };
+
+// The commands that end every run on a unit that comes back.
+const QByteArrayList run_end = {fixed("REBOOT"), "SN?"};
 
 QByteArray pattern(int size, int seed) {
     QByteArray bytes(size, '\0');
@@ -78,20 +92,37 @@ class test_upgrade_protocol : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    // Runs the worker on the image against the unit; false when it does not end in time.
-    bool run(const QByteArray& serial, const QVector<image_section_t>& sections,
-             QStringList& seen) {
-        if (!visa_connect(unit_resource(serial))) {
+    // Chooses the image as the dialog does, then runs the worker on it
+    // against the unit; change, when given, alters the file at the worker's
+    // first good step. False when the image is refused or the run does not
+    // end in time.
+    bool run(const QByteArray& serial, const QVector<image_section_t>& sections, QStringList& seen,
+             const std::function<void(const QString&)>& change = {}) {
+        const QByteArray path = write_image(dir.path(), serial + ".ADS", make_image(700, sections));
+        if (!visa_connect(unit_resource(serial)) || choose_upgrade_image(path) != image_ok) {
             return false;
         }
-        upgrade_image_path() = write_image(dir.path(), serial + ".ADS", make_image(700, sections));
         upgrade_thread_t worker;
         worker_signals_t recorder(worker);
+        if (change) {
+            QObject::connect(
+                &worker, &upgrade_thread_t::send_upgrade_state, &worker,
+                [&, done = false](ulong, bool ok) mutable {
+                    if (ok && !done) {
+                        done = true;
+                        change(QFile::decodeName(path));
+                    }
+                },
+                Qt::DirectConnection);
+        }
         worker.start();
         const bool ended = worker.wait(run_limit_ms);
         seen = recorder.seen();
+        result = worker.result();
         return ended;
     }
+
+    upgrade_result_t result;
 
 private slots:
     void initTestCase() {
@@ -117,25 +148,25 @@ private slots:
             << QVector<image_section_t>{{section_product, product}, {section_application, app}}
             << (QByteArrayList{"SYSTem:DEVice:PRODUCTUG <12 bytes>", fixed("UPGRADE:PASS"),
                                fixed("OS?"), fixed("REBOOT 1")} +
-                firmware_exchange("HOSTUG ", 5000) +
-                QByteArrayList{fixed("UPGRADE:PASS"), fixed("REBOOT")})
+                firmware_exchange("HOSTUG ", 5000) + QByteArrayList{fixed("UPGRADE:PASS")} +
+                run_end)
             << true;
         for (int size : {2048, 2049}) {
             QTest::newRow(qPrintable(QString("%1 bytes").arg(size)))
                 << "BLOCK" + QByteArray::number(size)
                 << QVector<image_section_t>{{section_application, pattern(size, 2)}}
                 << (QByteArrayList{fixed("OS?")} + firmware_exchange("HOSTUG ", size) +
-                    QByteArrayList{fixed("UPGRADE:PASS"), fixed("REBOOT")})
+                    QByteArrayList{fixed("UPGRADE:PASS")} + run_end)
                 << true;
         }
         QTest::newRow("empty application")
             << QByteArray("EMPTY") << QVector<image_section_t>{{section_application, {}}}
-            << QByteArrayList{fixed("UPGRADE:PASS"), fixed("REBOOT")} << true;
+            << (QByteArrayList{fixed("UPGRADE:PASS")} + run_end) << true;
         QTest::newRow("bootloader section")
             << QByteArray("BOOTSECTION")
             << QVector<image_section_t>{{section_bootloader, pattern(3000, 3)}}
-            << (firmware_exchange("BOOTUG ", 3000) +
-                QByteArrayList{fixed("UPGRADE:PASS"), fixed("REBOOT")})
+            << (firmware_exchange("BOOTUG ", 3000) + QByteArrayList{fixed("UPGRADE:PASS")} +
+                run_end)
             << true;
         QByteArrayList twelve_tries = {fixed("OS?"), "HOSTUG 100"};
         for (int i = 0; i < 12; ++i) {
@@ -144,21 +175,16 @@ private slots:
         QTest::newRow("ready answer with CRLF")
             << QByteArray("READYCRLF")
             << QVector<image_section_t>{{section_application, pattern(100, 4)}}
-            << (twelve_tries + QByteArrayList{fixed("REBOOT")}) << false;
+            << (twelve_tries + run_end) << false;
         QTest::newRow("bootloader answer without line feed")
             << QByteArray("NOLF")
             << QVector<image_section_t>{{section_application, pattern(100, 5)}}
             << (QByteArrayList{fixed("OS?"), fixed("REBOOT 1")} +
-                firmware_exchange("HOSTUG ", 100) +
-                QByteArrayList{fixed("UPGRADE:PASS"), fixed("REBOOT")})
+                firmware_exchange("HOSTUG ", 100) + QByteArrayList{fixed("UPGRADE:PASS")} + run_end)
             << true;
         QTest::newRow("unknown section type")
-            << QByteArray("UNKNOWN") << QVector<image_section_t>{{0x102, pattern(10, 6)}}
-            << QByteArrayList{fixed("REBOOT")} << false;
-        // 77 bytes do not fit "SYSTem:DEVice:PRODUCTUG " in a 100-byte command.
-        QTest::newRow("identity text too long")
-            << QByteArray("LONGID") << QVector<image_section_t>{{section_product, pattern(77, 7)}}
-            << QByteArrayList{fixed("REBOOT")} << false;
+            << QByteArray("UNKNOWN") << QVector<image_section_t>{{0x102, pattern(10, 6)}} << run_end
+            << false;
     }
 
     void exchange() {
@@ -209,47 +235,82 @@ private slots:
                  (QStringList{"init 6 9", "state 6 1", "state 6 1", "init 10 2", "state 0 0"}));
     }
 
-    // A chain that comes back to itself never meets its end: the walk stops at
-    // its bound, fails and restarts the unit.
-    void looping_chain_ends_at_the_bound() {
-        image_header_t header{};
-        header.end_offset = 1000;
-        header.image_id = 700;
-        std::memcpy(header.signature, image_signature, sizeof header.signature);
-        QByteArray looping = encrypt_image_header(header);
-        for (quint32 word : {quint32(section_product), first_descriptor_offset, quint32(0)}) {
-            const quint32 stored = qToLittleEndian(word);
-            looping.append(reinterpret_cast<const char*>(&stored), sizeof stored);
-        }
-        looping.append(1000 - looping.size(), '\0');
-        QVERIFY(visa_connect(unit_resource("LOOP")));
-        upgrade_image_path() = write_image(dir.path(), "loop.ADS", looping);
-        upgrade_thread_t worker;
-        worker_signals_t recorder(worker);
-        worker.start();
-        QVERIFY(worker.wait(run_limit_ms));
-        QCOMPARE(recorder.seen().count("init 0 5"), max_image_sections);
-        QCOMPARE(recorder.seen().last(), QString("state 0 0"));
-        QVERIFY(visa_connect(unit_resource("LOOP")));
-        QCOMPARE(sim_record().last(), fixed("REBOOT"));
-    }
-
     void image_gone_before_the_run_fails_it() {
-        QVERIFY(visa_connect(unit_resource("LOOP")));
-        upgrade_image_path() = QFile::encodeName(dir.filePath("gone.ADS"));
+        const QByteArray path =
+            write_image(dir.path(), "gone.ADS", make_image(700, {{section_product, "GONE"}}));
+        QVERIFY(visa_connect(unit_resource("GONEFILE")));
+        QCOMPARE(choose_upgrade_image(path), image_ok);
+        QVERIFY(QFile::remove(QFile::decodeName(path)));
         upgrade_thread_t worker;
         worker_signals_t recorder(worker);
         worker.start();
         QVERIFY(worker.wait(run_limit_ms));
         QCOMPARE(recorder.seen(), QStringList{"state 0 0"});
+        QVERIFY(visa_connect(unit_resource("GONEFILE")));
+        QCOMPARE(sim_record(), run_end);
     }
 
-    // Runs last: the fallback of the reopen takes the first unit it finds.
+    // The run sends the image as it was checked: a file changed under it
+    // fails at the next section, before anything of that section is sent.
+    void image_changed_during_the_run_data() {
+        QTest::addColumn<QByteArray>("serial");
+        QTest::addColumn<qint64>("size");  // -1: the file is deleted
+        // The second descriptor lies at 136, its data at 148.
+        QTest::newRow("deleted") << QByteArray("DELETED") << qint64(-1);
+        QTest::newRow("cut in the data") << QByteArray("CUTDATA") << qint64(1000);
+        QTest::newRow("cut in the descriptor") << QByteArray("CUTDESCRIPTOR") << qint64(140);
+    }
+
+    void image_changed_during_the_run() {
+        QFETCH(QByteArray, serial);
+        QFETCH(qint64, size);
+        QStringList seen;
+        const QVector<image_section_t> sections = {{section_product, "KVT0402Q-CUT"},
+                                                   {section_application, pattern(5000, 11)}};
+        QVERIFY(run(serial, sections, seen, [size](const QString& path) {
+            QFile file(path);
+            size < 0 ? file.remove() : file.resize(size);
+        }));
+        QCOMPARE(seen, (QStringList{"init 12 5", "state 12 1", "state 12 1", "init 5000 1",
+                                    "state 0 0"}));
+        QVERIFY(visa_connect(unit_resource(serial)));
+        QCOMPARE(sim_record(),
+                 (QByteArrayList{"SYSTem:DEVice:PRODUCTUG <12 bytes>", fixed("UPGRADE:PASS")} +
+                  run_end));
+    }
+
+    // The unit restarted into its bootloader never comes back: the run fails
+    // naming it, leaves no session open, and nothing reaches another unit.
     void unit_that_never_comes_back_ends_the_run() {
+        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
         QStringList seen;
         QVERIFY(run("GONE", {{section_application, pattern(100, 10)}}, seen));
         QCOMPARE(seen.last(), QString("state 0 0"));
         QVERIFY(!seen.contains("success"));
+        QCOMPARE(result.unit, unit_resource("GONE"));
+        QCOMPARE(result.unit_return.kind, unit_return_t::not_returned);
+        QCOMPARE(visa_session(), ViSession(0));
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(lost.first().first().toString(), QString(unit_resource("GONE")));
+        QVERIFY(visa_connect(unit_resource("BYSTANDER")));
+        QCOMPARE(sim_record(), QByteArrayList{});
+    }
+
+    // The one unit new after the last restart is opened, but says another
+    // serial number: it is closed, and the run fails.
+    void another_unit_answering_after_the_run_fails_it() {
+        QVERIFY(visa_connect(unit_resource("NEWCOMER")));
+        QVERIFY(visa_write("REBOOT", 7));
+        QVERIFY(visa_close());
+        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
+        QStringList seen;
+        QVERIFY(run("SWAPPED", {{section_product, "KVT0402Q-SWAP"}}, seen));
+        QCOMPARE(seen, (QStringList{"init 13 5", "state 13 1", "state 13 1", "state 0 0"}));
+        QCOMPARE(result.unit_return.kind, unit_return_t::replaced);
+        QCOMPARE(result.unit_return.other_serial, QByteArray("NEWCOMER"));
+        QCOMPARE(visa_session(), ViSession(0));
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(lost.first().first().toString(), QString(unit_resource("SWAPPED")));
     }
 };
 

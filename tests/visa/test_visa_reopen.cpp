@@ -4,12 +4,14 @@
 #include "driver/link.h"
 #include "driver/visa_session.h"
 
-// The stand-in with a unit that never comes back after a restart and one that
-// needs a while.
+// The stand-in with units that never come back after a restart, units that
+// come back after a while, and one attached all along.
 namespace {
 
-const QByteArray never_back = "USB0::0xA5C3::0x0E21::KVT2024001::INSTR";
-const QByteArray slow_back = "USB0::0xA5C3::0x0E21::KVT2024002::INSTR";
+QByteArray resource(const QByteArray& serial) {
+    return "USB0::0xA5C3::0x0E21::" + serial + "::INSTR";
+}
+
 constexpr qint64 slow_restart_ms = 1200;
 
 bool restart_current_unit() {
@@ -22,39 +24,73 @@ class test_visa_reopen : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        qputenv("KVT_VISA_UNITS", "KVT0402Q,faults=never-back;KVT0206Q,restart=1200");
+        // The newcomers are back long after a restart noted what was attached,
+        // and long before the reopen gives up on the unit's own name.
+        qputenv("KVT_VISA_UNITS",
+                "KVT0402Q,sn=ALONG,restart=1200;"
+                "KVT0402Q,sn=GONE1,faults=never-back;KVT0402Q,sn=GONE2,faults=never-back;"
+                "KVT0402Q,sn=GONE3,faults=never-back;KVT0402Q,sn=NEW1,restart=2000;"
+                "KVT0402Q,sn=NEW2,restart=2000;KVT0402Q,sn=NEW3,restart=2000");
     }
 
     void reopen_waits_for_the_unit_over_several_attempts() {
-        QVERIFY(visa_connect(slow_back));
+        QVERIFY(visa_connect(resource("ALONG")));
+        const QStringList attached = visa_attached_units();
         QElapsedTimer since_restart;
         since_restart.start();
         QVERIFY(restart_current_unit());
         QCOMPARE(visa_session(), ViSession(0));
-        QVERIFY(visa_reopen());
+        QVERIFY(visa_reopen(attached));
         QVERIFY(since_restart.elapsed() >= slow_restart_ms);
-        QCOMPARE(visa_resource_name(), slow_back);
+        QCOMPARE(visa_resource_name(), resource("ALONG"));
         QByteArray answer;
         QVERIFY(link_query("SN?", answer));
-        QCOMPARE(answer, QByteArray("KVT2024002"));
+        QCOMPARE(answer, QByteArray("ALONG"));
     }
 
-    void unit_that_never_comes_back_is_replaced_by_the_first_resource_found() {
-        QVERIFY(visa_connect(never_back));
+    // Only a unit that appeared while the restarted one was away can be it
+    // under a new name, and only when it is the one such unit.
+    void unit_that_never_comes_back_data() {
+        QTest::addColumn<QByteArray>("gone");
+        QTest::addColumn<QByteArrayList>("newcomers");
+        QTest::addColumn<QByteArray>("taken");  // empty: the reopen fails
+        QTest::newRow("units attached all along")
+            << QByteArray("GONE1") << QByteArrayList{} << QByteArray();
+        QTest::newRow("one newcomer")
+            << QByteArray("GONE2") << QByteArrayList{"NEW1"} << QByteArray("NEW1");
+        QTest::newRow("two newcomers")
+            << QByteArray("GONE3") << QByteArrayList{"NEW2", "NEW3"} << QByteArray();
+    }
+
+    void unit_that_never_comes_back() {
+        QFETCH(QByteArray, gone);
+        QFETCH(QByteArrayList, newcomers);
+        QFETCH(QByteArray, taken);
+        for (const QByteArray& newcomer : newcomers) {
+            QVERIFY(visa_connect(resource(newcomer)));
+            QVERIFY(restart_current_unit());
+        }
+        QVERIFY(visa_connect(resource(gone)));
+        const QStringList attached = visa_attached_units();
         QVERIFY(restart_current_unit());
-        QVERIFY(visa_reopen());
-        QCOMPARE(visa_resource_name(), slow_back);
+        QCOMPARE(visa_reopen(attached), !taken.isEmpty());
+        if (taken.isEmpty()) {
+            QCOMPARE(visa_session(), ViSession(0));
+            QCOMPARE(visa_resource_name(), resource(gone));
+            return;
+        }
+        QCOMPARE(visa_resource_name(), resource(taken));
         QByteArray answer;
         QVERIFY(link_query("SN?", answer));
-        QCOMPARE(answer, QByteArray("KVT2024002"));
+        QCOMPARE(answer, taken);
     }
 
-    void search_leaves_out_the_unit_that_is_away() {
-        QStringList list;
-        ViUInt32 count = 0;
-        QCOMPARE(visa_find_units(list, count), visa_done);
-        QCOMPARE(count, ViUInt32(2));
-        QVERIFY(!list.contains(never_back));
+    void search_leaves_out_the_units_that_are_away() {
+        const QStringList units = visa_attached_units();
+        QVERIFY(units.contains(resource("ALONG")));
+        for (const QByteArray gone : {"GONE1", "GONE2", "GONE3"}) {
+            QVERIFY(!units.contains(resource(gone)));
+        }
     }
 };
 
