@@ -6,6 +6,7 @@ quillon_packages=(
   fonts-dejavu-core xdg-utils python3 python3-pyvisa
   desktop-file-utils appstream dpkg-dev file xvfb xauth
   clang libclang-rt-14-dev
+  libtirpc-dev rpcsvc-proto rpcbind python3-pyvisa-py
 )
 
 quillon_install_deps() {

@@ -1,0 +1,188 @@
+"""kvt-lan serving a kvt-sim unit, against a VXI-11 client written elsewhere:
+Debian's pyvisa-py. Queries, locks, a client killed while it holds a lock,
+and the refusals: a client outside --allow, an oversized write, garbage on the
+port, too many links."""
+import os
+import select
+import socket
+import struct
+import subprocess
+import sys
+
+SKIP = 77
+try:
+    import pyvisa
+    from pyvisa.constants import StatusCode
+    from pyvisa.errors import VisaIOError
+    from pyvisa_py.protocols import rpc, vxi11
+except ImportError:
+    print("SKIP: python3-pyvisa-py is not installed")
+    sys.exit(SKIP)
+
+SERIAL = "KVT2024001"
+RESOURCE = "TCPIP0::127.0.0.1::%s::INSTR" % SERIAL
+START_S = 10
+# kvt-lan's bounds.
+MAX_MESSAGE = 16384
+LINKS_PER_CLIENT = 8
+
+
+def first_line(process):
+    ready, _, _ = select.select([process.stdout], [], [], START_S)
+    assert ready, "no line from %s in %d s" % (process.args[0], START_S)
+    return process.stdout.readline().decode()
+
+
+def start(args):
+    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
+
+
+def core_port():
+    portmapper = rpc.TCPPortMapperClient("127.0.0.1")
+    port = portmapper.get_port(
+        (vxi11.DEVICE_CORE_PROG, vxi11.DEVICE_CORE_VERS, rpc.IPPROTO_TCP, 0))
+    portmapper.close()
+    return port
+
+
+def open_unit(rm):
+    return rm.open_resource(RESOURCE, read_termination="\n")
+
+
+def fails_with(status, call):
+    try:
+        call()
+    except VisaIOError as error:
+        assert error.error_code == status, (status.name, error)
+        return
+    raise AssertionError("succeeded instead of " + status.name)
+
+
+def check_query_and_read_back(rm):
+    # Without a termination character the read ends at the message's end.
+    unit = rm.open_resource(RESOURCE)
+    assert unit.query("*IDN?").split(",")[1:3] == ["KVT0402Q", SERIAL]
+    for position in ("1", "0"):
+        assert unit.query("SETA=" + position) == "OK\n"
+        assert unit.query("GETA?") == position + "\n"
+    unit.close()
+
+
+def check_lock_blocks_other(rm):
+    holder, other = open_unit(rm), open_unit(rm)
+    holder.lock_excl()
+    assert holder.query("SN?") == SERIAL
+    fails_with(StatusCode.error_resource_locked, other.lock_excl)
+    fails_with(StatusCode.error_io, lambda: other.query("SN?"))
+    holder.unlock()
+    assert other.query("SN?") == SERIAL
+    holder.close()
+    other.close()
+
+
+def check_killed_holder_frees_unit(rm):
+    holder = subprocess.Popen(
+        [sys.executable, "-c",
+         "import pyvisa,sys\n"
+         "u=pyvisa.ResourceManager('@py').open_resource(%r)\n"
+         "u.lock_excl(); print('locked', flush=True); sys.stdin.read()" % RESOURCE],
+        stdout=subprocess.PIPE, stdin=subprocess.PIPE)
+    assert first_line(holder) == "locked\n"
+    other = open_unit(rm)
+    fails_with(StatusCode.error_resource_locked, other.lock_excl)
+    holder.kill()
+    holder.wait()
+    # kvt-lan notices the closed connection in its own time: a bounded poll.
+    for _ in range(200):
+        try:
+            other.lock_excl()
+            break
+        except VisaIOError as error:
+            assert error.error_code == StatusCode.error_resource_locked, error
+    else:
+        raise AssertionError("the killed client's lock was never released")
+    other.unlock()
+    other.close()
+
+
+def check_oversized_write(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    error, link, _, max_size = client.create_link(1, 0, 0, SERIAL)
+    assert error == 0 and max_size == MAX_MESSAGE, (error, max_size)
+    error, _ = client.device_write(link, 1000, 0, vxi11.OP_FLAG_END, b"x" * (MAX_MESSAGE + 1))
+    assert error == vxi11.ErrorCodes.parameter_error, error
+    # A record beyond what any write needs closes the connection.
+    try:
+        client.device_write(link, 1000, 0, 0, b"x" * (4 * MAX_MESSAGE))
+        raise AssertionError("a record of 64 KiB was taken")
+    except (rpc.RPCError, OSError, EOFError):
+        pass
+    client.close()
+
+
+def check_garbage(rm):
+    with socket.create_connection(("127.0.0.1", core_port()), timeout=START_S) as sock:
+        # One whole record of 16 bytes that no RPC call can be read from.
+        sock.sendall(struct.pack(">I", 0x80000010) + os.urandom(16))
+        while sock.recv(4096):
+            pass
+    check_query_and_read_back(rm)
+
+
+def check_too_many_links(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    errors = [client.create_link(1, 0, 0, SERIAL)[0] for _ in range(LINKS_PER_CLIENT + 1)]
+    assert errors == [0] * LINKS_PER_CLIENT + [vxi11.ErrorCodes.out_of_resources], errors
+    client.close()
+
+
+def check_outside_allow_list(lan, sim_port):
+    refused = start([lan, "--port", sim_port, "--allow", "10.0.0.0/8"])
+    try:
+        first_line(refused)
+        with socket.create_connection(("127.0.0.1", core_port()), timeout=START_S) as sock:
+            assert sock.recv(1) == b"", "a client outside --allow was served"
+    finally:
+        refused.terminate()
+        assert refused.wait(START_S) == 0
+
+
+CHECKS = [
+    check_query_and_read_back,
+    check_lock_blocks_other,
+    check_killed_holder_frees_unit,
+    check_oversized_write,
+    check_garbage,
+    check_too_many_links,
+]
+
+
+def main(sim, lan):
+    try:
+        rpc.TCPPortMapperClient("127.0.0.1").close()
+    except OSError:
+        print("SKIP: no rpcbind on 127.0.0.1")
+        sys.exit(SKIP)
+    units = start([sim, "--units", "KVT0402Q,sn=" + SERIAL])
+    try:
+        sim_port = first_line(units).split()[2]
+        server = start([lan, "--port", sim_port])
+        try:
+            assert first_line(server) == "%s %s\n" % (SERIAL, RESOURCE)
+            rm = pyvisa.ResourceManager("@py")
+            for check in CHECKS:
+                check(rm)
+                print("ok", check.__name__, flush=True)
+            rm.close()
+        finally:
+            server.terminate()
+            assert server.wait(START_S) == 0, "kvt-lan did not end cleanly"
+        check_outside_allow_list(lan, sim_port)
+        print("ok check_outside_allow_list")
+    finally:
+        units.terminate()
+        units.wait(START_S)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
