@@ -52,6 +52,26 @@ int listen_on(const QHostAddress& address, unsigned short& port) {
     return fd;
 }
 
+// True when rpcbind names a port for the core channel and something answers there.
+bool other_server_registered() {
+    sockaddr_in binder{};
+    binder.sin_family = AF_INET;
+    binder.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const u_short port = pmap_getport(&binder, DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP);
+    if (port == 0) {
+        return false;
+    }
+    sockaddr_in server = binder;
+    server.sin_port = htons(port);
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answers =
+        fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return answers;
+}
+
 }  // namespace
 
 unsigned short lan_abort_port() {
@@ -82,6 +102,10 @@ bool lan_server_t::start(const QHostAddress& address, QString& error) {
         if (i == 1) {
             abort_port = port;
         }
+    }
+    if (other_server_registered()) {
+        error = QStringLiteral("another VXI-11 server is registered with rpcbind on this host");
+        return false;
     }
     // A registration left by a run that was killed would send clients nowhere.
     pmap_unset(DEVICE_CORE, DEVICE_CORE_VERSION);

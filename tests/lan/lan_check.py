@@ -173,6 +173,12 @@ def main(sim, lan):
             for check in CHECKS:
                 check(rm)
                 print("ok", check.__name__, flush=True)
+            # A second server does not take the registration away from the first.
+            second = subprocess.run([lan, "--port", sim_port], timeout=START_S,
+                                    stdout=subprocess.DEVNULL)
+            assert second.returncode == 1, second.returncode
+            check_query_and_read_back(rm)
+            print("ok second server refused", flush=True)
             rm.close()
         finally:
             server.terminate()
