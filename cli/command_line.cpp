@@ -41,12 +41,17 @@ cli_status_t run(const QStringList& arguments) {
         QStringLiteral("A serial port to look for a unit on besides the family's USB ports; "
                        "may be repeated."),
         QStringLiteral("PATH"));
+    const QCommandLineOption resource_option(
+        QStringLiteral("resource"),
+        QStringLiteral("A VISA resource to look for a unit on besides the USB units, such as "
+                       "TCPIP0::lab-pc::KVT2024001::INSTR; may be repeated."),
+        QStringLiteral("RESOURCE"));
     const QCommandLineOption json_option(QStringLiteral("json"),
                                          QStringLiteral("Print JSON instead of text."));
     // Qt's own help option would also offer help on options kvtctl does not take.
     const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Show this help."));
-    parser.addOptions({unit_option, port_option, json_option, help_option});
+    parser.addOptions({unit_option, port_option, resource_option, json_option, help_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
@@ -76,6 +81,7 @@ cli_status_t run(const QStringList& arguments) {
                                .trimmed());
     }
     set_operator_ports(parser.values(port_option));
+    set_operator_resources(parser.values(resource_option));
     return command->run(call);
 }
 

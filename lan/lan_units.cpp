@@ -1,7 +1,9 @@
 #include "lan/lan_units.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QStringList>
+#include <QThread>
 #include <algorithm>
 #include <iterator>
 
@@ -14,6 +16,17 @@ namespace {
 
 // An answer line is read on to this size at most, as the core's VISA reads are.
 constexpr int longest_answer = 4096;
+// A unit on a serial port takes the bytes that arrive until the line has been
+// quiet for 20 ms as one command. The core always waits for an answer between
+// commands; a network client may write twice in a row, so the second write
+// waits until the first has been taken on its own.
+constexpr qint64 serial_command_gap_ms = 25;
+
+// Runs from a serial write until an answer shows the unit took the command.
+QElapsedTimer& since_unanswered_write() {
+    static QElapsedTimer timer;
+    return timer;
+}
 
 bool visa_read_line(QByteArray& line) {
     line.clear();
@@ -67,12 +80,28 @@ bool lan_units_t::select(const QByteArray& serial_number) {
 }
 
 bool unit_write(const QByteArray& message) {
-    return link_write(message);
+    if (visa_available()) {
+        return link_write(message);
+    }
+    QElapsedTimer& quiet = since_unanswered_write();
+    if (quiet.isValid() && quiet.elapsed() < serial_command_gap_ms) {
+        QThread::msleep(unsigned(serial_command_gap_ms - quiet.elapsed()));
+    }
+    // An answer no client read (or read to its end) is not the next command's.
+    QByteArray stale;
+    serial_read(stale);
+    const bool written = serial_write(message);
+    quiet.start();
+    return written;
 }
 
 bool unit_read_line(QByteArray& line) {
     if (visa_available()) {
         return visa_read_line(line);
     }
-    return serial_read_line(line);
+    if (!serial_read_line(line)) {
+        return false;
+    }
+    since_unanswered_write().invalidate();
+    return true;
 }
