@@ -31,6 +31,8 @@ class Kvtctl:
     def __init__(self, path, standin_dir):
         self.path = path
         self.env = dict(os.environ, LD_LIBRARY_PATH=standin_dir)
+        if os.environ.get("LAN_CLIENT_PRELOAD"):
+            self.env["LD_PRELOAD"] = os.environ["LAN_CLIENT_PRELOAD"]
 
     def run(self, *words):
         done = subprocess.run(
