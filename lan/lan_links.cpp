@@ -6,12 +6,8 @@ int lan_links_t::create(int client, const QByteArray& device, bool lock, int& id
     if (count_of(client) >= lan_links_per_client || links.size() >= lan_links_in_all) {
         return lan_out_of_resources;
     }
-    if (!units.knows(device)) {
-        // A unit attached since the last search.
-        units.rescan();
-        if (!units.knows(device)) {
-            return lan_not_accessible;
-        }
+    if (!units.find(device)) {
+        return lan_not_accessible;
     }
     if (lock && locks.contains(device)) {
         return lan_locked_by_other;

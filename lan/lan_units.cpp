@@ -35,6 +35,10 @@ bool visa_read_line(QByteArray& line) {
         char buffer[visa_answer_size] = {};
         const int length = visa_read(buffer, visa_answer_size, &status);
         if (status < VI_SUCCESS) {
+            // A unit that went away is opened afresh by the next select.
+            if (status == VI_ERROR_CONN_LOST) {
+                visa_close();
+            }
             return false;
         }
         line += QByteArray(buffer, length >= 0 ? length : int(qstrnlen(buffer, visa_answer_size)));
@@ -44,7 +48,16 @@ bool visa_read_line(QByteArray& line) {
 
 }  // namespace
 
+bool lan_units_t::find(const QByteArray& serial_number) {
+    if (!knows(serial_number) &&
+        (!last_search.isValid() || last_search.hasExpired(search_interval_ms))) {
+        rescan();
+    }
+    return knows(serial_number);
+}
+
 void lan_units_t::rescan() {
+    last_search.start();
     const QStringList names = find_units();
     current.clear();
     for (const QString& name : names) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 
@@ -14,10 +15,16 @@ public:
     void rescan();
     QList<QByteArray> serial_numbers() const { return link_names.keys(); }
     bool knows(const QByteArray& serial_number) const { return link_names.contains(serial_number); }
+    // Searches again for a unit not known yet (one attached since), but not
+    // more often than every search_interval_ms, whatever clients ask for.
+    bool find(const QByteArray& serial_number);
     // Opens the unit's link unless it is the current one already.
     bool select(const QByteArray& serial_number);
 
+    static constexpr qint64 search_interval_ms = 2000;
+
 private:
+    QElapsedTimer last_search;
     QMap<QByteArray, QByteArray> link_names;
     QByteArray current;
 };

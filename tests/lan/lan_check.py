@@ -136,6 +136,12 @@ def check_too_many_links(rm):
     client.close()
 
 
+def check_unknown_device(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    assert client.create_link(1, 0, 0, "NO-SUCH-UNIT")[0] == vxi11.ErrorCodes.device_not_accessible
+    client.close()
+
+
 def check_outside_allow_list(lan, sim_port):
     refused = start([lan, "--port", sim_port, "--allow", "10.0.0.0/8"])
     try:
@@ -154,6 +160,7 @@ CHECKS = [
     check_oversized_write,
     check_garbage,
     check_too_many_links,
+    check_unknown_device,
 ]
 
 
