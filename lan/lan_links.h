@@ -30,6 +30,7 @@ constexpr int lan_max_message = 16384;
 constexpr int lan_links_per_client = 8;
 constexpr int lan_links_in_all = 32;
 constexpr qint64 lan_idle_link_ms = 10 * 60 * 1000;
+constexpr unsigned long lan_longest_lock_wait_ms = 10 * 60 * 1000;
 
 struct lan_read_t {
     int error = lan_ok;

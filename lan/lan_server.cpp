@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "lan/vxi11_service.h"
 #include "vxi11.h"
 
 // The dispatch functions rpcgen writes; its header does not declare them.
@@ -142,6 +143,7 @@ void lan_server_t::track_connections() {
     }
     for (const int fd : qAsConst(connections)) {
         if (!now.contains(fd)) {
+            drop_waiting_locks(fd);
             links.drop_client(fd);
         }
     }
@@ -165,7 +167,8 @@ void lan_server_t::serve(int quit_fd) {
         for (const int fd : listeners) {
             fds.push_back({fd, POLLIN, 0});
         }
-        if (poll(fds.data(), fds.size(), idle_check_ms) < 0 && errno != EINTR) {
+        const int wait_ms = answer_waiting_locks(idle_check_ms);
+        if (poll(fds.data(), fds.size(), wait_ms) < 0 && errno != EINTR) {
             return;
         }
         if (fds[0].revents != 0) {

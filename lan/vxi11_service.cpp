@@ -4,7 +4,10 @@
 #include <rpc/rpc.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <QDeadlineTimer>
 #include <algorithm>
+#include <vector>
 
 #include "lan/lan_server.h"
 #include "vxi11.h"
@@ -12,6 +15,24 @@
 namespace {
 
 lan_links_t* service_links = nullptr;
+
+// A lock request waiting for another link's lock; its connection sends
+// nothing else meanwhile, so the reply goes out on it as if at once.
+struct waiting_lock_t {
+    SVCXPRT* transport;
+    int client;
+    int link;
+    QDeadlineTimer deadline;
+};
+std::vector<waiting_lock_t> waiting_locks;
+// Bound on waiting requests, at most one per link.
+constexpr size_t waiting_locks_limit = lan_links_in_all;
+
+void answer(const waiting_lock_t& waiting, int error) {
+    Device_Error resp{error};
+    svc_sendreply(waiting.transport, reinterpret_cast<xdrproc_t>(xdr_Device_Error),
+                  reinterpret_cast<char*>(&resp));
+}
 
 // The client is its connection: a link answers only to the one that made it.
 int client_of(const svc_req* request) {
@@ -23,6 +44,7 @@ int owned(const svc_req* request, Device_Link link) {
     return service_links->owns(client_of(request), int(link)) ? lan_ok : lan_invalid_link;
 }
 
+constexpr int flag_wait_lock = 1;
 constexpr int flag_end = 8;
 constexpr int flag_term_char_set = 128;
 
@@ -30,6 +52,30 @@ constexpr int flag_term_char_set = 128;
 
 void set_service_links(lan_links_t* links) {
     service_links = links;
+}
+
+int answer_waiting_locks(int limit_ms) {
+    int next_ms = limit_ms;
+    for (auto it = waiting_locks.begin(); it != waiting_locks.end();) {
+        const int error =
+            service_links->exists(it->link) ? service_links->lock(it->link) : lan_invalid_link;
+        if (error == lan_locked_by_other && !it->deadline.hasExpired()) {
+            next_ms = std::min(next_ms, int(it->deadline.remainingTime()));
+            ++it;
+            continue;
+        }
+        answer(*it, error);
+        it = waiting_locks.erase(it);
+    }
+    return next_ms;
+}
+
+void drop_waiting_locks(int client) {
+    waiting_locks.erase(std::remove_if(waiting_locks.begin(), waiting_locks.end(),
+                                       [client](const waiting_lock_t& waiting) {
+                                           return waiting.client == client;
+                                       }),
+                        waiting_locks.end());
 }
 
 extern "C" {
@@ -93,11 +139,17 @@ bool_t device_clear_1_svc(Device_GenericParms* parms, Device_Error* resp, svc_re
 bool_t device_lock_1_svc(Device_LockParms* parms, Device_Error* resp, svc_req* request) {
     resp->error = owned(request, parms->lid);
     if (resp->error == lan_ok) {
-        // One thread serves every client, so no other can let go meanwhile:
-        // a lock held elsewhere is refused at once, waiting flag or not.
         resp->error = service_links->lock(int(parms->lid));
     }
-    return TRUE;
+    if (resp->error != lan_locked_by_other || !(parms->flags & flag_wait_lock) ||
+        parms->lock_timeout == 0 || waiting_locks.size() >= waiting_locks_limit) {
+        return TRUE;
+    }
+    // No reply now: answer_waiting_locks sends it.
+    waiting_locks.push_back(
+        {request->rq_xprt, client_of(request), int(parms->lid),
+         QDeadlineTimer(qint64(std::min<u_long>(parms->lock_timeout, lan_longest_lock_wait_ms)))});
+    return FALSE;
 }
 
 bool_t device_unlock_1_svc(Device_Link* link, Device_Error* resp, svc_req* request) {

@@ -8,6 +8,7 @@ import socket
 import struct
 import subprocess
 import sys
+import time
 
 SKIP = 77
 try:
@@ -25,6 +26,7 @@ START_S = 10
 # kvt-lan's bounds.
 MAX_MESSAGE = 16384
 LINKS_PER_CLIENT = 8
+WAIT_MS = 300
 
 
 def first_line(process):
@@ -78,6 +80,31 @@ def check_lock_blocks_other(rm):
     assert other.query("SN?") == SERIAL
     holder.close()
     other.close()
+
+
+def check_waiting_lock(rm):
+    # The waiter connects first, so that kvt-lan takes its request before the
+    # holder's calls that follow it.
+    waiter, holder = vxi11.CoreClient("127.0.0.1"), vxi11.CoreClient("127.0.0.1")
+    waiter_link = waiter.create_link(1, 0, 0, SERIAL)[1]
+    holder_link = holder.create_link(2, 0, 0, SERIAL)[1]
+    assert holder.device_lock(holder_link, 0, 0) == 0
+    started = time.monotonic()
+    error = waiter.device_lock(waiter_link, vxi11.OP_FLAG_WAIT_BLOCK, WAIT_MS)
+    assert error == vxi11.ErrorCodes.device_locked_by_another_link, error
+    assert time.monotonic() - started >= WAIT_MS / 1000, "the lock request did not wait"
+    # A waiting request is answered once the holder lets go.
+    waiter.start_call(vxi11.DEVICE_LOCK)
+    waiter.packer.pack_device_lock_parms((waiter_link, vxi11.OP_FLAG_WAIT_BLOCK, 10 * WAIT_MS))
+    rpc._sendrecord(waiter.sock, waiter.packer.get_buf())
+    assert holder.device_lock(holder_link, 0, 0) == 0
+    assert holder.device_unlock(holder_link) == 0
+    waiter.unpacker.reset(rpc._recvrecord(waiter.sock, START_S))
+    waiter.unpacker.unpack_replyheader()
+    assert waiter.unpacker.unpack_device_error() == 0
+    assert holder.device_lock(holder_link, 0, 0) == vxi11.ErrorCodes.device_locked_by_another_link
+    waiter.close()
+    holder.close()
 
 
 def check_killed_holder_frees_unit(rm):
@@ -156,6 +183,7 @@ def check_outside_allow_list(lan, sim_port):
 CHECKS = [
     check_query_and_read_back,
     check_lock_blocks_other,
+    check_waiting_lock,
     check_killed_holder_frees_unit,
     check_oversized_write,
     check_garbage,
