@@ -18,6 +18,7 @@ enum lan_error_t : int {
     lan_no_lock_held = 12,
     lan_io_timeout = 15,
     lan_io_error = 17,
+    lan_aborted = 23,
 };
 
 // Reasons a read ends, as VXI-11 flags them.

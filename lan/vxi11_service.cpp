@@ -189,10 +189,18 @@ LAN_NOT_SUPPORTED(destroy_intr_chan_1_svc, void*)
 LAN_NOT_SUPPORTED(device_enable_srq_1_svc, Device_EnableSrqParms*)
 LAN_NOT_SUPPORTED(device_docmd_1_svc, Device_DocmdParms*)
 
-// Every call finishes before the next is taken, so there is never an
-// operation in progress to abort.
+// A waiting lock request is the only call still in progress when another
+// arrives; aborting it answers it with the abort error.
 bool_t device_abort_1_svc(Device_Link* link, Device_Error* resp, svc_req*) {
     resp->error = service_links->exists(int(*link)) ? lan_ok : lan_invalid_link;
+    for (auto it = waiting_locks.begin(); it != waiting_locks.end();) {
+        if (it->link == int(*link)) {
+            answer(*it, lan_aborted);
+            it = waiting_locks.erase(it);
+        } else {
+            ++it;
+        }
+    }
     return TRUE;
 }
 

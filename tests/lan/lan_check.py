@@ -82,29 +82,46 @@ def check_lock_blocks_other(rm):
     other.close()
 
 
+def send_lock_request(client, link):
+    """Sends a waiting device_lock without taking its answer."""
+    client.start_call(vxi11.DEVICE_LOCK)
+    client.packer.pack_device_lock_parms((link, vxi11.OP_FLAG_WAIT_BLOCK, 10 * WAIT_MS))
+    rpc._sendrecord(client.sock, client.packer.get_buf())
+
+
+def lock_answer(client):
+    client.unpacker.reset(rpc._recvrecord(client.sock, START_S))
+    client.unpacker.unpack_replyheader()
+    return client.unpacker.unpack_device_error()
+
+
 def check_waiting_lock(rm):
-    # The waiter connects first, so that kvt-lan takes its request before the
-    # holder's calls that follow it.
+    # Connected in this order, kvt-lan takes the first one's request before
+    # the calls of the later ones that follow it.
     waiter, holder = vxi11.CoreClient("127.0.0.1"), vxi11.CoreClient("127.0.0.1")
-    waiter_link = waiter.create_link(1, 0, 0, SERIAL)[1]
+    _, waiter_link, abort_port, _ = waiter.create_link(1, 0, 0, SERIAL)
     holder_link = holder.create_link(2, 0, 0, SERIAL)[1]
+    abort = rpc.RawTCPClient("127.0.0.1", vxi11.DEVICE_ASYNC_PROG, vxi11.DEVICE_ASYNC_VERS,
+                             abort_port)
+    abort.packer, abort.unpacker = vxi11.Vxi11Packer(), vxi11.Vxi11Unpacker("")
     assert holder.device_lock(holder_link, 0, 0) == 0
     started = time.monotonic()
     error = waiter.device_lock(waiter_link, vxi11.OP_FLAG_WAIT_BLOCK, WAIT_MS)
     assert error == vxi11.ErrorCodes.device_locked_by_another_link, error
     assert time.monotonic() - started >= WAIT_MS / 1000, "the lock request did not wait"
+    # The abort channel ends a waiting request.
+    send_lock_request(waiter, waiter_link)
+    assert abort.make_call(
+        1, waiter_link, abort.packer.pack_device_link, abort.unpacker.unpack_device_error) == 0
+    assert lock_answer(waiter) == vxi11.ErrorCodes.abort
     # A waiting request is answered once the holder lets go.
-    waiter.start_call(vxi11.DEVICE_LOCK)
-    waiter.packer.pack_device_lock_parms((waiter_link, vxi11.OP_FLAG_WAIT_BLOCK, 10 * WAIT_MS))
-    rpc._sendrecord(waiter.sock, waiter.packer.get_buf())
+    send_lock_request(waiter, waiter_link)
     assert holder.device_lock(holder_link, 0, 0) == 0
     assert holder.device_unlock(holder_link) == 0
-    waiter.unpacker.reset(rpc._recvrecord(waiter.sock, START_S))
-    waiter.unpacker.unpack_replyheader()
-    assert waiter.unpacker.unpack_device_error() == 0
+    assert lock_answer(waiter) == 0
     assert holder.device_lock(holder_link, 0, 0) == vxi11.ErrorCodes.device_locked_by_another_link
-    waiter.close()
-    holder.close()
+    for client in (abort, waiter, holder):
+        client.close()
 
 
 def check_killed_holder_frees_unit(rm):
