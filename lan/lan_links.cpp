@@ -71,13 +71,14 @@ int lan_links_t::write(int id, const QByteArray& data, bool end) {
         return lan_parameter_error;
     }
     link->unsent += data;
-    if (!end) {
-        return lan_ok;
-    }
-    const QByteArray message = link->unsent;
-    link->unsent.clear();
+    return end ? send(*link) : lan_ok;
+}
+
+int lan_links_t::send(link_t& link) {
+    const QByteArray message = link.unsent;
+    link.unsent.clear();
     // A new command's answer replaces what was left unread of the last one.
-    link->unread.clear();
+    link.unread.clear();
     return unit_write(message) ? lan_ok : lan_io_error;
 }
 
@@ -87,6 +88,14 @@ lan_read_t lan_links_t::read(int id, int request_size, bool term_char_set, char 
     result.error = reach(id, link);
     if (result.error != lan_ok) {
         return result;
+    }
+    // A client that reads has ended its message, END flag or not: some
+    // clients leave it off writes longer than a kilobyte.
+    if (!link->unsent.isEmpty()) {
+        result.error = send(*link);
+        if (result.error != lan_ok) {
+            return result;
+        }
     }
     if (link->unread.isEmpty() && !unit_read_line(link->unread)) {
         result.error = lan_io_timeout;

@@ -69,6 +69,8 @@ private:
         QByteArray unread;
         QElapsedTimer last_used;
     };
+    // Writes the link's message to its unit.
+    int send(link_t& link);
     // lan_ok once the link may use its unit and the unit is current.
     int reach(int id, link_t*& link);
     int count_of(int client) const;

@@ -70,6 +70,15 @@ def check_query_and_read_back(rm):
     unit.close()
 
 
+def check_long_write_then_read(rm):
+    # pyvisa-py sends a write of more than a kilobyte without the END flag;
+    # the read that follows ends the message all the same.
+    unit = rm.open_resource(RESOURCE)
+    unit.write_raw(b"X" * 1100)
+    assert unit.read_raw() == b"ERR\n"
+    unit.close()
+
+
 def check_lock_blocks_other(rm):
     holder, other = open_unit(rm), open_unit(rm)
     holder.lock_excl()
@@ -199,6 +208,7 @@ def check_outside_allow_list(lan, sim_port):
 
 CHECKS = [
     check_query_and_read_back,
+    check_long_write_then_read,
     check_lock_blocks_other,
     check_waiting_lock,
     check_killed_holder_frees_unit,
