@@ -182,6 +182,27 @@ def check_garbage(rm):
     check_query_and_read_back(rm)
 
 
+def rpc_refusal(call):
+    try:
+        call()
+    except rpc.RPCError as error:
+        return str(error) or type(error).__name__
+    raise AssertionError("a malformed call was answered")
+
+
+def check_malformed_calls(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    # A procedure VXI-11 does not have, and a write whose data is cut short.
+    assert "procedure_unavailable" in rpc_refusal(lambda: client.make_call(99, None, None, None))
+    # (link, io_timeout): the client reads its timeout from the second.
+    cut_short = (1, 1000)
+    assert rpc_refusal(lambda: client.make_call(
+        vxi11.DEVICE_WRITE, cut_short, lambda args: client.packer.pack_int(args[0]), None)
+    ) == "RPCGarbageArgs"
+    client.close()
+    check_query_and_read_back(rm)
+
+
 def check_too_many_links(rm):
     client = vxi11.CoreClient("127.0.0.1")
     errors = [client.create_link(1, 0, 0, SERIAL)[0] for _ in range(LINKS_PER_CLIENT + 1)]
@@ -214,6 +235,7 @@ CHECKS = [
     check_killed_holder_frees_unit,
     check_oversized_write,
     check_garbage,
+    check_malformed_calls,
     check_too_many_links,
     check_unknown_device,
 ]
