@@ -9,6 +9,7 @@
 namespace {
 
 const char port_option[] = "port";
+const char resource_option[] = "resource";
 
 void add_options(QCommandLineParser& parser) {
     parser.setApplicationDescription(
@@ -23,6 +24,11 @@ void add_options(QCommandLineParser& parser) {
                       "adapter or a simulated unit's pseudo-terminal; Rescan lists it after the "
                       "units' own USB ports. May be given more than once.",
                       "PATH"});
+    parser.addOption({resource_option,
+                      "A VISA resource of a unit on the network, such as "
+                      "TCPIP0::lab-pc::KVT2024001::INSTR (served by kvt-lan); Rescan lists it "
+                      "after the USB units when VISA is the link. May be given more than once.",
+                      "RESOURCE"});
 }
 
 }  // namespace
@@ -45,4 +51,5 @@ void apply_command_line(const QStringList& arguments) {
     add_options(parser);
     parser.process(arguments);
     set_operator_ports(parser.values(port_option));
+    set_operator_resources(parser.values(resource_option));
 }

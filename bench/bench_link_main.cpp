@@ -4,7 +4,11 @@
 //           (5 ms after each write, 10 ms inside each query);
 //   serial: over kvt-sim, against the same commands sent by a client made of
 //           system calls alone to a second unit of the same simulator, the
-//           two taking turns.
+//           two taking turns;
+//   lan:    a click and a console query over the stand-in's TCPIP path to
+//           kvt-lan on loopback, which serves a stand-in unit of its own,
+//           against the same action on a stand-in unit over USB plus
+//           kvt-lan's own pause after each write, the two taking turns.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -23,11 +27,14 @@
 #include "driver/visa_session.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_usb_widget.h"
+#include "panel/unit_discovery.h"
 #include "scpi/ui_scpi_dialog.h"
 
 namespace {
 
 constexpr double visa_pauses_per_query_ms = 5 + 10;
+// kvt-lan writes to its unit through the core's VISA link, which pauses after each write.
+constexpr double lan_pause_per_query_ms = 5;
 constexpr int sim_start_timeout_ms = 5000;
 
 // The traffic of each figure: identification, then the two-port read-back.
@@ -175,6 +182,60 @@ int run_serial(int rounds) {
     return status;
 }
 
+// Starts kvt-lan on the stand-in's units and returns the first one's resource.
+QString start_lan(QProcess& lan) {
+    lan.start(BENCH_KVT_LAN_PATH, QStringList());
+    if (!lan.waitForReadyRead(sim_start_timeout_ms) || !lan.canReadLine()) {
+        return {};
+    }
+    return QString::fromLocal8Bit(lan.readLine()).simplified().section(' ', 1);
+}
+
+int run_lan(int rounds) {
+    if (!visa_available()) {
+        std::fprintf(stderr, "the VISA stand-in library did not load\n");
+        return 1;
+    }
+    QProcess lan;
+    const QString lan_resource = start_lan(lan);
+    if (lan_resource.isEmpty()) {
+        std::fprintf(stderr, "kvt-lan did not start (is rpcbind running?)\n");
+        return 1;
+    }
+    set_operator_resources({lan_resource});
+    operator_view_t view;
+    std::vector<figure_t> figures = view.figures("kvt-lan, loopback");
+    // Rescan connects the USB unit first, as the operator sees it.
+    figures.front().button->click();
+    const QByteArray usb_resource = visa_resource_name();
+    int status = 0;
+    for (const figure_t& figure : {figures.at(1), figures.at(2)}) {
+        std::vector<double> ms, usb_ms, added;
+        for (int i = 0; i < rounds && status == 0; ++i) {
+            status = visa_connect(lan_resource.toUtf8()) ? 0 : 1;
+            ms.push_back(milliseconds([&] { figure.button->click(); }));
+            status += visa_connect(usb_resource) ? 0 : 1;
+            usb_ms.push_back(milliseconds([&] { figure.button->click(); }));
+            added.push_back((ms.back() - usb_ms.back()) / double(figure.commands->size()) -
+                            lan_pause_per_query_ms);
+        }
+        if (status != 0) {
+            std::fprintf(stderr, "a unit could not be opened\n");
+            break;
+        }
+        print_row(figure.name, summarize(ms), "ms",
+                  "same over USB: " + fixed(summarize(usb_ms).median, 1) + " ms, plus " +
+                      fixed(lan_pause_per_query_ms, 0) + " ms pause per query in kvt-lan",
+                  fixed(summarize(added).median, 2, true) + " ms per query", "< 1 ms per query");
+    }
+    lan.terminate();
+    if (!lan.waitForFinished(sim_start_timeout_ms)) {
+        lan.kill();
+        lan.waitForFinished(sim_start_timeout_ms);
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +250,11 @@ int main(int argc, char** argv) {
     if (link == "serial") {
         return run_serial(rounds);
     }
-    std::fprintf(stderr, "usage: bench-link visa|serial [rounds]\n");
+    if (link == "lan") {
+        // kvt-lan, started from here, serves a stand-in unit of its own.
+        qputenv("KVT_VISA_UNITS", "KVT0402Q");
+        return run_lan(rounds);
+    }
+    std::fprintf(stderr, "usage: bench-link visa|serial|lan [rounds]\n");
     return 2;
 }

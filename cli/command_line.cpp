@@ -65,6 +65,11 @@ cli_status_t run(const QStringList& arguments) {
         QStringLiteral("A serial port to look for a unit on besides the family's USB ports; "
                        "may be repeated."),
         QStringLiteral("PATH"));
+    const QCommandLineOption resource_option(
+        QStringLiteral("resource"),
+        QStringLiteral("A VISA resource to look for a unit on besides the USB units, such as "
+                       "TCPIP0::lab-pc::KVT2024001::INSTR; may be repeated."),
+        QStringLiteral("RESOURCE"));
     const QCommandLineOption json_option(QStringLiteral("json"),
                                          QStringLiteral("Print JSON instead of text."));
     const QCommandLineOption timeout_option(
@@ -78,8 +83,8 @@ cli_status_t run(const QStringList& arguments) {
                                          QStringLiteral("Show this help."));
     const QCommandLineOption version_option(QStringLiteral("version"),
                                             QStringLiteral("Show the version."));
-    parser.addOptions(
-        {unit_option, port_option, json_option, timeout_option, help_option, version_option});
+    parser.addOptions({unit_option, port_option, resource_option, json_option, timeout_option,
+                       help_option, version_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
@@ -120,6 +125,7 @@ cli_status_t run(const QStringList& arguments) {
         set_answer_timeout(ms);
     }
     set_operator_ports(ports_to_search(parser.values(port_option), call.unit));
+    set_operator_resources(parser.values(resource_option));
     return command->run(call);
 }
 

@@ -195,3 +195,17 @@ bool serial_query(const QByteArray& command, QByteArray& answer) {
     answer = line;
     return true;
 }
+
+bool serial_read_line(QByteArray& line) {
+    if (!port_usable()) {
+        return false;
+    }
+    QByteArray whole_line;
+    const bool whole = read_line(serial_port(), whole_line);
+    if (!port_usable() || !whole) {
+        return false;
+    }
+    answer_owed = false;
+    line = whole_line;
+    return true;
+}

@@ -27,6 +27,9 @@ void serial_set_answer_wait(int ms);
 bool serial_write(const QByteArray& command);
 // Takes what waits, without waiting.
 bool serial_read(QByteArray& answer);
+// Takes the next answer line whole, its line feed kept, within the same
+// bounds as a query; for a client that writes and reads apart.
+bool serial_read_line(QByteArray& line);
 // Discards what waits, writes, and takes the answer line whole; fails when no
 // whole line arrives in time. It writes through serial_write, not back up
 // through link_write, so a query never leaves this file.

@@ -14,6 +14,11 @@ QStringList& operator_ports() {
     return ports;
 }
 
+QStringList& operator_resources() {
+    static QStringList resources;
+    return resources;
+}
+
 }  // namespace
 
 QList<serial_port_entry_t> available_serial_ports() {
@@ -44,6 +49,10 @@ void set_operator_ports(const QStringList& ports) {
     operator_ports() = ports;
 }
 
+void set_operator_resources(const QStringList& resources) {
+    operator_resources() = resources;
+}
+
 QStringList find_units(const port_source_t& ports) {
     QStringList names;
     if (visa_available()) {
@@ -55,7 +64,7 @@ QStringList find_units(const port_source_t& ports) {
                 names.append(resource);
             }
         }
-        return names;
+        return names + operator_resources();
     }
     serial_close();
     names = unit_port_names(ports());

@@ -29,6 +29,10 @@ QStringList unit_port_names(const QList<serial_port_entry_t>& ports);
 // behind an adapter, a simulated unit); listed after the family's own ports.
 void set_operator_ports(const QStringList& ports);
 
+// VISA resources the operator named (a unit on the network,
+// "TCPIP0::host::serial::INSTR"); listed after the USB units when VISA is the link.
+void set_operator_resources(const QStringList& resources);
+
 // Every unit the link of this run reaches: VISA resource texts when the VISA
 // binding is ready, else serial port names. A serial search closes the port
 // open until then, so the same unit can be listed and opened again.

@@ -7,6 +7,7 @@ quillon_packages=(
   desktop-file-utils appstream dpkg-dev file xvfb xauth
   clang libclang-rt-14-dev
   lintian help2man
+  libtirpc-dev rpcsvc-proto rpcbind python3-pyvisa-py
 )
 
 quillon_install_deps() {

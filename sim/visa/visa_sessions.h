@@ -2,8 +2,10 @@
 
 #include <QByteArrayList>
 #include <map>
+#include <memory>
 
 #include "driver/visa_types.h"
+#include "sim/visa/visa_lan_link.h"
 #include "sim/visa/visa_output.h"
 
 enum class visa_kind_t { resource_manager, find_list, instrument };
@@ -13,8 +15,11 @@ struct visa_object_t {
     visa_kind_t kind = visa_kind_t::resource_manager;
     // The resource manager it was opened through; 0 for a resource manager.
     ViSession owner = 0;
-    // Instrument sessions: index into the stand-in's instruments.
+    // Instrument sessions: index into the stand-in's instruments, or -1 for
+    // a network instrument, reached through lan under the name lan_resource.
     int instrument = -1;
+    std::shared_ptr<visa_lan_link_t> lan;
+    QByteArray lan_resource;
     ViUInt32 timeout_ms = 0;
     ViByte termchar = '\n';
     bool termchar_enabled = false;

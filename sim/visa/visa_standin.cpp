@@ -124,6 +124,11 @@ ViStatus visa_standin_t::open(ViSession rm, const ViChar* name, ViAccessMode mod
     if (mode & VI_SHARED_LOCK) {
         return VI_ERROR_NSUP_OPER;
     }
+    QByteArray host;
+    QByteArray device;
+    if (name && visa_lan_resource_parts(name, host, device)) {
+        return open_lan(lock, rm, name, host, device, mode, timeout_ms, vi);
+    }
     const int index = name ? instrument_named(name) : -1;
     if (index < 0 || !attached[size_t(index)]->online()) {
         return VI_ERROR_RSRC_NFOUND;
@@ -168,6 +173,20 @@ ViStatus visa_standin_t::write(ViSession vi, const ViByte* buffer, ViUInt32 coun
     if (!session) {
         return VI_ERROR_INV_OBJECT;
     }
+    if (session->lan) {
+        const std::shared_ptr<visa_lan_link_t> lan = session->lan;
+        const ViUInt32 timeout_ms = session->timeout_ms;
+        const bool end = session->send_end;
+        lock.unlock();
+        ViUInt32 count_written = 0;
+        const ViStatus status =
+            lan->write(QByteArray(reinterpret_cast<const char*>(buffer), int(count)), end,
+                       timeout_ms, count_written);
+        if (written) {
+            *written = count_written;
+        }
+        return status;
+    }
     if (sessions.locked_out(vi)) {
         return VI_ERROR_RSRC_LOCKED;
     }
@@ -202,6 +221,18 @@ ViStatus visa_standin_t::read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUI
         return VI_ERROR_RSRC_LOCKED;
     }
     const int termchar = session->termchar_enabled ? session->termchar : -1;
+    if (session->lan) {
+        const std::shared_ptr<visa_lan_link_t> lan = session->lan;
+        const ViUInt32 timeout_ms = session->timeout_ms;
+        lock.unlock();
+        QByteArray bytes;
+        const ViStatus status = lan->read(bytes, count, termchar, timeout_ms);
+        std::copy(bytes.cbegin(), bytes.cend(), buffer);
+        if (received) {
+            *received = ViUInt32(bytes.size());
+        }
+        return status;
+    }
     const clock::time_point deadline =
         clock::now() + std::chrono::milliseconds(session->timeout_ms);
     QByteArray bytes;
@@ -229,6 +260,12 @@ ViStatus visa_standin_t::clear(ViSession vi) {
     if (!session) {
         return VI_ERROR_INV_OBJECT;
     }
+    if (session->lan) {
+        const std::shared_ptr<visa_lan_link_t> lan = session->lan;
+        const ViUInt32 timeout_ms = session->timeout_ms;
+        lock.unlock();
+        return lan->clear(timeout_ms);
+    }
     if (sessions.locked_out(vi)) {
         return VI_ERROR_RSRC_LOCKED;
     }
@@ -246,6 +283,12 @@ ViStatus visa_standin_t::lock(ViSession vi, ViAccessMode type, ViUInt32 timeout_
     }
     if (type != VI_EXCLUSIVE_LOCK) {
         return VI_ERROR_INV_LOCK_TYPE;
+    }
+    // A network instrument's lock is its server's.
+    const std::shared_ptr<visa_lan_link_t> lan = sessions.find(vi)->lan;
+    if (lan) {
+        held.unlock();
+        return lan->lock(timeout_ms);
     }
     return lock_locked(held, vi, timeout_ms);
 }
@@ -274,6 +317,12 @@ ViStatus visa_standin_t::unlock(ViSession vi) {
     if (!session) {
         return sessions.find(vi) ? VI_ERROR_SESN_NLOCKED : VI_ERROR_INV_OBJECT;
     }
+    if (session->lan) {
+        const std::shared_ptr<visa_lan_link_t> lan = session->lan;
+        const ViUInt32 timeout_ms = session->timeout_ms;
+        held.unlock();
+        return lan->unlock(timeout_ms);
+    }
     if (session->lock_depth == 0) {
         return VI_ERROR_SESN_NLOCKED;
     }
@@ -295,9 +344,10 @@ ViStatus visa_standin_t::get_attribute(ViObject vi, ViAttr attribute, void* valu
     if (!object) {
         return VI_ERROR_INV_OBJECT;
     }
-    const QByteArray resource_text = object->kind == visa_kind_t::instrument
-                                         ? attached[size_t(object->instrument)]->resource_name()
-                                         : QByteArray();
+    const QByteArray resource_text = object->kind != visa_kind_t::instrument ? QByteArray()
+                                     : object->lan
+                                         ? object->lan_resource
+                                         : attached[size_t(object->instrument)]->resource_name();
     return visa_get_attribute(*object, resource_text, attribute, value);
 }
 
@@ -305,6 +355,32 @@ ViStatus visa_standin_t::set_attribute(ViObject vi, ViAttr attribute, ViAttrStat
     lock_t lock(mutex);
     visa_object_t* object = sessions.find(vi);
     return object ? visa_set_attribute(*object, attribute, value) : VI_ERROR_INV_OBJECT;
+}
+
+ViStatus visa_standin_t::open_lan(lock_t& held, ViSession rm, const ViChar* name,
+                                  const QByteArray& host, const QByteArray& device,
+                                  ViAccessMode mode, ViUInt32 timeout_ms, ViSession* vi) {
+    // The network is not waited on while other sessions need the stand-in.
+    held.unlock();
+    std::unique_ptr<visa_lan_link_t> link;
+    const ViStatus status =
+        visa_lan_link_t::open(host, device, mode & VI_EXCLUSIVE_LOCK, timeout_ms, link);
+    if (status != VI_SUCCESS) {
+        return status;
+    }
+    held.lock();
+    // The manager may have been closed meanwhile.
+    if (!sessions.find(rm, visa_kind_t::resource_manager)) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    visa_object_t session;
+    session.kind = visa_kind_t::instrument;
+    session.owner = rm;
+    session.lan = std::move(link);
+    session.lan_resource = name;
+    session.timeout_ms = settings.timeout_ms;
+    *vi = sessions.add(session);
+    return VI_SUCCESS;
 }
 
 int visa_standin_t::instrument_named(const QByteArray& name) const {

@@ -44,6 +44,9 @@ private:
 
     visa_standin_t();
     int instrument_named(const QByteArray& name) const;
+    ViStatus open_lan(std::unique_lock<std::mutex>& held, ViSession rm, const ViChar* name,
+                      const QByteArray& host, const QByteArray& device, ViAccessMode mode,
+                      ViUInt32 timeout_ms, ViSession* vi);
     QByteArrayList online_names() const;
 
     // The one lock; never held while a search matches or a read waits.

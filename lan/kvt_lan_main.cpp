@@ -1,0 +1,100 @@
+// kvt-lan: serves the units attached to this PC as VXI-11 instruments.
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "lan/lan_links.h"
+#include "lan/lan_server.h"
+#include "lan/lan_units.h"
+#include "lan/vxi11_service.h"
+#include "panel/unit_discovery.h"
+
+namespace {
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "kvt-lan: %s\n", qPrintable(message));
+    return 1;
+}
+
+// SIGINT and SIGTERM become readable on the returned descriptor.
+int quit_signals() {
+    sigset_t quitting;
+    sigemptyset(&quitting);
+    sigaddset(&quitting, SIGINT);
+    sigaddset(&quitting, SIGTERM);
+    if (sigprocmask(SIG_BLOCK, &quitting, nullptr) != 0) {
+        return -1;
+    }
+    return signalfd(-1, &quitting, SFD_CLOEXEC);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("kvt-lan");
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Serves every KVT unit attached to this PC as a VXI-11 instrument named by its serial\n"
+        "number, TCPIP0::<host>::<serial number>::INSTR, and prints one line per unit.\n"
+        "It finds units as Quillon does: over VISA when a VISA library loads, else on the\n"
+        "units' USB serial ports and the ports named with --port.\n\n"
+        "VXI-11 has no authentication: anyone who may connect may drive the units. Clients\n"
+        "from outside the --allow networks are disconnected as soon as they connect."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({"listen", "Address to serve on (default 127.0.0.1).", "address"});
+    parser.addOption({"allow",
+                      "Network whose clients are served, as address/prefix, e.g. 192.168.1.0/24; "
+                      "repeatable (default: 127.0.0.0/8 only).",
+                      "cidr"});
+    parser.addOption({"port", "Serial port to search besides the units' own; repeatable.", "path"});
+    parser.process(app);
+
+    const QHostAddress listen(parser.isSet("listen") ? parser.value("listen")
+                                                     : QStringLiteral("127.0.0.1"));
+    if (listen.protocol() != QAbstractSocket::IPv4Protocol) {
+        return fail(QStringLiteral("--listen takes an IPv4 address, not \"%1\"")
+                        .arg(parser.value("listen")));
+    }
+    QList<lan_subnet_t> allowed;
+    const QStringList networks =
+        parser.isSet("allow") ? parser.values("allow") : QStringList{"127.0.0.0/8"};
+    for (const QString& network : networks) {
+        const lan_subnet_t subnet = QHostAddress::parseSubnet(network);
+        if (subnet.second < 0 || subnet.first.protocol() != QAbstractSocket::IPv4Protocol) {
+            return fail(QStringLiteral("--allow takes an IPv4 network such as 10.0.0.0/8, not "
+                                       "\"%1\"")
+                            .arg(network));
+        }
+        allowed.append(subnet);
+    }
+    const int quit_fd = quit_signals();
+    if (quit_fd < 0) {
+        return fail(QStringLiteral("cannot watch for signals"));
+    }
+
+    set_operator_ports(parser.values("port"));
+    lan_units_t units;
+    units.rescan();
+    lan_links_t links(units);
+    set_service_links(&links);
+    lan_server_t server(links, allowed);
+    QString error;
+    if (!server.start(listen, error)) {
+        return fail(error);
+    }
+    for (const QByteArray& serial_number : units.serial_numbers()) {
+        std::printf("%s TCPIP0::%s::%s::INSTR\n", serial_number.constData(),
+                    qPrintable(listen.toString()), serial_number.constData());
+    }
+    std::fflush(stdout);
+    server.serve(quit_fd);
+    close(quit_fd);
+    return 0;
+}

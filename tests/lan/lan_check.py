@@ -1,0 +1,278 @@
+"""kvt-lan serving a kvt-sim unit, against a VXI-11 client written elsewhere:
+Debian's pyvisa-py. Queries, locks, a client killed while it holds a lock,
+and the refusals: a client outside --allow, an oversized write, garbage on the
+port, too many links."""
+import os
+import select
+import socket
+import struct
+import subprocess
+import sys
+import time
+
+SKIP = 77
+try:
+    import pyvisa
+    from pyvisa.constants import StatusCode
+    from pyvisa.errors import VisaIOError
+    from pyvisa_py.protocols import rpc, vxi11
+except ImportError:
+    print("SKIP: python3-pyvisa-py is not installed")
+    sys.exit(SKIP)
+
+SERIAL = "KVT2024001"
+RESOURCE = "TCPIP0::127.0.0.1::%s::INSTR" % SERIAL
+START_S = 10
+# kvt-lan's bounds.
+MAX_MESSAGE = 16384
+LINKS_PER_CLIENT = 8
+WAIT_MS = 300
+
+
+def first_line(process):
+    ready, _, _ = select.select([process.stdout], [], [], START_S)
+    assert ready, "no line from %s in %d s" % (process.args[0], START_S)
+    return process.stdout.readline().decode()
+
+
+def start(args):
+    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
+
+
+def core_port():
+    portmapper = rpc.TCPPortMapperClient("127.0.0.1")
+    port = portmapper.get_port(
+        (vxi11.DEVICE_CORE_PROG, vxi11.DEVICE_CORE_VERS, rpc.IPPROTO_TCP, 0))
+    portmapper.close()
+    return port
+
+
+def open_unit(rm):
+    return rm.open_resource(RESOURCE, read_termination="\n")
+
+
+def fails_with(status, call):
+    try:
+        call()
+    except VisaIOError as error:
+        assert error.error_code == status, (status.name, error)
+        return
+    raise AssertionError("succeeded instead of " + status.name)
+
+
+def check_query_and_read_back(rm):
+    # Without a termination character the read ends at the message's end.
+    unit = rm.open_resource(RESOURCE)
+    assert unit.query("*IDN?").split(",")[1:3] == ["KVT0402Q", SERIAL]
+    for position in ("1", "0"):
+        assert unit.query("SETA=" + position) == "OK\n"
+        assert unit.query("GETA?") == position + "\n"
+    unit.close()
+
+
+def check_long_write_then_read(rm):
+    # pyvisa-py sends a write of more than a kilobyte without the END flag;
+    # the read that follows ends the message all the same.
+    unit = rm.open_resource(RESOURCE)
+    unit.write_raw(b"X" * 1100)
+    assert unit.read_raw() == b"ERR\n"
+    unit.close()
+
+
+def check_lock_blocks_other(rm):
+    holder, other = open_unit(rm), open_unit(rm)
+    holder.lock_excl()
+    assert holder.query("SN?") == SERIAL
+    fails_with(StatusCode.error_resource_locked, other.lock_excl)
+    fails_with(StatusCode.error_io, lambda: other.query("SN?"))
+    holder.unlock()
+    assert other.query("SN?") == SERIAL
+    holder.close()
+    other.close()
+
+
+def send_lock_request(client, link):
+    """Sends a waiting device_lock without taking its answer."""
+    client.start_call(vxi11.DEVICE_LOCK)
+    client.packer.pack_device_lock_parms((link, vxi11.OP_FLAG_WAIT_BLOCK, 10 * WAIT_MS))
+    rpc._sendrecord(client.sock, client.packer.get_buf())
+
+
+def lock_answer(client):
+    client.unpacker.reset(rpc._recvrecord(client.sock, START_S))
+    client.unpacker.unpack_replyheader()
+    return client.unpacker.unpack_device_error()
+
+
+def check_waiting_lock(rm):
+    # Connected in this order, kvt-lan takes the first one's request before
+    # the calls of the later ones that follow it.
+    waiter, holder = vxi11.CoreClient("127.0.0.1"), vxi11.CoreClient("127.0.0.1")
+    _, waiter_link, abort_port, _ = waiter.create_link(1, 0, 0, SERIAL)
+    holder_link = holder.create_link(2, 0, 0, SERIAL)[1]
+    abort = rpc.RawTCPClient("127.0.0.1", vxi11.DEVICE_ASYNC_PROG, vxi11.DEVICE_ASYNC_VERS,
+                             abort_port)
+    abort.packer, abort.unpacker = vxi11.Vxi11Packer(), vxi11.Vxi11Unpacker("")
+    assert holder.device_lock(holder_link, 0, 0) == 0
+    started = time.monotonic()
+    error = waiter.device_lock(waiter_link, vxi11.OP_FLAG_WAIT_BLOCK, WAIT_MS)
+    assert error == vxi11.ErrorCodes.device_locked_by_another_link, error
+    assert time.monotonic() - started >= WAIT_MS / 1000, "the lock request did not wait"
+    # The abort channel ends a waiting request.
+    send_lock_request(waiter, waiter_link)
+    assert abort.make_call(
+        1, waiter_link, abort.packer.pack_device_link, abort.unpacker.unpack_device_error) == 0
+    assert lock_answer(waiter) == vxi11.ErrorCodes.abort
+    # A waiting request is answered once the holder lets go.
+    send_lock_request(waiter, waiter_link)
+    assert holder.device_lock(holder_link, 0, 0) == 0
+    assert holder.device_unlock(holder_link) == 0
+    assert lock_answer(waiter) == 0
+    assert holder.device_lock(holder_link, 0, 0) == vxi11.ErrorCodes.device_locked_by_another_link
+    for client in (abort, waiter, holder):
+        client.close()
+
+
+def check_killed_holder_frees_unit(rm):
+    holder = subprocess.Popen(
+        [sys.executable, "-c",
+         "import pyvisa,sys\n"
+         "u=pyvisa.ResourceManager('@py').open_resource(%r)\n"
+         "u.lock_excl(); print('locked', flush=True); sys.stdin.read()" % RESOURCE],
+        stdout=subprocess.PIPE, stdin=subprocess.PIPE)
+    assert first_line(holder) == "locked\n"
+    other = open_unit(rm)
+    fails_with(StatusCode.error_resource_locked, other.lock_excl)
+    holder.kill()
+    holder.wait()
+    # kvt-lan notices the closed connection in its own time: a bounded poll.
+    for _ in range(200):
+        try:
+            other.lock_excl()
+            break
+        except VisaIOError as error:
+            assert error.error_code == StatusCode.error_resource_locked, error
+    else:
+        raise AssertionError("the killed client's lock was never released")
+    other.unlock()
+    other.close()
+
+
+def check_oversized_write(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    error, link, _, max_size = client.create_link(1, 0, 0, SERIAL)
+    assert error == 0 and max_size == MAX_MESSAGE, (error, max_size)
+    error, _ = client.device_write(link, 1000, 0, vxi11.OP_FLAG_END, b"x" * (MAX_MESSAGE + 1))
+    assert error == vxi11.ErrorCodes.parameter_error, error
+    # A record beyond what any write needs closes the connection.
+    try:
+        client.device_write(link, 1000, 0, 0, b"x" * (4 * MAX_MESSAGE))
+        raise AssertionError("a record of 64 KiB was taken")
+    except (rpc.RPCError, OSError, EOFError):
+        pass
+    client.close()
+
+
+def check_garbage(rm):
+    with socket.create_connection(("127.0.0.1", core_port()), timeout=START_S) as sock:
+        # One whole record of 16 bytes that no RPC call can be read from.
+        sock.sendall(struct.pack(">I", 0x80000010) + os.urandom(16))
+        while sock.recv(4096):
+            pass
+    check_query_and_read_back(rm)
+
+
+def rpc_refusal(call):
+    try:
+        call()
+    except rpc.RPCError as error:
+        return str(error) or type(error).__name__
+    raise AssertionError("a malformed call was answered")
+
+
+def check_malformed_calls(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    # A procedure VXI-11 does not have, and a write whose data is cut short.
+    assert "procedure_unavailable" in rpc_refusal(lambda: client.make_call(99, None, None, None))
+    # (link, io_timeout): the client reads its timeout from the second.
+    cut_short = (1, 1000)
+    assert rpc_refusal(lambda: client.make_call(
+        vxi11.DEVICE_WRITE, cut_short, lambda args: client.packer.pack_int(args[0]), None)
+    ) == "RPCGarbageArgs"
+    client.close()
+    check_query_and_read_back(rm)
+
+
+def check_too_many_links(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    errors = [client.create_link(1, 0, 0, SERIAL)[0] for _ in range(LINKS_PER_CLIENT + 1)]
+    assert errors == [0] * LINKS_PER_CLIENT + [vxi11.ErrorCodes.out_of_resources], errors
+    client.close()
+
+
+def check_unknown_device(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    assert client.create_link(1, 0, 0, "NO-SUCH-UNIT")[0] == vxi11.ErrorCodes.device_not_accessible
+    client.close()
+
+
+def check_outside_allow_list(lan, sim_port):
+    refused = start([lan, "--port", sim_port, "--allow", "10.0.0.0/8"])
+    try:
+        first_line(refused)
+        with socket.create_connection(("127.0.0.1", core_port()), timeout=START_S) as sock:
+            assert sock.recv(1) == b"", "a client outside --allow was served"
+    finally:
+        refused.terminate()
+        assert refused.wait(START_S) == 0
+
+
+CHECKS = [
+    check_query_and_read_back,
+    check_long_write_then_read,
+    check_lock_blocks_other,
+    check_waiting_lock,
+    check_killed_holder_frees_unit,
+    check_oversized_write,
+    check_garbage,
+    check_malformed_calls,
+    check_too_many_links,
+    check_unknown_device,
+]
+
+
+def main(sim, lan):
+    try:
+        subprocess.run(["rpcinfo", "-p", "127.0.0.1"], check=True, capture_output=True)
+    except (OSError, subprocess.CalledProcessError):
+        print("SKIP: no rpcbind on 127.0.0.1")
+        sys.exit(SKIP)
+    units = start([sim, "--units", "KVT0402Q,sn=" + SERIAL])
+    try:
+        sim_port = first_line(units).split()[2]
+        server = start([lan, "--port", sim_port])
+        try:
+            assert first_line(server) == "%s %s\n" % (SERIAL, RESOURCE)
+            rm = pyvisa.ResourceManager("@py")
+            for check in CHECKS:
+                check(rm)
+                print("ok", check.__name__, flush=True)
+            # A second server does not take the registration away from the first.
+            second = subprocess.run([lan, "--port", sim_port], timeout=START_S,
+                                    stdout=subprocess.DEVNULL)
+            assert second.returncode == 1, second.returncode
+            check_query_and_read_back(rm)
+            print("ok second server refused", flush=True)
+            rm.close()
+        finally:
+            server.terminate()
+            assert server.wait(START_S) == 0, "kvt-lan did not end cleanly"
+        check_outside_allow_list(lan, sim_port)
+        print("ok check_outside_allow_list")
+    finally:
+        units.terminate()
+        units.wait(START_S)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])

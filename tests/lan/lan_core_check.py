@@ -1,0 +1,97 @@
+"""Quillon's core (through kvtctl, the window's operations without widgets)
+reaches a kvt-sim unit over the network: the VISA stand-in's TCPIP INSTR path
+-> kvt-lan -> the unit's serial port. A click with its read-back, a console
+query, and a firmware upgrade that restarts the unit into its bootloader and back and
+must leave exactly the image's application in it."""
+import hashlib
+import os
+import select
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+START_S = 10
+SERIAL = "LAN7"
+RESOURCE = "TCPIP0::127.0.0.1::%s::INSTR" % SERIAL
+APPLICATION_SIZE = 20000
+
+
+def first_line(process):
+    ready, _, _ = select.select([process.stdout], [], [], START_S)
+    assert ready, "no line from %s in %d s" % (process.args[0], START_S)
+    return process.stdout.readline().decode()
+
+
+def start(args, env=None):
+    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, env=env)
+
+
+class Kvtctl:
+    def __init__(self, path, standin_dir):
+        self.path = path
+        self.env = dict(os.environ, LD_LIBRARY_PATH=standin_dir)
+        if os.environ.get("LAN_CLIENT_PRELOAD"):
+            self.env["LD_PRELOAD"] = os.environ["LAN_CLIENT_PRELOAD"]
+
+    def run(self, *words):
+        done = subprocess.run(
+            [self.path, "--resource", RESOURCE, "--unit", RESOURCE] + list(words),
+            env=self.env, capture_output=True, timeout=120)
+        assert done.returncode == 0, (words, done.stdout, done.stderr)
+        return done.stdout.decode()
+
+
+def check_click_and_console(kvtctl, image_tool, work):
+    for position in ("2", "1"):
+        # set reads every switch back and fails unless A holds the position.
+        kvtctl.run("set", "A=" + position)
+        assert "A=%s\n" % position in kvtctl.run("get"), position
+    assert kvtctl.run("query", "*IDN?").split(",")[1:3] == ["KVT0402Q", SERIAL]
+
+
+def check_upgrade_byte_exact(kvtctl, image_tool, work):
+    application = os.urandom(APPLICATION_SIZE)
+    app_path = os.path.join(work, "app.bin")
+    image_path = os.path.join(work, "new.ADS")
+    with open(app_path, "wb") as out:
+        out.write(application)
+    subprocess.run([image_tool, "make", image_path, "--id", "700", "product=KVT0402Q",
+                    "app=" + app_path], check=True, capture_output=True)
+    kvtctl.run("upgrade", image_path)
+    # The restarted unit runs what it took: its version names the bytes' hash.
+    expected = "app-" + hashlib.sha256(application).hexdigest()[:8]
+    assert kvtctl.run("query", "SV?").strip() == expected, "the unit holds other bytes"
+
+
+CHECKS = [check_click_and_console, check_upgrade_byte_exact]
+
+
+def main(sim, lan, kvtctl_path, image_tool, standin_dir):
+    try:
+        subprocess.run(["rpcinfo", "-p", "127.0.0.1"], check=True, capture_output=True)
+    except (OSError, subprocess.CalledProcessError):
+        print("SKIP: no rpcbind on 127.0.0.1")
+        sys.exit(SKIP)
+    units = start([sim, "--units", "KVT0402Q,sn=" + SERIAL])
+    try:
+        sim_port = first_line(units).split()[2]
+        env = {k: v for k, v in os.environ.items() if k != "LD_LIBRARY_PATH"}
+        server = start([lan, "--port", sim_port], env=env)
+        try:
+            assert first_line(server) == "%s %s\n" % (SERIAL, RESOURCE)
+            kvtctl = Kvtctl(kvtctl_path, standin_dir)
+            with tempfile.TemporaryDirectory() as work:
+                for check in CHECKS:
+                    check(kvtctl, image_tool, work)
+                    print("ok", check.__name__, flush=True)
+        finally:
+            server.terminate()
+            assert server.wait(START_S) == 0, "kvt-lan did not end cleanly"
+    finally:
+        units.terminate()
+        units.wait(START_S)
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:6])
