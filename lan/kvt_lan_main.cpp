@@ -12,6 +12,7 @@
 #include "lan/lan_units.h"
 #include "lan/vxi11_service.h"
 #include "panel/unit_discovery.h"
+#include "quillon_version.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ int quit_signals() {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("kvt-lan");
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(quillon_version));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Serves every KVT unit attached to this PC as a VXI-11 instrument named by its serial\n"

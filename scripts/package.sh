@@ -18,7 +18,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/
     -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(flags LDFLAGS)"
 # Only what the packages hold: CPack then installs without building the rest.
 cmake --build "$build" -j "$(nproc)" \
-    --target quillon kvtctl kvt-image kvt-sim visa manual_pages changelog
+    --target quillon kvtctl kvt-image kvt-lan kvt-sim visa manual_pages changelog
 cd "$build"
 rm -f ./*.deb
 cpack

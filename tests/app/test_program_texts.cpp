@@ -27,6 +27,8 @@ private slots:
             << KVT_SIM_PATH << QStringList{"--version"} << "kvt-sim " + version << QByteArrayList{};
         QTest::newRow("kvt-image --version") << KVT_IMAGE_PATH << QStringList{"--version"}
                                              << "kvt-image " + version << QByteArrayList{};
+        QTest::newRow("kvt-lan --version")
+            << KVT_LAN_PATH << QStringList{"--version"} << "kvt-lan " + version << QByteArrayList{};
     }
     void answers_without_a_display() {
         QFETCH(QString, program);
