@@ -5,6 +5,20 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
 source "$root/scripts/deps.sh"
 quillon_install_deps
+# kvt-lan's tests register with rpcbind. Debian 12's rpcbind aborts when told
+# to listen on chosen addresses (-h), so it listens where it always does; the
+# tests reach it and kvt-lan on 127.0.0.1 only. Stopped again if started here.
+rpcbind_pid=""
+if ! rpcinfo -p 127.0.0.1 >/dev/null 2>&1; then
+  mkdir -p /run/rpcbind
+  rpcbind -f &
+  rpcbind_pid=$!
+  trap 'kill "$rpcbind_pid"; wait "$rpcbind_pid" || true' EXIT
+  for _ in $(seq 100); do
+    rpcinfo -p 127.0.0.1 >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+fi
 build="$root/build-test"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON
 cmake --build "$build" -j "$(nproc)"
