@@ -11,10 +11,19 @@ QString unit_return_t::text() const {
             return QString();
         case not_returned:
             return QStringLiteral("did not come back after its restart");
-        case replaced:
+        case replaced: {
+            // The answer may be any bytes; only printable ones reach the operator.
+            QByteArray shown = other_serial;
+            for (char& c : shown) {
+                if (c < ' ' || c > '~') {
+                    c = '?';
+                }
+            }
             return QStringLiteral(
-                       "did not come back after its restart: unit %1 answered in its place")
-                .arg(QString::fromUtf8(other_serial));
+                       "answered \"%1\" to SN? after its restart, not its own serial "
+                       "number")
+                .arg(QString::fromLatin1(shown));
+        }
     }
     return QString();
 }

@@ -9,7 +9,7 @@ struct unit_return_t {
         returned,
         // No session is open: the unit did not come back.
         not_returned,
-        // Another unit answered in its place; its session is closed.
+        // Something other than its serial number answered; its session is closed.
         replaced,
     };
     kind_t kind = returned;

@@ -64,7 +64,7 @@ const QByteArray overlong = "FAULTY" + QByteArray(65, '#');
 const QByteArray upgraded = "Upgrade OK! Software version {version}";
 // An answer late or in pieces confirms no step of the handshake, so such a
 // run never counts as upgraded.
-const QByteArray upgrade_failed = "{FAULTY}: the upgrade with {image} failed";
+const QByteArray upgrade_failed = "kvtctl: {FAULTY}: \nthe upgrade with {image} failed";
 
 // Serial delays beyond the link's 200 ms for a first byte and 500 ms for the
 // rest of a line; VISA ones beyond the stand-in's timeout set below.

@@ -2,6 +2,7 @@
 // the VISA stand-in.
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -45,7 +46,14 @@ ui_push_button_t* button(QDialog& dialog, const QString& text) {
 void browse(QDialog& dialog, const QString& path) {
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QWidget* modal = QApplication::activeModalWidget();
+        // The file dialog's own "file not found" box, for an answer it took
+        // before it had read its folder: closed, so the next tick answers again.
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            box->reject();
+            return;
+        }
+        auto* files = qobject_cast<QFileDialog*>(modal);
         if (files == nullptr) {
             return;
         }
