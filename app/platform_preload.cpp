@@ -10,7 +10,13 @@
 #endif
 
 void preload_font_database() {
-    QThreadPool::globalInstance()->start([] { QFontDatabase().families(); });
+    QThreadPool::globalInstance()->start([] {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        QFontDatabase::families();
+#else
+        QFontDatabase().families();
+#endif
+    });
 }
 
 void connect_session_bus_early() {

@@ -6,8 +6,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
 source "$root/scripts/deps.sh"
 quillon_install_deps
-build="$root/build-package"
+build="$(quillon_build_dir "$root/build-package")"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DQUILLON_QT="$(quillon_qt_major)" \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
 # Only what the packages hold: CPack then installs without building the rest.
 cmake --build "$build" -j "$(nproc)" --target quillon kvtctl kvt-sim visa
