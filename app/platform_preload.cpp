@@ -26,6 +26,7 @@ void connect_session_bus_early() {
 }
 
 void set_up_window_graphics() {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         return;
     }
@@ -33,4 +34,5 @@ void set_up_window_graphics() {
     QWindow first;
     first.setSurfaceType(QSurface::RasterGLSurface);
     first.create();
+#endif
 }
