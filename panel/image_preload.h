@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <memory>
 
@@ -11,8 +12,9 @@
 class image_preload_t {
 public:
     // Starts decoding on a pool thread. Images only: pixmaps belong to the GUI
-    // thread.
-    explicit image_preload_t(const QString& file);
+    // thread. With a cover size, an image larger than it is decoded at the
+    // smallest size of its own shape that covers it.
+    explicit image_preload_t(const QString& file, QSize cover = QSize());
 
     const QString& file() const { return path; }
 

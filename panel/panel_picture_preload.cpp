@@ -43,7 +43,7 @@ QString pixmap_load_key(const QString& picture) {
 }
 
 void preload_panel_picture(const QString& picture) {
-    preloads().insert(picture, image_preload_t(picture));
+    preloads().insert(picture, image_preload_t(picture, panel_item_size * 2));
 }
 
 void hand_over_preloaded_picture(const QString& picture) {
