@@ -12,7 +12,7 @@ inline constexpr QSize panel_item_size(643, 260);
 
 // Starts decoding a picture on a pool thread, at the size that covers the item
 // twice over: sharp on a 2x display, a fifth of the memory of the file's full
-// size. Needs no application object, so it can start before one exists.
+// size.
 void preload_panel_picture(const QString& picture);
 
 // Waits a bounded time for a preloaded picture and files it in the pixmap
