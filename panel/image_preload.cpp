@@ -12,14 +12,9 @@ constexpr int preload_wait_ms = 2000;
 
 // Every image of a file, in order; a format that does not tell how many images
 // a file holds gives one.
-QList<QImage> read_images(const QString& file, QSize cover) {
+QList<QImage> read_images(const QString& file) {
     QList<QImage> images;
     QImageReader reader(file);
-    const QSize full = reader.size();
-    if (cover.isValid() && full.width() > cover.width() && full.height() > cover.height()) {
-        // The PNG reader scales row by row, so the full image is never in memory.
-        reader.setScaledSize(full.scaled(cover, Qt::KeepAspectRatioByExpanding));
-    }
     const int count = std::max(1, reader.imageCount());
     QImage image;
     while (images.size() < count && reader.read(&image)) {
@@ -36,10 +31,10 @@ struct image_preload_t::decoded_t {
     QList<QImage> images;
 };
 
-image_preload_t::image_preload_t(const QString& file, QSize cover)
+image_preload_t::image_preload_t(const QString& file)
     : path(file), decoded(std::make_shared<decoded_t>()) {
-    QThreadPool::globalInstance()->start([decoded = decoded, file, cover] {
-        decoded->images = read_images(file, cover);
+    QThreadPool::globalInstance()->start([decoded = decoded, file] {
+        decoded->images = read_images(file);
         decoded->done.release();
     });
 }

@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QList>
-#include <QSize>
 #include <QString>
 #include <memory>
 
@@ -12,9 +11,8 @@
 class image_preload_t {
 public:
     // Starts decoding on a pool thread. Images only: pixmaps belong to the GUI
-    // thread. With a cover size, an image larger than it is decoded at the
-    // smallest size of its own shape that covers it.
-    explicit image_preload_t(const QString& file, QSize cover = QSize());
+    // thread.
+    explicit image_preload_t(const QString& file);
 
     const QString& file() const { return path; }
 
