@@ -16,11 +16,13 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     apply_command_line(QApplication::arguments());
-    // The pool reads the fonts, the picture of the panel the window opens on
-    // and the window icon while the GUI thread sets up window graphics.
+    // The pool decodes the picture of the panel the window opens on, which
+    // takes longest, and reads the fonts and the window icon while the GUI
+    // thread goes on. Not before the application exists: a reader's plug-in
+    // search started earlier can leave it without its platform plug-in.
+    preload_panel_picture(two_port_picture);
     preload_font_database();
     connect_session_bus_early();
-    preload_panel_picture(two_port_picture);
     const image_preload_t window_icon(":/image/norvane.ico");
     set_up_window_graphics();
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));

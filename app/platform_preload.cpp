@@ -10,7 +10,13 @@
 #endif
 
 void preload_font_database() {
-    QThreadPool::globalInstance()->start([] { QFontDatabase().families(); });
+    QThreadPool::globalInstance()->start([] {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        QFontDatabase::families();
+#else
+        QFontDatabase().families();
+#endif
+    });
 }
 
 void connect_session_bus_early() {
@@ -20,6 +26,7 @@ void connect_session_bus_early() {
 }
 
 void set_up_window_graphics() {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         return;
     }
@@ -27,4 +34,5 @@ void set_up_window_graphics() {
     QWindow first;
     first.setSurfaceType(QSurface::RasterGLSurface);
     first.create();
+#endif
 }

@@ -14,7 +14,9 @@ void preload_font_database();
 // one.
 void connect_session_bus_early();
 
-// On X11, Qt loads its OpenGL integration and the system's GL driver when it
-// creates its first window, the longest step of showing one. A hidden window,
-// created and dropped here, takes that step while the pool threads work.
+// On X11, Qt 5 loads its OpenGL integration and the system's GL driver when
+// it creates its first window, the longest step of showing one. A hidden
+// window, created and dropped here, takes that step while the pool threads
+// work. Qt 6 widget windows paint without OpenGL: there it does nothing, as
+// it would only load OpenGL for nothing.
 void set_up_window_graphics();

@@ -110,6 +110,17 @@ run_t run_once(const char* program) {
     return run;
 }
 
+struct startup_targets_t {
+    double time;
+    double memory;
+};
+
+// Qt 6 widget windows paint without OpenGL, so its empty window is a far
+// smaller yardstick than Qt 5's, and the targets are looser.
+startup_targets_t targets_for(int qt_major) {
+    return qt_major >= 6 ? startup_targets_t{1.8, 1.6} : startup_targets_t{1.5, 1.3};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,11 +141,13 @@ int main(int argc, char** argv) {
         ms_ratio.push_back(quillon.ms / empty.ms);
         mib_ratio.push_back(quillon.peak_mib / empty.peak_mib);
     }
-    print_row("Start-up to first paint (" + platform + ")", summarize(ms), "ms",
+    const startup_targets_t targets = targets_for(BENCH_QT_MAJOR);
+    const std::string qt = std::string("Qt ") + BENCH_QT_VERSION;
+    print_row("Start-up to first paint (" + qt + ", " + platform + ")", summarize(ms), "ms",
               "empty Fusion QMainWindow: " + fixed(summarize(empty_ms).median, 0) + " ms",
-              fixed(summarize(ms_ratio).median, 2), "≤ 1.5");
-    print_row("Peak memory at start-up", summarize(mib), "MiB",
+              fixed(summarize(ms_ratio).median, 2), "≤ " + fixed(targets.time, 1));
+    print_row("Peak memory at start-up (" + qt + ")", summarize(mib), "MiB",
               "same empty window: " + fixed(summarize(empty_mib).median, 0) + " MiB",
-              fixed(summarize(mib_ratio).median, 2), "≤ 1.3");
+              fixed(summarize(mib_ratio).median, 2), "≤ " + fixed(targets.memory, 1));
     return 0;
 }

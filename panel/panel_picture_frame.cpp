@@ -64,7 +64,7 @@ void install_panel_item(QFrame* outer, QFrame* item, const QString& object_name,
     item->setObjectName(object_name);
     item->setStyleSheet(QString("%1#%2{border-image:url(%3)}")
                             .arg(item->metaObject()->className(), object_name, picture));
-    item->setFixedSize(643, 260);
+    item->setFixedSize(panel_item_size);
     auto* layout = new QVBoxLayout;
     layout->addWidget(item);
     outer->setLayout(layout);

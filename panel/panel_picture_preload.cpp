@@ -42,8 +42,14 @@ QString pixmap_load_key(const QString& picture) {
     return key;
 }
 
+// The copy drawn at twice the item's size, in 2x/ beside the picture.
+QString twice_size_copy(const QString& picture) {
+    const QFileInfo info(picture);
+    return info.path() + QStringLiteral("/2x/") + info.fileName();
+}
+
 void preload_panel_picture(const QString& picture) {
-    preloads().insert(picture, image_preload_t(picture));
+    preloads().insert(picture, image_preload_t(twice_size_copy(picture)));
 }
 
 void hand_over_preloaded_picture(const QString& picture) {

@@ -3,16 +3,21 @@
 # Quillon's figures beside the yardsticks measured in the same run. Each
 # figure takes turns with its yardstick, so a machine's drift cancels in the
 # ratio. The argument is the number of rounds per figure (default 10).
+# Start-up is measured on both toolkits, each against its own empty window;
+# the other figures on Qt 6.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
 source "$root/scripts/deps.sh"
-quillon_install_deps
+QUILLON_QT=both quillon_install_deps
 rounds="${1:-10}"
 build="$root/build-bench"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+build_qt5="$root/build-bench-qt5"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=6 >/dev/null
 cmake --build "$build" -j "$(nproc)" \
   --target bench-startup bench-link bench-image-header bench-upgrade kvt-lan >/dev/null
+cmake -S "$root" -B "$build_qt5" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=5 >/dev/null
+cmake --build "$build_qt5" -j "$(nproc)" --target bench-startup >/dev/null
 
 visa_dir="$build/sim/visa"
 export QT_QPA_PLATFORM=offscreen
@@ -25,8 +30,10 @@ echo "|---|---|---|---|---|"
 # leaves, the next program waits out the reset (about 15 ms, in both figures
 # alike, which flatters the ratio), and one that connects during it fails.
 # Start-up runs are short, so they take four times the rounds.
-QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x900x24 -noreset' \
-  "$build/bench/bench-startup" "$((rounds * 4))" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+for tree in "$build" "$build_qt5"; do
+  QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x900x24 -noreset' \
+    "$tree/bench/bench-startup" "$((rounds * 4))" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+done
 LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" visa "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 env -u LD_LIBRARY_PATH "$build/bench/bench-link" serial "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 # kvt-lan needs rpcbind; bench-link starts it on the stand-in's unit.

@@ -8,11 +8,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
 source "$root/scripts/deps.sh"
 quillon_install_deps
-build="${1:-$root/build-package}"
+build="${1:-$(quillon_build_dir "$root/build-package")}"
 # Fortified functions, stack protector, full RELRO with immediate binding, as
 # Debian builds its own packages; CMake reads no CPPFLAGS, so they join CXXFLAGS.
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DQUILLON_QT="$(quillon_qt_major)" \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(flags LDFLAGS)"

@@ -6,8 +6,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
 source "$root/scripts/deps.sh"
 quillon_install_deps
-build="$root/build"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build="$(quillon_build_dir "$root/build")"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_QT="$(quillon_qt_major)"
 cmake --build "$build" -j "$(nproc)" --target quillon visa kvt-sim kvt-image
 export LD_LIBRARY_PATH="$build/sim/visa${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 exec "$build/app/quillon" "$@"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a sanitized tree and runs the whole suite headless.
+# Qt 6 in build-test; QUILLON_QT=5 scripts/test.sh tests Qt 5.15 in build-test-qt5.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=deps.sh
@@ -19,8 +20,9 @@ if ! rpcinfo -p 127.0.0.1 >/dev/null 2>&1; then
     sleep 0.05
   done
 fi
-build="$root/build-test"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON
+build="$(quillon_build_dir "$root/build-test")"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON \
+  -DQUILLON_QT="$(quillon_qt_major)"
 cmake --build "$build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 cd "$build"

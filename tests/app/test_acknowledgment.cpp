@@ -149,6 +149,10 @@ private slots:
         for (const QString& part : parts) {
             QVERIFY2(text.contains(part), qPrintable(part));
         }
+        // The Qt this tree links, and where its source is.
+        QVERIFY(text.contains(QStringLiteral("<h2>Qt %1</h2>").arg(QT_VERSION_STR)));
+        QVERIFY(text.contains(
+            QStringLiteral("archive/qt/%1.%2/").arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR)));
     }
 };
 
