@@ -28,8 +28,8 @@ bool visa_open(const QByteArray& name);
 void visa_set_io_timeout(ViUInt32 ms);
 bool visa_connect(const QByteArray& name);
 bool visa_close();
-// The units of the family attached now, as a restart's reopen needs them
-// from before the restart.
+// The units of the family attached now: what Rescan lists, and what a
+// restart's reopen needs from before the restart.
 QStringList visa_attached_units();
 // Opens the remembered resource again after a restart; see reopen_resource
 // for the one other unit it may take instead, and then remembers.

@@ -54,22 +54,11 @@ void set_operator_resources(const QStringList& resources) {
 }
 
 QStringList find_units(const port_source_t& ports) {
-    QStringList names;
     if (visa_available()) {
-        QStringList resources;
-        ViUInt32 count = 0;
-        visa_find_units(resources, count);
-        for (const QString& resource : resources) {
-            if (is_unit_resource(resource)) {
-                names.append(resource);
-            }
-        }
-        return names + operator_resources();
+        return visa_attached_units() + operator_resources();
     }
     serial_close();
-    names = unit_port_names(ports());
-    names += operator_ports();
-    return names;
+    return unit_port_names(ports()) + operator_ports();
 }
 
 bool connect_unit(const QByteArray& name) {
