@@ -1,6 +1,7 @@
 #include "bench/bare_pty_client.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +29,19 @@ int bare_open(const std::string& port) {
 
 void bare_close(int fd) {
     close(fd);
+}
+
+void bare_settle(int fd, int quiet_ms) {
+    // Bounded, so a line that never falls quiet cannot hold the client.
+    constexpr int most_rounds = 16;
+    char buffer[256];
+    pollfd in{fd, POLLIN, 0};
+    for (int round = 0; round < most_rounds; ++round) {
+        tcflush(fd, TCIFLUSH);
+        if (poll(&in, 1, quiet_ms) <= 0 || read(fd, buffer, sizeof buffer) <= 0) {
+            return;
+        }
+    }
 }
 
 bool bare_query(int fd, const std::string& command) {

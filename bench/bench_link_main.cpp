@@ -24,6 +24,7 @@
 #include "app/ui_central_widget.h"
 #include "bench/bare_pty_client.h"
 #include "bench/bench_table.h"
+#include "driver/serial_link.h"
 #include "driver/visa_session.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_usb_widget.h"
@@ -121,12 +122,14 @@ QStringList start_sim(QProcess& sim) {
     return ports;
 }
 
-// The bare client's turn: what Rescan does to a port, then the commands.
+// The bare client's turn: what Rescan does to a port (reopen it and let the
+// line settle), then the commands.
 bool bare_turn(const std::string& port, const std::vector<std::string>& commands, bool reopen,
                int& fd) {
     if (reopen) {
         bare_close(fd);
         fd = bare_open(port);
+        bare_settle(fd, serial_open_quiet_ms);
     }
     bool answered = fd >= 0;
     for (const std::string& command : commands) {

@@ -15,9 +15,6 @@ constexpr int serial_wait_ms = 200;
 constexpr int serial_line_ms = 500;
 // Longest the link waits for the late answer to an earlier command to end.
 constexpr int serial_settle_ms = 500;
-// Quiet that settles a port just opened: an answer that an earlier program
-// gave up on (after serial_wait_ms) and that comes as late again is dropped.
-constexpr int serial_quiet_ms = serial_wait_ms;
 
 // The wait for an answer's first byte; a slow unit may be given longer.
 int answer_wait_ms = serial_wait_ms;
@@ -70,8 +67,8 @@ void discard_until_quiet(QSerialPort& port) {
     const QDeadlineTimer settle(serial_settle_ms);
     do {
         port.clear(QSerialPort::Input);
-    } while (!settle.hasExpired() &&
-             port.waitForReadyRead(int(qMin<qint64>(serial_quiet_ms, settle.remainingTime()))));
+    } while (!settle.hasExpired() && port.waitForReadyRead(int(qMin<qint64>(
+                                         serial_open_quiet_ms, settle.remainingTime()))));
     port.clear(QSerialPort::Input);
 }
 

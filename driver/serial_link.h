@@ -12,6 +12,10 @@ class QSerialPort;
 // The one serial port of the program; never destroyed.
 QSerialPort& serial_port();
 
+// Quiet that settles a port just opened: an answer that an earlier program
+// gave up on (after the unit's 200 ms) and that comes as late again is dropped.
+constexpr int serial_open_quiet_ms = 200;
+
 // Opening the port that is open keeps it; opening another closes it first. A
 // port newly opened drops what the line brings until it has been quiet a
 // moment, so no late answer owed to an earlier program is taken.
