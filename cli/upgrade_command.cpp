@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonObject>
+#include <thread>
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
@@ -27,10 +28,15 @@ upgrade_result_t transfer(upgrade_progress_t& progress) {
                              progress.advance(done);
                          }
                      });
-    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker.start();
+    // A thread of its own that is joined: Qt 6 frees a QThread's data only
+    // after wait() has returned, so kvtctl, ending right after a run, could
+    // leave it behind.
+    std::thread runner([&] {
+        worker.run();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
     loop.exec();
-    worker.wait();
+    runner.join();
     progress.finish();
     return worker.result();
 }

@@ -32,15 +32,16 @@ public:
     // The last run's end; read once the worker has finished.
     upgrade_result_t result() const { return last_result; }
 
+    // One run; start() runs it on the worker's own thread, and a program that
+    // must see the thread gone before it ends may run it on one it joins.
+    void run() override;
+
 signals:
     // A section begins: its data length and the low byte of its type.
     void init_progress_bar(ulong total, uint type);
     // Data bytes of the section sent so far, and whether the step succeeded.
     void send_upgrade_state(ulong progress, bool ok);
     void send_upgrade_success();
-
-protected:
-    void run() override;
 
 private:
     bool send_image(const QByteArray& path, const QVector<section_descriptor_t>& chain);
