@@ -2,9 +2,11 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QScreen>
 #include <cstring>
 
 #include "panel/image_preload.h"
@@ -42,14 +44,16 @@ QString pixmap_load_key(const QString& picture) {
     return key;
 }
 
-// The copy drawn at twice the item's size, in 2x/ beside the picture.
-QString twice_size_copy(const QString& picture) {
+QString screen_sized_copy(const QString& picture, qreal device_pixel_ratio) {
     const QFileInfo info(picture);
-    return info.path() + QStringLiteral("/2x/") + info.fileName();
+    const QString folder = device_pixel_ratio > 1 ? QStringLiteral("/2x/") : QStringLiteral("/1x/");
+    return info.path() + folder + info.fileName();
 }
 
 void preload_panel_picture(const QString& picture) {
-    preloads().insert(picture, image_preload_t(twice_size_copy(picture)));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1;
+    preloads().insert(picture, image_preload_t(screen_sized_copy(picture, ratio)));
 }
 
 void hand_over_preloaded_picture(const QString& picture) {

@@ -10,9 +10,14 @@ inline constexpr QSize panel_item_size(643, 260);
 // style sheet's border-image rule then finds the picture in the pixmap cache
 // instead of decoding it on the GUI thread.
 
-// Starts decoding a picture's copy drawn at twice the item's size (2x/ beside
-// it) on a pool thread: sharp on a 2x display, a fifth of the full picture's
-// memory and decoding time. Without the copy the rule decodes the picture.
+// The copy of a picture drawn for a screen of the given device pixel ratio,
+// beside it: at the item's size (1x/) up to ratio 1, at twice it (2x/) above.
+// Sharp on that screen, at a seventeenth or a quarter of the full picture's
+// memory and decoding time.
+QString screen_sized_copy(const QString& picture, qreal device_pixel_ratio);
+
+// Starts decoding the copy for the primary screen on a pool thread. Without
+// the copy the rule decodes the picture.
 void preload_panel_picture(const QString& picture);
 
 // Waits a bounded time for a preloaded picture and files it in the pixmap

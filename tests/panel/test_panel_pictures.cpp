@@ -1,7 +1,12 @@
+#include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmapCache>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 
 #include "panel/panel_picture_preload.h"
 #include "panel/ui_2port_widget.h"
@@ -142,10 +147,24 @@ private slots:
             hand_over_preloaded_picture(picture);
             QVERIFY2(QPixmapCache::find(pixmap_load_key(picture), &filed), qPrintable(picture));
             QCOMPARE(QPixmap(picture).cacheKey(), filed.cacheKey());
-            // Sharp on a 2x display, yet smaller than the file's full size.
-            const QSize twice = panel_item_size * 2;
-            QVERIFY(filed.width() >= twice.width() && filed.height() >= twice.height());
-            QVERIFY(filed.width() < QImage(picture).width());
+            // The copy for this screen, not the full picture.
+            const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+            const QSize copy = QImageReader(screen_sized_copy(picture, ratio)).size();
+            QCOMPARE(filed.size(), copy);
+        }
+    }
+
+    // Each screen gets a copy that covers the item at its pixel ratio, and
+    // none is as large as the full picture.
+    void screen_sized_copies_are_sharp_and_small() {
+        for (const QString picture : {":/image/KVT0402Q.png", ":/image/KVT0206Q.png"}) {
+            for (qreal ratio : {0.5, 1.0, 1.25, 2.0}) {
+                const QSize copy = QImageReader(screen_sized_copy(picture, ratio)).size();
+                const QSize needed = panel_item_size * std::max(1.0, std::ceil(ratio));
+                QVERIFY2(copy.width() >= needed.width() && copy.height() >= needed.height(),
+                         qPrintable(QString("%1 at %2").arg(picture).arg(ratio)));
+                QVERIFY(copy.width() < QImageReader(picture).size().width() / 2);
+            }
         }
     }
 
