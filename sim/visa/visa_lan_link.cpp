@@ -53,6 +53,15 @@ ViStatus call_status(clnt_stat status) {
                                     : VI_ERROR_CONN_LOST;
 }
 
+// The outcome of a call whose answer is a bare VXI-11 error code.
+template <typename Parms>
+ViStatus error_answer(clnt_stat (*call)(Parms*, Device_Error*, CLIENT*), Parms* parms,
+                      CLIENT* client) {
+    Device_Error resp{};
+    const ViStatus status = call_status(call(parms, &resp, client));
+    return status == VI_SUCCESS ? status_of(resp.error) : status;
+}
+
 }  // namespace
 
 bool visa_lan_resource_parts(const QByteArray& resource, QByteArray& host, QByteArray& device) {
@@ -179,10 +188,8 @@ ViStatus visa_lan_link_t::clear(ViUInt32 timeout_ms) {
     Device_GenericParms parms{};
     parms.lid = id;
     parms.io_timeout = timeout_ms;
-    Device_Error resp{};
     limit(timeout_ms);
-    const ViStatus status = call_status(device_clear_1(&parms, &resp, client));
-    return status == VI_SUCCESS ? status_of(resp.error) : status;
+    return error_answer(device_clear_1, &parms, client);
 }
 
 ViStatus visa_lan_link_t::lock(ViUInt32 timeout_ms) {
@@ -191,17 +198,13 @@ ViStatus visa_lan_link_t::lock(ViUInt32 timeout_ms) {
     parms.lid = id;
     parms.flags = flag_wait_lock;
     parms.lock_timeout = timeout_ms;
-    Device_Error resp{};
     limit(timeout_ms);
-    const ViStatus status = call_status(device_lock_1(&parms, &resp, client));
-    return status == VI_SUCCESS ? status_of(resp.error) : status;
+    return error_answer(device_lock_1, &parms, client);
 }
 
 ViStatus visa_lan_link_t::unlock(ViUInt32 timeout_ms) {
     std::lock_guard<std::mutex> hold(turn);
     Device_Link link = id;
-    Device_Error resp{};
     limit(timeout_ms);
-    const ViStatus status = call_status(device_unlock_1(&link, &resp, client));
-    return status == VI_SUCCESS ? status_of(resp.error) : status;
+    return error_answer(device_unlock_1, &link, client);
 }
