@@ -3,14 +3,15 @@ Debian's pyvisa-py. Queries, locks, a client killed while it holds a lock,
 and the refusals: a client outside --allow, an oversized write, garbage on the
 port, too many links."""
 import os
-import select
 import socket
 import struct
 import subprocess
 import sys
 import time
 
-SKIP = 77
+from lan_servers import (SKIP, START_S, first_line, lan_server, require_rpcbind, simulated_unit,
+                         start)
+
 try:
     import pyvisa
     from pyvisa.constants import StatusCode
@@ -22,21 +23,10 @@ except ImportError:
 
 SERIAL = "KVT2024001"
 RESOURCE = "TCPIP0::127.0.0.1::%s::INSTR" % SERIAL
-START_S = 10
 # kvt-lan's bounds.
 MAX_MESSAGE = 16384
 LINKS_PER_CLIENT = 8
 WAIT_MS = 300
-
-
-def first_line(process):
-    ready, _, _ = select.select([process.stdout], [], [], START_S)
-    assert ready, "no line from %s in %d s" % (process.args[0], START_S)
-    return process.stdout.readline().decode()
-
-
-def start(args):
-    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
 
 
 def core_port():
@@ -242,17 +232,9 @@ CHECKS = [
 
 
 def main(sim, lan):
-    try:
-        subprocess.run(["rpcinfo", "-p", "127.0.0.1"], check=True, capture_output=True)
-    except (OSError, subprocess.CalledProcessError):
-        print("SKIP: no rpcbind on 127.0.0.1")
-        sys.exit(SKIP)
-    units = start([sim, "--units", "KVT0402Q,sn=" + SERIAL])
-    try:
-        sim_port = first_line(units).split()[2]
-        server = start([lan, "--port", sim_port])
-        try:
-            assert first_line(server) == "%s %s\n" % (SERIAL, RESOURCE)
+    require_rpcbind()
+    with simulated_unit(sim, SERIAL) as sim_port:
+        with lan_server(lan, sim_port, SERIAL):
             rm = pyvisa.ResourceManager("@py")
             for check in CHECKS:
                 check(rm)
@@ -264,14 +246,8 @@ def main(sim, lan):
             check_query_and_read_back(rm)
             print("ok second server refused", flush=True)
             rm.close()
-        finally:
-            server.terminate()
-            assert server.wait(START_S) == 0, "kvt-lan did not end cleanly"
         check_outside_allow_list(lan, sim_port)
         print("ok check_outside_allow_list")
-    finally:
-        units.terminate()
-        units.wait(START_S)
 
 
 if __name__ == "__main__":

@@ -5,26 +5,15 @@ query, and a firmware upgrade that restarts the unit into its bootloader and bac
 must leave exactly the image's application in it."""
 import hashlib
 import os
-import select
 import subprocess
 import sys
 import tempfile
 
-SKIP = 77
-START_S = 10
+from lan_servers import lan_server, require_rpcbind, simulated_unit
+
 SERIAL = "LAN7"
 RESOURCE = "TCPIP0::127.0.0.1::%s::INSTR" % SERIAL
 APPLICATION_SIZE = 20000
-
-
-def first_line(process):
-    ready, _, _ = select.select([process.stdout], [], [], START_S)
-    assert ready, "no line from %s in %d s" % (process.args[0], START_S)
-    return process.stdout.readline().decode()
-
-
-def start(args, env=None):
-    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, env=env)
 
 
 class Kvtctl:
@@ -68,29 +57,14 @@ CHECKS = [check_click_and_console, check_upgrade_byte_exact]
 
 
 def main(sim, lan, kvtctl_path, image_tool, standin_dir):
-    try:
-        subprocess.run(["rpcinfo", "-p", "127.0.0.1"], check=True, capture_output=True)
-    except (OSError, subprocess.CalledProcessError):
-        print("SKIP: no rpcbind on 127.0.0.1")
-        sys.exit(SKIP)
-    units = start([sim, "--units", "KVT0402Q,sn=" + SERIAL])
-    try:
-        sim_port = first_line(units).split()[2]
-        env = {k: v for k, v in os.environ.items() if k != "LD_LIBRARY_PATH"}
-        server = start([lan, "--port", sim_port], env=env)
-        try:
-            assert first_line(server) == "%s %s\n" % (SERIAL, RESOURCE)
-            kvtctl = Kvtctl(kvtctl_path, standin_dir)
-            with tempfile.TemporaryDirectory() as work:
-                for check in CHECKS:
-                    check(kvtctl, image_tool, work)
-                    print("ok", check.__name__, flush=True)
-        finally:
-            server.terminate()
-            assert server.wait(START_S) == 0, "kvt-lan did not end cleanly"
-    finally:
-        units.terminate()
-        units.wait(START_S)
+    require_rpcbind()
+    env = {k: v for k, v in os.environ.items() if k != "LD_LIBRARY_PATH"}
+    with simulated_unit(sim, SERIAL) as sim_port, lan_server(lan, sim_port, SERIAL, env=env):
+        kvtctl = Kvtctl(kvtctl_path, standin_dir)
+        with tempfile.TemporaryDirectory() as work:
+            for check in CHECKS:
+                check(kvtctl, image_tool, work)
+                print("ok", check.__name__, flush=True)
 
 
 if __name__ == "__main__":
