@@ -3,7 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include "panel/unit_discovery.h"
+#include "driver/unit_discovery.h"
 #include "quillon_version.h"
 
 namespace {
@@ -45,11 +45,13 @@ bool asks_only_for_text(int argc, char** argv) {
     return parser.parse(arguments) && (parser.isSet("help") || parser.isSet("version"));
 }
 
-void apply_command_line(const QStringList& arguments) {
+unit_search_t apply_command_line(const QStringList& arguments) {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(quillon_version));
     QCommandLineParser parser;
     add_options(parser);
     parser.process(arguments);
-    set_operator_ports(parser.values(port_option));
-    set_operator_resources(parser.values(resource_option));
+    unit_search_t search;
+    search.ports = parser.values(port_option);
+    search.resources = parser.values(resource_option);
+    return search;
 }

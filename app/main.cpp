@@ -6,6 +6,7 @@
 #include "app/platform_preload.h"
 #include "panel/panel_picture_preload.h"
 #include "panel/ui_2port_widget.h"
+#include "panel/ui_usb_widget.h"
 
 int main(int argc, char** argv) {
     if (asks_only_for_text(argc, argv)) {
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
         apply_command_line(QCoreApplication::arguments());
     }
     QApplication app(argc, argv);
-    apply_command_line(QApplication::arguments());
+    const unit_search_t search = apply_command_line(QApplication::arguments());
     // The pool decodes the picture of the panel the window opens on, which
     // takes longest, and reads the fonts and the window icon while the GUI
     // thread goes on. Not before the application exists: a reader's plug-in
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");
     MainWindow window(nullptr);
+    window.findChild<ui_usb_widget_t*>()->set_search(search);
     // Wanted first when the window is shown.
     QApplication::setWindowIcon(preloaded_icon(window_icon));
     window.show();

@@ -25,10 +25,10 @@
 #include "bench/bare_pty_client.h"
 #include "bench/bench_table.h"
 #include "driver/serial_link.h"
+#include "driver/unit_discovery.h"
 #include "driver/visa_session.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_usb_widget.h"
-#include "panel/unit_discovery.h"
 #include "scpi/ui_scpi_dialog.h"
 
 namespace {
@@ -150,9 +150,11 @@ int run_serial(int rounds) {
         return 1;
     }
     operator_view_t view;
-    view.central.findChild<ui_usb_widget_t*>()->set_port_source([port = ports.at(0)] {
+    unit_search_t search;
+    search.port_source = [port = ports.at(0)] {
         return QList<serial_port_entry_t>{{port, true, 0xA5C3, 0x0E21}};
-    });
+    };
+    view.central.findChild<ui_usb_widget_t*>()->set_search(search);
     const std::string bare_port = ports.at(1).toStdString();
     int fd = bare_open(bare_port);
     int status = 0;
@@ -205,8 +207,10 @@ int run_lan(int rounds) {
         std::fprintf(stderr, "kvt-lan did not start (is rpcbind running?)\n");
         return 1;
     }
-    set_operator_resources({lan_resource});
     operator_view_t view;
+    unit_search_t search;
+    search.resources = QStringList{lan_resource};
+    view.central.findChild<ui_usb_widget_t*>()->set_search(search);
     std::vector<figure_t> figures = view.figures("kvt-lan, loopback");
     // Rescan connects the USB unit first, as the operator sees it.
     figures.front().button->click();

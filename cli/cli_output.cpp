@@ -10,6 +10,12 @@ void print_line(const QByteArray& line) {
     std::fputc('\n', stdout);
 }
 
+void print_lines(const QByteArrayList& lines) {
+    for (const QByteArray& line : lines) {
+        print_line(line);
+    }
+}
+
 void print_json(const QJsonValue& value) {
     const QJsonDocument document =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());

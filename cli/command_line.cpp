@@ -5,8 +5,6 @@
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
-#include "driver/serial_link.h"
-#include "panel/unit_discovery.h"
 #include "quillon_version.h"
 
 namespace {
@@ -46,11 +44,13 @@ void print_help(QCommandLineParser& parser, const command_t* command) {
 
 // A path names a port to search, as --port does; serial numbers and
 // resource texts are no paths.
-QStringList ports_to_search(const QStringList& ports, const QString& unit) {
-    if (!QDir::isAbsolutePath(unit) || ports.contains(unit)) {
-        return ports;
+QStringList ports_to_search(QStringList ports, const QStringList& units) {
+    for (const QString& unit : units) {
+        if (QDir::isAbsolutePath(unit) && !ports.contains(unit)) {
+            ports.append(unit);
+        }
     }
-    return ports + QStringList{unit};
+    return ports;
 }
 
 cli_status_t run(const QStringList& arguments) {
@@ -58,8 +58,14 @@ cli_status_t run(const QStringList& arguments) {
     const QCommandLineOption unit_option(
         {QStringLiteral("u"), QStringLiteral("unit")},
         QStringLiteral("The unit to use: serial number, VISA resource or port; a port path "
-                       "need not be given with --port (default: the first found)."),
+                       "need not be given with --port (default: the first found). May be "
+                       "repeated: info, get, set, save, restore and query then run on every "
+                       "unit named at once."),
         QStringLiteral("NAME"));
+    const QCommandLineOption all_option(
+        QStringLiteral("all"),
+        QStringLiteral("Run info, get, set, save, restore or query on every unit found, all "
+                       "at once."));
     const QCommandLineOption port_option(
         QStringLiteral("port"),
         QStringLiteral("A serial port to look for a unit on besides the family's USB ports; "
@@ -83,8 +89,8 @@ cli_status_t run(const QStringList& arguments) {
                                          QStringLiteral("Show this help."));
     const QCommandLineOption version_option(QStringLiteral("version"),
                                             QStringLiteral("Show the version."));
-    parser.addOptions({unit_option, port_option, resource_option, json_option, timeout_option,
-                       help_option, version_option});
+    parser.addOptions({unit_option, all_option, port_option, resource_option, json_option,
+                       timeout_option, help_option, version_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
@@ -107,7 +113,11 @@ cli_status_t run(const QStringList& arguments) {
         return usage_error(QStringLiteral("no command given (kvtctl --help lists them)"));
     }
     invocation_t call;
-    call.unit = parser.value(unit_option);
+    call.units = parser.values(unit_option);
+    call.all = parser.isSet(all_option);
+    if (call.all && !call.units.isEmpty()) {
+        return usage_error(QStringLiteral("--all takes every unit; --unit names some"));
+    }
     call.json = parser.isSet(json_option);
     call.arguments = words.mid(1);
     const int count = call.arguments.size();
@@ -122,10 +132,10 @@ cli_status_t run(const QStringList& arguments) {
             return usage_error(QStringLiteral("--timeout takes milliseconds from 1 to %1")
                                    .arg(longest_timeout_ms));
         }
-        set_answer_timeout(ms);
+        call.timeout_ms = ms;
     }
-    set_operator_ports(ports_to_search(parser.values(port_option), call.unit));
-    set_operator_resources(parser.values(resource_option));
+    call.search.ports = ports_to_search(parser.values(port_option), call.units);
+    call.search.resources = parser.values(resource_option);
     return command->run(call);
 }
 
@@ -133,9 +143,6 @@ cli_status_t run(const QStringList& arguments) {
 
 int run_kvtctl(const QStringList& arguments) {
     const cli_status_t status = run(arguments);
-    // Closing takes away the port's lock file, which a later run by another
-    // user could not remove and would take for a busy port.
-    serial_close();
     if (!status.ok()) {
         print_error(status.error);
     }

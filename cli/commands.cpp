@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <algorithm>
@@ -9,9 +10,7 @@
 #include "cli/switch_positions.h"
 #include "cli/unit_choice.h"
 #include "cli/upgrade_command.h"
-#include "driver/link.h"
 #include "driver/switch_model.h"
-#include "panel/unit_discovery.h"
 
 namespace {
 
@@ -35,7 +34,7 @@ QJsonObject identity_json(const chosen_unit_t& unit) {
 }
 
 // Rows of text in columns as wide as their widest cell.
-void print_columns(const QVector<QByteArrayList>& rows) {
+QByteArrayList column_lines(const QVector<QByteArrayList>& rows) {
     QVector<int> widths;
     for (const QByteArrayList& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
@@ -43,72 +42,116 @@ void print_columns(const QVector<QByteArrayList>& rows) {
             widths[i] = std::max(widths[i], int(row[i].size()));
         }
     }
+    QByteArrayList lines;
     for (const QByteArrayList& row : rows) {
         QByteArray line;
         for (int i = 0; i < row.size(); ++i) {
             line += i + 1 < row.size() ? row[i].leftJustified(widths[i] + 2, ' ') : row[i];
         }
-        print_line(line);
+        lines.append(line);
     }
+    return lines;
 }
 
-void print_positions(const invocation_t& call, const chosen_unit_t& unit,
-                     const switch_positions_t& positions) {
-    if (!call.json) {
-        for (const switch_position_t& setting : positions) {
-            print_line(QByteArray(1, setting.sw) + '=' + QByteArray::number(setting.position));
-        }
-        return;
-    }
-    print_json(QJsonObject{
+void print_columns(const QVector<QByteArrayList>& rows) {
+    print_lines(column_lines(rows));
+}
+
+QJsonValue positions_value(const chosen_unit_t& unit, const switch_positions_t& positions) {
+    return QJsonObject{
         {QStringLiteral("unit"), unit.name},
         {QStringLiteral("model"), QString::fromLatin1(unit.model->name)},
         {QStringLiteral("serial_number"), QString::fromUtf8(unit.info.serial_number)},
         {QStringLiteral("positions"), positions_json(positions)},
-    });
+    };
 }
 
-void print_answer(const invocation_t& call, const chosen_unit_t& unit, const QByteArray& answer) {
+void put_positions(const invocation_t& call, const switch_positions_t& positions,
+                   unit_result_t& out) {
     if (call.json) {
-        print_json(QJsonObject{{QStringLiteral("unit"), unit.name},
-                               {QStringLiteral("answer"), QString::fromUtf8(answer)}});
-    } else {
-        print_line(answer);
+        out.json = positions_value(out.unit, positions);
+        return;
+    }
+    for (const switch_position_t& setting : positions) {
+        out.lines.append(QByteArray(1, setting.sw) + '=' + QByteArray::number(setting.position));
     }
 }
 
 // Under --json a command that set or saved positions prints what the unit
 // then holds, as get does.
-cli_status_t print_held(const invocation_t& call, const chosen_unit_t& unit) {
+cli_status_t put_held(const invocation_t& call, chosen_unit_t& unit, unit_result_t& out) {
     if (!call.json) {
         return {};
     }
     switch_positions_t held;
     const cli_status_t status = read_positions(unit, unit.model->switches, held);
     if (status.ok()) {
-        print_positions(call, unit, held);
+        put_positions(call, held, out);
     }
     return status;
 }
 
-cli_status_t run_list(const invocation_t& call) {
-    if (!call.unit.isEmpty()) {
-        return usage_error(
-            QStringLiteral("list shows every unit and takes no --unit (info shows one)"));
+// Prints each unit's result: as it is for one unit; for several, text in a
+// block under each unit's name and JSON as one array. Every unit that failed
+// is named on a line of its own.
+cli_status_t print_results(const invocation_t& call, const QVector<unit_result_t>& results) {
+    if (!call.several()) {
+        const unit_result_t& result = results.first();
+        if (result.status.ok()) {
+            call.json ? print_json(result.json) : print_lines(result.lines);
+        }
+        return result.status;
     }
+    QJsonArray array;
+    QStringList failures;
+    for (const unit_result_t& result : results) {
+        if (!result.status.ok()) {
+            failures.append(result.status.error);
+        } else if (call.json) {
+            array.append(result.json);
+        } else if (!result.lines.isEmpty()) {
+            print_line(result.unit.label().toUtf8() + ':');
+            for (const QByteArray& line : result.lines) {
+                print_line("  " + line);
+            }
+        }
+    }
+    if (call.json) {
+        print_json(array);
+    }
+    if (failures.isEmpty()) {
+        return {};
+    }
+    for (int i = 0; i + 1 < failures.size(); ++i) {
+        print_error(failures[i]);
+    }
+    return unit_failure(failures.last());
+}
+
+cli_status_t run_each(const invocation_t& call, bool identify, const unit_action_t& action) {
+    return print_results(call, run_on_units(call, identify, action));
+}
+
+cli_status_t run_list(const invocation_t& call) {
+    if (!call.units.isEmpty() || call.all) {
+        return usage_error(
+            QStringLiteral("list shows every unit and takes no --unit or --all (info shows one)"));
+    }
+    invocation_t every = call;
+    every.all = true;
+    const QVector<unit_result_t> results =
+        run_on_units(every, true, [](chosen_unit_t&, unit_result_t&) { return cli_status_t{}; });
     QJsonArray units;
     QVector<QByteArrayList> rows;
     QStringList failures;
-    for (const QString& name : find_units()) {
-        chosen_unit_t unit(name);
-        const cli_status_t opened = open_unit(unit, true);
-        if (!opened.ok()) {
-            failures.append(opened.error);
+    for (const unit_result_t& result : results) {
+        if (!result.status.ok()) {
+            failures.append(result.status.error);
             continue;
         }
-        units.append(identity_json(unit));
+        units.append(identity_json(result.unit));
         QByteArrayList row;
-        for (const auto& field : identity_fields(unit)) {
+        for (const auto& field : identity_fields(result.unit)) {
             row.append(field.second);
         }
         rows.append(row);
@@ -128,158 +171,195 @@ cli_status_t run_list(const invocation_t& call) {
 }
 
 cli_status_t run_info(const invocation_t& call) {
-    chosen_unit_t unit;
-    const cli_status_t chosen = choose_unit(call.unit, true, unit);
-    if (!chosen.ok()) {
-        return chosen;
-    }
-    if (call.json) {
-        print_json(identity_json(unit));
-        return {};
-    }
-    QVector<QByteArrayList> rows;
-    for (const auto& field : identity_fields(unit)) {
-        rows.append({field.first.toUtf8(), field.second});
-    }
-    print_columns(rows);
-    return {};
+    return run_each(call, true, [&call](chosen_unit_t& unit, unit_result_t& out) {
+        if (call.json) {
+            out.json = identity_json(unit);
+            return cli_status_t{};
+        }
+        QVector<QByteArrayList> rows;
+        for (const auto& field : identity_fields(unit)) {
+            rows.append({field.first.toUtf8(), field.second});
+        }
+        out.lines = column_lines(rows);
+        return cli_status_t{};
+    });
 }
 
 cli_status_t run_get(const invocation_t& call) {
-    QByteArray switches;
+    QByteArray asked;
     for (const QString& word : call.arguments) {
         if (word.size() != 1 || word.at(0) < QLatin1Char('A') || word.at(0) > QLatin1Char('Z')) {
             return usage_error(QStringLiteral("\"%1\" is not a switch letter").arg(word));
         }
-        switches.append(word.at(0).toLatin1());
+        asked.append(word.at(0).toLatin1());
     }
-    chosen_unit_t unit;
-    cli_status_t status = choose_unit(call.unit, true, unit);
-    if (!status.ok()) {
+    return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
+        const QByteArray switches = asked.isEmpty() ? QByteArray(unit.model->switches) : asked;
+        cli_status_t status = unit.named(check_switches(switches, *unit.model));
+        switch_positions_t positions;
+        if (status.ok()) {
+            status = read_positions(unit, switches, positions);
+        }
+        if (status.ok()) {
+            put_positions(call, positions, out);
+        }
         return status;
-    }
-    if (switches.isEmpty()) {
-        switches = unit.model->switches;
-    }
-    status = unit.named(check_switches(switches, *unit.model));
-    switch_positions_t positions;
-    if (status.ok()) {
-        status = read_positions(unit, switches, positions);
-    }
-    if (status.ok()) {
-        print_positions(call, unit, positions);
-    }
-    return status;
+    });
 }
 
 cli_status_t run_set(const invocation_t& call) {
     switch_positions_t positions;
-    cli_status_t status = parse_assignments(call.arguments, positions);
-    if (!status.ok()) {
-        return status;
+    const cli_status_t parsed = parse_assignments(call.arguments, positions);
+    if (!parsed.ok()) {
+        return parsed;
     }
-    chosen_unit_t unit;
-    status = choose_unit(call.unit, true, unit);
-    if (!status.ok()) {
-        return status;
+    return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
+        cli_status_t status = unit.named(check_for_model(positions, *unit.model));
+        if (status.ok()) {
+            status = apply_positions(unit, positions);
+        }
+        return status.ok() ? put_held(call, unit, out) : status;
+    });
+}
+
+// With several units FILE is a folder that holds one file per unit, named
+// by its serial number.
+QString unit_file(const invocation_t& call, const chosen_unit_t& unit) {
+    const QString& path = call.arguments.at(0);
+    if (!call.several()) {
+        return path;
     }
-    status = unit.named(check_for_model(positions, *unit.model));
-    if (status.ok()) {
-        status = apply_positions(unit, positions);
+    return QDir(path).filePath(QString::fromUtf8(unit.info.serial_number) +
+                               QStringLiteral(".json"));
+}
+
+cli_status_t refuse_stream_for_several(const invocation_t& call) {
+    if (call.several() && names_standard_stream(call.arguments.at(0))) {
+        return usage_error(
+            QStringLiteral("with several units FILE is a folder of their files, not -"));
     }
-    return status.ok() ? print_held(call, unit) : status;
+    return {};
 }
 
 cli_status_t run_save(const invocation_t& call) {
-    chosen_unit_t unit;
-    cli_status_t status = choose_unit(call.unit, true, unit);
-    position_file_t file;
-    if (status.ok()) {
-        status = read_positions(unit, unit.model->switches, file.positions);
+    const cli_status_t refused = refuse_stream_for_several(call);
+    if (!refused.ok()) {
+        return refused;
     }
-    if (!status.ok()) {
+    return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
+        position_file_t file;
+        cli_status_t status = read_positions(unit, unit.model->switches, file.positions);
+        if (!status.ok()) {
+            return status;
+        }
+        file.model = unit.model->name;
+        file.serial_number = unit.info.serial_number;
+        const QString path = unit_file(call, unit);
+        status = save_position_file(path, file);
+        // Saved to standard output, the file is the output.
+        if (status.ok() && call.json && !names_standard_stream(path)) {
+            put_positions(call, file.positions, out);
+        }
         return status;
-    }
-    file.model = unit.model->name;
-    file.serial_number = unit.info.serial_number;
-    const QString& path = call.arguments.at(0);
-    status = save_position_file(path, file);
-    // Saved to standard output, the file is the output.
-    if (status.ok() && call.json && !names_standard_stream(path)) {
-        print_positions(call, unit, file.positions);
-    }
-    return status;
+    });
 }
 
-cli_status_t run_restore(const invocation_t& call) {
-    const QString& path = call.arguments.at(0);
-    position_file_t file;
-    cli_status_t status = load_position_file(path, file);
-    if (!status.ok()) {
-        return status;
-    }
-    chosen_unit_t unit;
-    status = choose_unit(call.unit, true, unit);
-    if (!status.ok()) {
-        return status;
-    }
+cli_status_t restore_unit(const invocation_t& call, chosen_unit_t& unit,
+                          const position_file_t& file, unit_result_t& out) {
+    const QString path = unit_file(call, unit);
     if (model_named(file.model) != unit.model) {
         return unit.named(usage_error(QStringLiteral("%1 holds positions of a %2, not of a %3")
                                           .arg(source_name(path), QString::fromUtf8(file.model),
                                                QString::fromLatin1(unit.model->name))));
     }
-    status = unit.named(check_for_model(file.positions, *unit.model));
+    cli_status_t status = unit.named(check_for_model(file.positions, *unit.model));
     if (status.ok()) {
         status = apply_positions(unit, file.positions);
     }
-    return status.ok() ? print_held(call, unit) : status;
+    return status.ok() ? put_held(call, unit, out) : status;
+}
+
+cli_status_t run_restore(const invocation_t& call) {
+    cli_status_t status = refuse_stream_for_several(call);
+    position_file_t file;
+    // One unit's file is read once, before anything is sent.
+    if (status.ok() && !call.several()) {
+        status = load_position_file(call.arguments.at(0), file);
+    }
+    if (!status.ok()) {
+        return status;
+    }
+    return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
+        position_file_t own = file;
+        if (call.several()) {
+            const cli_status_t loaded = load_position_file(unit_file(call, unit), own);
+            if (!loaded.ok()) {
+                return unit.named(loaded);
+            }
+        }
+        return restore_unit(call, unit, own, out);
+    });
+}
+
+cli_status_t refuse_empty_text(const invocation_t& call) {
+    if (!call.arguments.isEmpty() && call.arguments.first().isEmpty()) {
+        return usage_error(QStringLiteral("the command text is empty"));
+    }
+    return {};
+}
+
+QJsonValue answer_value(const chosen_unit_t& unit, const QByteArray& answer) {
+    return QJsonObject{{QStringLiteral("unit"), unit.name},
+                       {QStringLiteral("answer"), QString::fromUtf8(answer)}};
 }
 
 // The raw commands talk to the unit as the console does: no identification
 // first, so a unit that does not identify itself can still be asked.
-cli_status_t choose_raw_unit(const invocation_t& call, chosen_unit_t& unit) {
-    if (!call.arguments.isEmpty() && call.arguments.first().isEmpty()) {
-        return usage_error(QStringLiteral("the command text is empty"));
+cli_status_t run_query(const invocation_t& call) {
+    const cli_status_t refused = refuse_empty_text(call);
+    if (!refused.ok()) {
+        return refused;
     }
-    return choose_unit(call.unit, false, unit);
+    const QString& text = call.arguments.first();
+    return run_each(call, false, [&](chosen_unit_t& unit, unit_result_t& out) {
+        QByteArray answer;
+        if (!unit.link->query(text.toUtf8(), answer)) {
+            return unit.failure(QStringLiteral("no answer to %1").arg(text));
+        }
+        call.json ? void(out.json = answer_value(unit, answer)) : out.lines.append(answer);
+        return cli_status_t{};
+    });
 }
 
-cli_status_t run_query(const invocation_t& call) {
-    chosen_unit_t unit;
-    cli_status_t status = choose_raw_unit(call, unit);
-    QByteArray answer;
-    if (status.ok() && !link_query(call.arguments.first().toUtf8(), answer)) {
-        status = unit.failure(QStringLiteral("no answer to %1").arg(call.arguments.first()));
+// write and read are two runs: one unit each, as named.
+cli_status_t run_raw(const invocation_t& call, const unit_action_t& action) {
+    if (call.several()) {
+        return usage_error(QStringLiteral("write and read take one unit"));
     }
-    if (status.ok()) {
-        print_answer(call, unit, answer);
-    }
-    return status;
+    const cli_status_t refused = refuse_empty_text(call);
+    return refused.ok() ? run_each(call, false, action) : refused;
 }
 
 cli_status_t run_write(const invocation_t& call) {
-    chosen_unit_t unit;
-    cli_status_t status = choose_raw_unit(call, unit);
-    if (status.ok() && !link_write(call.arguments.first().toUtf8())) {
-        status = unit.failure(QStringLiteral("%1 could not be sent").arg(call.arguments.first()));
-    }
-    if (status.ok() && call.json) {
-        print_json(QJsonObject{{QStringLiteral("unit"), unit.name}});
-    }
-    return status;
+    return run_raw(call, [&call](chosen_unit_t& unit, unit_result_t& out) {
+        const QString& text = call.arguments.first();
+        if (!unit.link->write(text.toUtf8())) {
+            return unit.failure(QStringLiteral("%1 could not be sent").arg(text));
+        }
+        out.json = QJsonObject{{QStringLiteral("unit"), unit.name}};
+        return cli_status_t{};
+    });
 }
 
 cli_status_t run_read(const invocation_t& call) {
-    chosen_unit_t unit;
-    cli_status_t status = choose_raw_unit(call, unit);
-    QByteArray answer;
-    if (status.ok() && !link_read(answer)) {
-        status = unit.failure(QStringLiteral("nothing to read"));
-    }
-    if (status.ok()) {
-        print_answer(call, unit, answer);
-    }
-    return status;
+    return run_raw(call, [&call](chosen_unit_t& unit, unit_result_t& out) {
+        QByteArray answer;
+        if (!unit.link->read(answer)) {
+            return unit.failure(QStringLiteral("nothing to read"));
+        }
+        call.json ? void(out.json = answer_value(unit, answer)) : out.lines.append(answer);
+        return cli_status_t{};
+    });
 }
 
 const command_t all_commands[] = {

@@ -4,12 +4,23 @@
 #include <QStringList>
 
 #include "cli/cli_status.h"
+#include "driver/unit_discovery.h"
 
-// One run of a command: the unit asked for and the command's own arguments.
+// One run of a command: the units asked for and the command's own arguments.
 struct invocation_t {
-    QString unit;
+    // Serial numbers, resources or ports; empty for the first unit found.
+    QStringList units;
+    // Every unit found.
+    bool all = false;
     bool json = false;
     QStringList arguments;
+    // Where to look besides the units' own ports and resources.
+    unit_search_t search;
+    // How long a slow unit is given for its answers; 0 keeps each link's own.
+    int timeout_ms = 0;
+
+    // Results then come one per unit: text in blocks, JSON in an array.
+    bool several() const { return all || units.size() > 1; }
 };
 
 struct command_t {

@@ -90,7 +90,7 @@ cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switche
                             switch_positions_t& out) {
     switch_positions_t read;
     for (char sw : switches) {
-        const switch_report_t report = unit.model->read_switch(sw);
+        const switch_report_t report = unit.model->read_switch(*unit.unit, sw);
         if (report.status != switch_report_t::reported) {
             return report_failure(unit, sw, report);
         }
@@ -103,7 +103,8 @@ cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switche
 cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions) {
     QStringList failures;
     for (const switch_position_t& setting : positions) {
-        const switch_report_t report = unit.model->move_switch(setting.sw, setting.position);
+        const switch_report_t report =
+            unit.model->move_switch(*unit.unit, setting.sw, setting.position);
         if (!report.set_answered) {
             return unit.failure(QStringLiteral("switch %1 did not answer its set command")
                                     .arg(QLatin1Char(setting.sw)));

@@ -1,11 +1,13 @@
 #include "cli/unit_choice.h"
 
 #include <QSerialPort>
+#include <QThread>
+#include <algorithm>
 
-#include "driver/serial_link.h"
+#include "cli/commands.h"
 #include "driver/switch_model.h"
+#include "driver/unit_discovery.h"
 #include "driver/visa_session.h"
-#include "panel/unit_discovery.h"
 
 namespace {
 
@@ -24,11 +26,41 @@ bool names_unit(const QString& wanted, const QString& name) {
     return !visa_available() && port_short_name(wanted) == port_short_name(name);
 }
 
+// One unit found, and what the call wants of it.
+struct candidate_t {
+    QString name;
+    // Wanted by its link name, or only if its serial number is one of these.
+    bool named = false;
+    QStringList serial_numbers;
+};
+
+unit_result_t run_candidate(const invocation_t& call, const candidate_t& candidate, bool identify,
+                            const unit_action_t& action) {
+    unit_result_t result;
+    result.unit = chosen_unit_t(candidate.name, call.timeout_ms);
+    chosen_unit_t& unit = result.unit;
+    result.status = open_unit(unit, identify || !candidate.named);
+    const bool wanted = candidate.named ||
+                        (unit.model != nullptr && candidate.serial_numbers.contains(
+                                                      QString::fromUtf8(unit.info.serial_number)));
+    if (result.status.ok() && wanted) {
+        result.status = action(unit, result);
+    }
+    // Closed on the thread that opened it: a serial port belongs to its thread.
+    unit.link->close();
+    unit.unit.reset();
+    unit.link.reset();
+    return result;
+}
+
 }  // namespace
 
+chosen_unit_t::chosen_unit_t(const QString& link_name, int answer_timeout_ms)
+    : name(link_name), link(make_unit_link(answer_timeout_ms)), unit(new drv_unit_t(*link)) {}
+
 cli_status_t open_unit(chosen_unit_t& unit, bool identify) {
-    if (!connect_unit(unit.name.toUtf8())) {
-        return unit.failure(serial_port_busy()
+    if (!unit.link->open(unit.name.toUtf8())) {
+        return unit.failure(unit.link->busy()
                                 ? QStringLiteral("port busy: another program has it open")
                                 : QStringLiteral("cannot be opened"));
     }
@@ -52,7 +84,7 @@ cli_status_t chosen_unit_t::named(const cli_status_t& status) const {
 
 bool identify_unit(chosen_unit_t& unit) {
     unit_info_t info;
-    const switch_model_t* model = drv_unit_instance().identify(info) ? identified_model() : nullptr;
+    const switch_model_t* model = identify_model(*unit.unit, info);
     if (model == nullptr) {
         return false;
     }
@@ -61,29 +93,72 @@ bool identify_unit(chosen_unit_t& unit) {
     return true;
 }
 
-cli_status_t choose_unit(const QString& wanted, bool identify, chosen_unit_t& unit) {
-    const QStringList names = find_units();
+QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
+                                    const unit_action_t& action) {
+    const QStringList names = find_units(call.search);
     if (names.isEmpty()) {
-        return unit_failure(QStringLiteral("no unit found"));
+        unit_result_t none;
+        none.status = unit_failure(QStringLiteral("no unit found"));
+        return {none};
     }
+    QVector<candidate_t> candidates;
     for (const QString& name : names) {
-        if (wanted.isEmpty() || names_unit(wanted, name)) {
-            unit = chosen_unit_t(name);
-            return open_unit(unit, identify);
+        candidates.append({name, call.all, {}});
+    }
+    // Each wanted name is a link name, or else a serial number that only the
+    // units themselves can tell; those not named by link name are asked.
+    const QStringList wanted =
+        call.all || !call.units.isEmpty() ? call.units : QStringList{names.first()};
+    QStringList serial_numbers;
+    for (const QString& name : wanted) {
+        auto named = std::find_if(candidates.begin(), candidates.end(),
+                                  [&](const candidate_t& c) { return names_unit(name, c.name); });
+        if (named != candidates.end()) {
+            named->named = true;
+        } else {
+            serial_numbers.append(name);
         }
     }
-    // A unit that could not be asked may be the one wanted; the error says so.
-    QStringList unasked{QStringLiteral("no unit %1 found").arg(wanted)};
-    for (const QString& name : names) {
-        chosen_unit_t candidate(name);
-        const cli_status_t opened = open_unit(candidate, true);
-        if (opened.ok() && candidate.info.serial_number == wanted.toUtf8()) {
-            unit = candidate;
-            return {};
-        }
-        if (!opened.ok()) {
-            unasked.append(opened.error);
+    QVector<unit_result_t> results(candidates.size());
+    // Threads of Qt's own: a serial port watches its device with the
+    // thread's event dispatcher.
+    std::vector<std::unique_ptr<QThread>> runs;
+    for (int i = 0; i < candidates.size(); ++i) {
+        candidates[i].serial_numbers = serial_numbers;
+        if (candidates[i].named || !serial_numbers.isEmpty()) {
+            runs.emplace_back(QThread::create(
+                [&, i] { results[i] = run_candidate(call, candidates[i], identify, action); }));
+            runs.back()->start();
         }
     }
-    return unit_failure(unasked.join(QStringLiteral("; ")));
+    for (const std::unique_ptr<QThread>& run : runs) {
+        run->wait();
+    }
+    QVector<unit_result_t> chosen;
+    QStringList unasked;
+    for (int i = 0; i < candidates.size(); ++i) {
+        const unit_result_t& result = results[i];
+        const bool found =
+            result.unit.model != nullptr &&
+            serial_numbers.contains(QString::fromUtf8(result.unit.info.serial_number));
+        if (candidates[i].named || found) {
+            chosen.append(result);
+        } else if (!result.status.ok()) {
+            // A unit that could not be asked may be one wanted; the error says so.
+            unasked.append(result.status.error);
+        }
+    }
+    for (const QString& serial_number : serial_numbers) {
+        const bool found = std::any_of(chosen.cbegin(), chosen.cend(), [&](const unit_result_t& r) {
+            return QString::fromUtf8(r.unit.info.serial_number) == serial_number;
+        });
+        if (!found) {
+            unit_result_t missing;
+            missing.status = unit_failure(
+                (QStringList{QStringLiteral("no unit %1 found").arg(serial_number)} + unasked)
+                    .join(QStringLiteral("; ")));
+            chosen.append(missing);
+        }
+    }
+    return chosen;
 }

@@ -1,19 +1,30 @@
 #pragma once
 
+#include <QByteArrayList>
+#include <QJsonValue>
 #include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <memory>
 
 #include "cli/cli_status.h"
 #include "driver/unit.h"
+#include "driver/unit_link.h"
 
+struct invocation_t;
 struct switch_model_t;
 
-// The unit a command works on, as far as it is known.
+// One unit a command works on, on a link of its own, as far as it is known.
 struct chosen_unit_t {
     chosen_unit_t() = default;
-    explicit chosen_unit_t(const QString& link_name) : name(link_name) {}
+    chosen_unit_t(const QString& link_name, int answer_timeout_ms);
 
     // Resource text or port: what the link opens it by.
     QString name;
+    std::shared_ptr<unit_link_t> link;
+    // The unit's commands, on link.
+    std::shared_ptr<drv_unit_t> unit;
     unit_info_t info;
     // Set once the unit identified itself.
     const switch_model_t* model = nullptr;
@@ -28,11 +39,25 @@ struct chosen_unit_t {
 // Asks the open unit who it is; on success the unit's model is known.
 bool identify_unit(chosen_unit_t& unit);
 
-// Opens the unit the link listed by that name, and identifies it when asked
-// to; fails naming the unit and why, a port another program holds included.
+// Opens the unit's link, and identifies it when asked to; fails naming the
+// unit and why, a port another program holds included.
 cli_status_t open_unit(chosen_unit_t& unit, bool identify);
 
-// Finds and opens the unit named by a serial number, resource text or port,
-// or the first unit found when wanted is empty. Identifies it when asked to,
-// and always when only its serial number can name it.
-cli_status_t choose_unit(const QString& wanted, bool identify, chosen_unit_t& unit);
+// What a command does with one unit once it is open (and identified, when
+// the command asked for that). Runs on a thread of its own, so it prints
+// nothing: what it would print goes to its result.
+struct unit_result_t {
+    chosen_unit_t unit;
+    cli_status_t status;
+    // Text lines, or the JSON value under --json.
+    QByteArrayList lines;
+    QJsonValue json;
+};
+using unit_action_t = std::function<cli_status_t(chosen_unit_t& unit, unit_result_t& out)>;
+
+// Runs the action on every unit the call names (--unit, repeated, by serial
+// number, resource or port; --all; else the first unit found), each on its
+// own link and all at once. Results come in the order the units were found;
+// a serial number that no unit answered to ends them as a failed result.
+QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
+                                    const unit_action_t& action);

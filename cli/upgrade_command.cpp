@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/unit_choice.h"
 #include "cli/upgrade_progress.h"
+#include "driver/switch_model.h"
 #include "driver/visa_session.h"
 #include "upgrade/upgrade_choice.h"
 #include "upgrade/upgrade_thread.h"
@@ -49,12 +50,21 @@ cli_status_t run_upgrade(const invocation_t& call) {
         return unit_failure(
             QStringLiteral("an upgrade needs the VISA link, and no VISA library is ready"));
     }
+    if (call.several()) {
+        return usage_error(QStringLiteral("upgrade takes one unit"));
+    }
     // Like the raw commands, no identification first: a unit left in its
     // bootloader by a failed upgrade must still be reachable.
-    chosen_unit_t unit;
-    cli_status_t status = choose_unit(call.unit, false, unit);
-    if (!status.ok()) {
-        return status;
+    const unit_result_t found = run_on_units(call, false, [](chosen_unit_t&, unit_result_t&) {
+                                    return cli_status_t{};
+                                }).first();
+    if (!found.status.ok()) {
+        return found.status;
+    }
+    // The upgrade runs on the window's link, as the window's upgrade does.
+    chosen_unit_t unit = found.unit;
+    if (!visa_connect(unit.name.toUtf8())) {
+        return unit.failure(QStringLiteral("cannot be opened"));
     }
     accept_images_of_attached_unit();
     const image_verdict_t verdict = choose_upgrade_image(QFile::encodeName(path));
@@ -70,7 +80,7 @@ cli_status_t run_upgrade(const invocation_t& call) {
     if (!result.passed) {
         return unit.failure(failed);
     }
-    if (!identify_unit(unit)) {
+    if (identify_model(drv_unit_instance(), unit.info) == nullptr) {
         return unit.failure(QStringLiteral("upgraded, but did not identify itself afterwards"));
     }
     const QString version = QString::fromUtf8(unit.info.software_version);

@@ -2,15 +2,13 @@
 
 #include <QByteArray>
 
-// Every text exchange with a unit goes through these: VISA when the VISA
-// binding is ready, else the open serial port (serial_link.h), else they fail
-// and send nothing.
+#include "driver/unit_link.h"
+
+// The window's one link: VISA when the VISA binding is ready, else the
+// serial port (serial_link.h); closed, it fails and sends nothing.
+unit_link_t& current_link();
+
+// Every text exchange of the window with its unit goes through these.
 bool link_write(const QByteArray& command);
 bool link_read(QByteArray& answer);
 bool link_query(const QByteArray& command, QByteArray& answer);
-
-// Text-level reads over VISA, this many bytes at a time; a longer answer is
-// read on to its end.
-constexpr int visa_answer_size = 60;
-bool visa_read_answer(QByteArray& answer);
-bool visa_query(const QByteArray& command, QByteArray& answer);

@@ -16,119 +16,109 @@ constexpr int serial_line_ms = 500;
 // Longest the link waits for the late answer to an earlier command to end.
 constexpr int serial_settle_ms = 500;
 
-// The wait for an answer's first byte; a slow unit may be given longer.
-int answer_wait_ms = serial_wait_ms;
-
-// The name the port was opened under, for telling the operator which unit went.
-QString& opened_name() {
-    static QString name;
-    return name;
-}
-
-// True while an answer that the link has not taken may still be on its way.
-bool answer_owed = false;
-
 // A port whose device has gone reports an error on the next read or write; a
 // timed-out wait is not one.
 bool port_failed(const QSerialPort& port) {
     return port.error() != QSerialPort::NoError && port.error() != QSerialPort::TimeoutError;
 }
 
+}  // namespace
+
+serial_link_t::serial_link_t() : serial(new QSerialPort), answer_wait_ms(serial_wait_ms) {}
+
+serial_link_t::~serial_link_t() = default;
+
+bool serial_link_t::is_open() const {
+    return serial->isOpen();
+}
+
 // Closes a failed port and says so, so every later operation fails at once.
-bool port_usable() {
-    QSerialPort& port = serial_port();
-    if (!port.isOpen()) {
+bool serial_link_t::usable() {
+    if (!serial->isOpen()) {
         return false;
     }
-    if (!port_failed(port)) {
+    if (!port_failed(*serial)) {
         return true;
     }
-    serial_close();
-    emit link_events().unit_lost(opened_name());
+    close();
+    announce_lost();
     return false;
 }
 
 // Keeps the answer to an earlier command, late or never read, from being
 // taken as the answer to the next one.
-void discard_waiting_input(QSerialPort& port) {
+void serial_link_t::discard_waiting_input() {
     if (answer_owed) {
         const QDeadlineTimer settle(serial_settle_ms);
-        while (!port.canReadLine() && !settle.hasExpired() &&
-               port.waitForReadyRead(int(settle.remainingTime()))) {
+        while (!serial->canReadLine() && !settle.hasExpired() &&
+               serial->waitForReadyRead(int(settle.remainingTime()))) {
         }
         answer_owed = false;
     }
-    port.clear(QSerialPort::Input);
+    serial->clear(QSerialPort::Input);
 }
 
 // A port just opened may still receive what the unit owed an earlier program
 // or opening, which must not pass for the answer to the first query.
-void discard_until_quiet(QSerialPort& port) {
+void serial_link_t::discard_until_quiet() {
     const QDeadlineTimer settle(serial_settle_ms);
     do {
-        port.clear(QSerialPort::Input);
-    } while (!settle.hasExpired() && port.waitForReadyRead(int(qMin<qint64>(
+        serial->clear(QSerialPort::Input);
+    } while (!settle.hasExpired() && serial->waitForReadyRead(int(qMin<qint64>(
                                          serial_open_quiet_ms, settle.remainingTime()))));
-    port.clear(QSerialPort::Input);
+    serial->clear(QSerialPort::Input);
 }
 
 // The answer is one line: its first byte within the unit's time, the rest of
 // it within a further bound, so an answer in pieces is taken whole.
-bool read_line(QSerialPort& port, QByteArray& line) {
-    if (!port.waitForReadyRead(answer_wait_ms)) {
+bool serial_link_t::take_line(QByteArray& line) {
+    if (!usable()) {
         return false;
     }
+    bool whole = serial->canReadLine() || serial->waitForReadyRead(answer_wait_ms);
     const QDeadlineTimer rest(serial_line_ms);
-    while (!port.canReadLine()) {
-        if (rest.hasExpired() || !port.waitForReadyRead(int(rest.remainingTime()))) {
-            return false;
-        }
+    while (whole && !serial->canReadLine()) {
+        whole = !rest.hasExpired() && serial->waitForReadyRead(int(rest.remainingTime()));
     }
-    line = port.readLine();
+    if (!usable() || !whole) {
+        return false;
+    }
+    answer_owed = false;
+    line = serial->readLine();
     return true;
 }
 
-}  // namespace
-
-QSerialPort& serial_port() {
-    // Outlives the application object on purpose: closing at exit is left to the OS.
-    static QSerialPort* port = new QSerialPort;
-    return *port;
-}
-
-bool serial_open(const QByteArray& name) {
-    QSerialPort& port = serial_port();
+bool serial_link_t::open(const QByteArray& name) {
     const QString wanted = QString::fromUtf8(name);
-    if (port.isOpen()) {
-        if (wanted == opened_name()) {
+    if (serial->isOpen()) {
+        if (name == opened_name) {
             return true;
         }
         // The unit chosen last must be the one that answers, or the panel
         // would show and drive another unit than the bar names.
-        serial_close();
+        close();
     }
-    port.setPortName(wanted);
-    if (!port.open(QIODevice::ReadWrite)) {
+    serial->setPortName(wanted);
+    if (!serial->open(QIODevice::ReadWrite)) {
         return false;
     }
-    opened_name() = wanted;
+    opened_name = name;
     answer_owed = false;
-    discard_until_quiet(port);
+    discard_until_quiet();
     return true;
 }
 
-bool serial_port_busy() {
-    const QSerialPort& port = serial_port();
+bool serial_link_t::busy() const {
     // Qt's serial port takes a lock file (LCK..name) in the system's lock
     // folder and opens the device exclusively (TIOCEXCL); a port held either
     // way is refused with a permission error.
-    if (port.error() != QSerialPort::PermissionError) {
+    if (serial->error() != QSerialPort::PermissionError) {
         return false;
     }
 #ifdef Q_OS_UNIX
     // So is a device this user may not open, which is no busy port. The
     // serial library drops "/dev/" from the name it was given.
-    const QString name = port.portName();
+    const QString name = serial->portName();
     const QFileInfo device(QDir::isAbsolutePath(name) ? name : QStringLiteral("/dev/") + name);
     return device.isReadable() && device.isWritable();
 #else
@@ -136,34 +126,34 @@ bool serial_port_busy() {
 #endif
 }
 
-void serial_set_answer_wait(int ms) {
-    answer_wait_ms = ms;
+void serial_link_t::set_answer_timeout(int ms) {
+    answer_wait_ms = ms > 0 ? ms : serial_wait_ms;
 }
 
-void serial_close() {
-    serial_port().close();
-    serial_port().clearError();
+void serial_link_t::close() {
+    serial->close();
+    serial->clearError();
 }
 
-bool serial_write(const QByteArray& command) {
-    if (!port_usable()) {
+bool serial_link_t::write(const QByteArray& command) {
+    if (!usable()) {
         return false;
     }
-    QSerialPort& port = serial_port();
-    port.write(command);
-    port.waitForBytesWritten(serial_wait_ms);
+    serial->write(command);
+    serial->waitForBytesWritten(serial_wait_ms);
     answer_owed = true;
-    return port_usable();
+    return usable();
 }
 
-bool serial_read(QByteArray& answer) {
-    QSerialPort& port = serial_port();
+bool serial_link_t::read(QByteArray& answer) {
     // Takes in what has arrived without waiting; a port that has gone shows its error here.
-    port.waitForReadyRead(0);
-    if (!port_usable()) {
+    if (serial->isOpen()) {
+        serial->waitForReadyRead(0);
+    }
+    if (!usable()) {
         return false;
     }
-    answer = port.readAll();
+    answer = serial->readAll();
     if (answer.contains('\n')) {
         answer_owed = false;
     }
@@ -173,36 +163,66 @@ bool serial_read(QByteArray& answer) {
     return true;
 }
 
-bool serial_query(const QByteArray& command, QByteArray& answer) {
-    if (!port_usable()) {
+bool serial_link_t::query(const QByteArray& command, QByteArray& answer) {
+    if (!usable()) {
         return false;
     }
-    QSerialPort& port = serial_port();
-    discard_waiting_input(port);
-    if (!serial_write(command)) {
-        return false;
-    }
+    discard_waiting_input();
     QByteArray line;
-    const bool whole = read_line(port, line);
-    if (!port_usable() || !whole) {
+    if (!write(command) || !take_line(line)) {
         return false;
     }
-    answer_owed = false;
     line.chop(1);
     answer = line;
     return true;
 }
 
+bool serial_link_t::read_line(QByteArray& line) {
+    return take_line(line);
+}
+
+serial_link_t& current_serial_link() {
+    // Outlives the application object on purpose: closing at exit is left to the OS.
+    static serial_link_t* link = [] {
+        auto* made = new serial_link_t;
+        made->on_lost = [](const QString& name) { emit link_events().unit_lost(name); };
+        return made;
+    }();
+    return *link;
+}
+
+QSerialPort& serial_port() {
+    return current_serial_link().port();
+}
+
+bool serial_open(const QByteArray& name) {
+    return current_serial_link().open(name);
+}
+
+bool serial_port_busy() {
+    return current_serial_link().busy();
+}
+
+void serial_set_answer_wait(int ms) {
+    current_serial_link().set_answer_timeout(ms);
+}
+
+void serial_close() {
+    current_serial_link().close();
+}
+
+bool serial_write(const QByteArray& command) {
+    return current_serial_link().write(command);
+}
+
+bool serial_read(QByteArray& answer) {
+    return current_serial_link().read(answer);
+}
+
+bool serial_query(const QByteArray& command, QByteArray& answer) {
+    return current_serial_link().query(command, answer);
+}
+
 bool serial_read_line(QByteArray& line) {
-    if (!port_usable()) {
-        return false;
-    }
-    QByteArray whole_line;
-    const bool whole = read_line(serial_port(), whole_line);
-    if (!port_usable() || !whole) {
-        return false;
-    }
-    answer_owed = false;
-    line = whole_line;
-    return true;
+    return current_serial_link().read_line(line);
 }

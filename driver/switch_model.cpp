@@ -1,9 +1,9 @@
 #include "driver/switch_model.h"
 
-switch_report_t switch_model_t::read_switch(char sw) const {
+switch_report_t switch_model_t::read_switch(drv_unit_t& unit, char sw) const {
     switch_report_t report;
     char wire_char = '\0';
-    if (!(drv_unit_instance().*get_state)(sw, wire_char)) {
+    if (!(unit.*get_state)(sw, wire_char)) {
         report.status = switch_report_t::no_answer;
     } else if (!position_of(wire_char, report.position)) {
         report.status = switch_report_t::no_position;
@@ -13,25 +13,28 @@ switch_report_t switch_model_t::read_switch(char sw) const {
     return report;
 }
 
-switch_report_t switch_model_t::move_switch(char sw, int position) const {
-    if (identified_model() != this) {
+switch_report_t switch_model_t::move_switch(drv_unit_t& unit, char sw, int position) const {
+    if (identified_model(unit) != this) {
         switch_report_t refused;
         refused.status = switch_report_t::not_identified;
         return refused;
     }
-    const bool set_answered = (drv_unit_instance().*set_state)(sw, wire(position));
-    switch_report_t report = read_switch(sw);
+    const bool set_answered = (unit.*set_state)(sw, wire(position));
+    switch_report_t report = read_switch(unit, sw);
     report.set_answered = set_answered;
     return report;
 }
 
-const switch_model_t* identified_model() {
-    const drv_unit_t& unit = drv_unit_instance();
+const switch_model_t* identified_model(const drv_unit_t& unit) {
     int product_number = 0;
     if (!unit.identified() || !parse_product_number(unit.identity().product_id, product_number)) {
         return nullptr;
     }
     return &model_for_product(product_number);
+}
+
+const switch_model_t* identify_model(drv_unit_t& unit, unit_info_t& info) {
+    return unit.identify(info) ? identified_model(unit) : nullptr;
 }
 
 const switch_model_t& model_for_product(int product_number) {

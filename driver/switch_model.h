@@ -57,11 +57,11 @@ struct switch_model_t {
         return true;
     }
     // Where the unit says switch sw stands.
-    switch_report_t read_switch(char sw) const;
+    switch_report_t read_switch(drv_unit_t& unit, char sw) const;
     // Sends the set command of switch sw, then the state query of that
     // switch, to a unit identified as this model: what the unit then reports,
     // not what was asked for, is where the switch stands.
-    switch_report_t move_switch(char sw, int position) const;
+    switch_report_t move_switch(drv_unit_t& unit, char sw, int position) const;
 };
 
 // Four two-way switches; position 1 travels as '0', position 2 as '1'.
@@ -76,9 +76,13 @@ inline constexpr switch_model_t six_port_model = {
 // The model a unit of this product number is.
 const switch_model_t& model_for_product(int product_number);
 
-// The model of the unit the link last identified, or null while none is
+// The model of the unit as last identified, or null while it is not
 // identified or its product number is no number.
-const switch_model_t* identified_model();
+const switch_model_t* identified_model(const drv_unit_t& unit);
+
+// Identifies the unit: its identity goes to info, and the result is its
+// model, or null when it did not identify itself or named no product number.
+const switch_model_t* identify_model(drv_unit_t& unit, unit_info_t& info);
 
 // The model of this name, or null.
 const switch_model_t* model_named(const QByteArray& name);

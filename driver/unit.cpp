@@ -20,9 +20,9 @@ QByteArray fill(const char* templ, int switch_index, char sw, int position_index
     return command;
 }
 
-bool query_state(const QByteArray& command, char& pos) {
+bool query_state(unit_link_t& link, const QByteArray& command, char& pos) {
     QByteArray answer;
-    if (!link_query(command, answer)) {
+    if (!link.query(command, answer)) {
         return false;
     }
     pos = answer.isEmpty() ? '\0' : answer.at(0);
@@ -32,7 +32,7 @@ bool query_state(const QByteArray& command, char& pos) {
 }  // namespace
 
 drv_unit_t& drv_unit_instance() {
-    static drv_unit_t unit;
+    static drv_unit_t unit(current_link());
     // What answers once the link is back may be another unit, or one in its bootloader.
     static const QMetaObject::Connection forget_lost_unit =
         QObject::connect(&link_events(), &link_events_t::unit_lost, [] { unit.forget_identity(); });
@@ -42,7 +42,7 @@ drv_unit_t& drv_unit_instance() {
 bool drv_unit_t::identify(unit_info_t& out) {
     identity_known = false;
     QByteArray os;
-    link_query("OS?", os);
+    link.query("OS?", os);
     if (os != "APP") {
         return false;
     }
@@ -56,7 +56,7 @@ bool drv_unit_t::identify(unit_info_t& out) {
         {"SHOW:PRODect:ID?", &unit_info_t::product_id},
     };
     for (const auto& step : steps) {
-        if (!link_query(step.command, info.*step.field)) {
+        if (!link.query(step.command, info.*step.field)) {
             return false;
         }
     }
@@ -67,25 +67,25 @@ bool drv_unit_t::identify(unit_info_t& out) {
 
 bool drv_unit_t::set_2port_state(char sw, char pos) {
     QByteArray answer;
-    return link_query(fill("SETA=1", 3, sw, 5, pos), answer);
+    return link.query(fill("SETA=1", 3, sw, 5, pos), answer);
 }
 
 bool drv_unit_t::get_2port_state(char sw, char& pos) {
-    return query_state(fill("GETA?", 3, sw), pos);
+    return query_state(link, fill("GETA?", 3, sw), pos);
 }
 
 bool drv_unit_t::set_6port_state(char sw, char pos) {
     QByteArray answer;
-    return link_query(fill("SP6TA:STATE:0", 4, sw, 12, pos), answer);
+    return link.query(fill("SP6TA:STATE:0", 4, sw, 12, pos), answer);
 }
 
 bool drv_unit_t::get_6port_state(char sw, char& pos) {
-    return query_state(fill("SP6TA:STATE?", 4, sw), pos);
+    return query_state(link, fill("SP6TA:STATE?", 4, sw), pos);
 }
 
 bool drv_unit_t::query_upgrade_identity(upgrade_identity_t& out) {
     QByteArray answer;
-    if (!link_query("UPGRADE:ID?", answer)) {
+    if (!link.query("UPGRADE:ID?", answer)) {
         return false;
     }
     const QList<QByteArray> fields = answer.split(',');

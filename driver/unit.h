@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+class unit_link_t;
+
 // Answers of the identification queries, as the link delivered them.
 struct unit_info_t {
     QByteArray model;
@@ -29,9 +31,11 @@ struct upgrade_identity_t {
 // Product number of the six-port model; every other number is the two-port model.
 constexpr int six_port_product_id = 29;
 
-// The one switch-unit command object: every command is a single link_query.
+// The switch-unit commands, each a single query on the unit's link.
 class drv_unit_t {
 public:
+    explicit drv_unit_t(unit_link_t& link) : link(link) {}
+
     bool identify(unit_info_t& out);
     // True from a successful identify until the next one begins or the link
     // is opened anew or lost: only a unit known to be a switch unit is driven.
@@ -53,12 +57,14 @@ public:
     bool query_upgrade_identity(upgrade_identity_t& out);
 
 private:
+    unit_link_t& link;
     unit_info_t info;
     upgrade_identity_t upgrade_identity;
     link_state_t state = link_disconnected;
     bool identity_known = false;
 };
 
+// The window's one unit, on its one current link (link.h).
 drv_unit_t& drv_unit_instance();
 
 // Base-10 reading of a product number: leading white space, an optional sign,

@@ -21,6 +21,7 @@ int drv_device_t::find_units(QStringList& list, ViUInt32& count) {
     if (!ready) {
         return visa_not_usable;
     }
+    const std::lock_guard<std::mutex> hold(search_lock);
     status = search();
     if (status != VI_SUCCESS) {
         return visa_none_found;
@@ -33,7 +34,8 @@ int drv_device_t::find_units(QStringList& list, ViUInt32& count) {
     return visa_done;
 }
 
-ViStatus drv_device_t::open_resource(const QByteArray& name, ViSession& session) {
+ViStatus drv_device_t::open_resource(const QByteArray& name, ViSession& session,
+                                     ViUInt32 io_timeout_ms) {
     if (!ready) {
         return VI_ERROR_LIBRARY_NFOUND;
     }
@@ -52,17 +54,13 @@ ViStatus drv_device_t::open_resource(const QByteArray& name, ViSession& session)
     return result;
 }
 
-ViStatus drv_device_t::open_lan_resource(const QByteArray& address, ViSession& session) {
-    return open_resource("TCPIP0::" + address + "::INSTR", session);
-}
-
 bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session,
-                                   const QStringList& attached_before) {
+                                   const QStringList& attached_before, ViUInt32 io_timeout_ms) {
     if (!ready) {
         return false;
     }
     for (int attempt = 0; attempt < reopen_attempts; ++attempt) {
-        if (open_resource(name, session) == VI_SUCCESS) {
+        if (open_resource(name, session, io_timeout_ms) == VI_SUCCESS) {
             return true;
         }
         QThread::msleep(reopen_pause_ms);
@@ -84,7 +82,7 @@ bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session,
         return false;
     }
     name = appeared.first().toUtf8();
-    return open_resource(name, session) == VI_SUCCESS;
+    return open_resource(name, session, io_timeout_ms) == VI_SUCCESS;
 }
 
 ViStatus drv_device_t::close_session(ViSession session) {

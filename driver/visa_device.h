@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <mutex>
 
 #include "driver/visa_binding.h"
 
@@ -13,12 +14,14 @@ public:
 
     // Appends every USB instrument found, in the library's order.
     int find_units(QStringList& list, ViUInt32& count);
-    ViStatus open_resource(const QByteArray& name, ViSession& session);
-    ViStatus open_lan_resource(const QByteArray& address, ViSession& session);
+    // io_timeout_ms, when not 0, is the new session's I/O timeout; a session
+    // that cannot take it is not opened.
+    ViStatus open_resource(const QByteArray& name, ViSession& session, ViUInt32 io_timeout_ms = 0);
     // Retries the open of name. A unit may come back under a new name (its
     // bootloader, say): then the one unit of the family that was not among
     // attached_before, if exactly one appeared, is opened and named instead.
-    bool reopen_resource(QByteArray& name, ViSession& session, const QStringList& attached_before);
+    bool reopen_resource(QByteArray& name, ViSession& session, const QStringList& attached_before,
+                         ViUInt32 io_timeout_ms);
     ViStatus close_session(ViSession session);
     // Makes the instrument drop what it still has to say; a library without
     // viClear reports VI_ERROR_LIBRARY_NFOUND.
@@ -27,11 +30,9 @@ public:
     bool write_bytes(ViSession session, const char* bytes, int count, ViStatus* status = nullptr);
     int read_bytes(ViSession session, char* buffer, int max_count, ViStatus* status = nullptr);
 
-    // The I/O timeout given to every session opened from now on; 0 leaves
-    // sessions the library's own.
-    ViUInt32 io_timeout_ms = 0;
-
 private:
+    // Searches share the find list; links of several threads may search.
+    std::mutex search_lock;
     ViStatus search();
     QByteArray found_text() const;
 };

@@ -1,14 +1,24 @@
 #include "driver/visa_session.h"
 
+#include <QThread>
+#include <algorithm>
+#include <climits>
+#include <iterator>
+
+#include "driver/link_events.h"
 #include "driver/unit_family.h"
 #include "driver/visa_device.h"
 
 namespace {
 
-ViSession current_session = 0;
-QByteArray current_resource_name;
-// True while an answer that no read will take may still come to the session.
-bool answer_left = false;
+constexpr int visa_query_pause_ms = 10;
+// A long answer (an instrument's identification) is read on up to this size.
+constexpr int visa_longest_answer = 4096;
+
+// The buffer's text before its first zero byte.
+QByteArray buffer_text(const char (&buffer)[visa_answer_size]) {
+    return QByteArray(buffer, int(qstrnlen(buffer, visa_answer_size)));
+}
 
 }  // namespace
 
@@ -16,43 +26,166 @@ bool visa_available() {
     return drv_device_instance().ready;
 }
 
+visa_link_t::~visa_link_t() {
+    close();
+}
+
+bool visa_link_t::open(const QByteArray& name) {
+    close();
+    if (drv_device_instance().open_resource(name, current, io_timeout_ms) != VI_SUCCESS) {
+        current = 0;
+        return false;
+    }
+    opened_name = name;
+    answer_left = false;
+    return true;
+}
+
+void visa_link_t::close() {
+    if (current != 0 && drv_device_instance().close_session(current) == VI_SUCCESS) {
+        current = 0;
+    }
+    answer_left = false;
+}
+
+void visa_link_t::set_answer_timeout(int ms) {
+    io_timeout_ms = ViUInt32(std::max(ms, 0));
+}
+
+// A session whose resource is gone is closed, so every later operation fails
+// at once until the next connection; the operator is told which unit it was.
+bool visa_link_t::alive(ViStatus status) {
+    if (status != VI_ERROR_CONN_LOST) {
+        return true;
+    }
+    close();
+    announce_lost();
+    return false;
+}
+
+bool visa_link_t::reopen(const QStringList& attached_before) {
+    answer_left = false;
+    return drv_device_instance().reopen_resource(opened_name, current, attached_before,
+                                                 io_timeout_ms);
+}
+
+bool visa_link_t::clear() {
+    return drv_device_instance().clear_session(current) == VI_SUCCESS;
+}
+
+bool visa_link_t::write_bytes(const char* bytes, int count, ViStatus* status) {
+    if (answer_left) {
+        clear();
+        answer_left = false;
+    }
+    return drv_device_instance().write_bytes(current, bytes, count, status);
+}
+
+int visa_link_t::read_bytes(char* buffer, int max_count, ViStatus* status) {
+    ViStatus result = VI_SUCCESS;
+    const int length = drv_device_instance().read_bytes(current, buffer, max_count, &result);
+    // A read that gave up may leave the answer, or its rest, still to come;
+    // one that reached an answer's end took it.
+    if (result == VI_ERROR_TMO) {
+        answer_left = true;
+    } else if (result == VI_SUCCESS) {
+        answer_left = false;
+    }
+    if (status) {
+        *status = result;
+    }
+    return length;
+}
+
+// Reads one answer buffer by buffer while the library reports the buffer
+// filled and the unit's line feed has not come, so the next command starts
+// aligned; keeps the text before the first zero byte. An answer the timeout
+// or an error cut short is no answer: nothing of it is kept. VISA marks an
+// answer's end itself, so one that lacks its line feed is kept whole rather
+// than losing a character of its text.
+bool visa_link_t::read_text(QByteArray& answer, bool keep_line_feed) {
+    char buffer[visa_answer_size] = {};
+    ViStatus status = VI_SUCCESS;
+    const int length = read_bytes(buffer, visa_answer_size, &status);
+    if (!alive(status) || length == 0 || status < VI_SUCCESS) {
+        return false;
+    }
+    QByteArray text = buffer_text(buffer);
+    bool cut = text.size() < visa_answer_size;
+    for (int size = visa_answer_size;
+         status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n' &&
+         size < visa_longest_answer;
+         size += visa_answer_size) {
+        std::fill(std::begin(buffer), std::end(buffer), '\0');
+        read_bytes(buffer, visa_answer_size, &status);
+        if (!alive(status) || status < VI_SUCCESS) {
+            return false;
+        }
+        // Past a zero byte the rest is only drained.
+        if (!cut) {
+            const QByteArray more = buffer_text(buffer);
+            text += more;
+            cut = more.size() < visa_answer_size;
+        }
+    }
+    answer_left = status == VI_SUCCESS_MAX_CNT && buffer[visa_answer_size - 1] != '\n';
+    if (text.isEmpty()) {
+        return false;
+    }
+    if (!keep_line_feed && text.endsWith('\n')) {
+        text.chop(1);
+    }
+    answer = text;
+    return true;
+}
+
+bool visa_link_t::write(const QByteArray& command) {
+    ViStatus status = VI_SUCCESS;
+    const bool written = write_bytes(command.constData(), command.size(), &status);
+    // Its answer waits for a read the caller may never make.
+    answer_left = written;
+    alive(status);
+    return written;
+}
+
+bool visa_link_t::read(QByteArray& answer) {
+    return read_text(answer, false);
+}
+
+bool visa_link_t::read_line(QByteArray& line) {
+    return read_text(line, true);
+}
+
+bool visa_link_t::query(const QByteArray& command, QByteArray& answer) {
+    ViStatus status = VI_SUCCESS;
+    if (!write_bytes(command.constData(), command.size(), &status)) {
+        alive(status);
+        return false;
+    }
+    QThread::msleep(visa_query_pause_ms);
+    return read_text(answer, false);
+}
+
+visa_link_t& current_visa_link() {
+    // Never destroyed, like the library it uses.
+    static visa_link_t* link = [] {
+        auto* made = new visa_link_t;
+        made->on_lost = [](const QString& name) { emit link_events().unit_lost(name); };
+        return made;
+    }();
+    return *link;
+}
+
 ViSession visa_session() {
-    return current_session;
+    return current_visa_link().session();
 }
 
 QByteArray visa_resource_name() {
-    return current_resource_name;
+    return current_visa_link().name();
 }
 
 int visa_find_units(QStringList& list, ViUInt32& count) {
     return drv_device_instance().find_units(list, count);
-}
-
-bool visa_open(const QByteArray& name) {
-    if (drv_device_instance().open_resource(name, current_session) != VI_SUCCESS) {
-        return false;
-    }
-    current_resource_name = name;
-    answer_left = false;
-    return true;
-}
-
-void visa_set_io_timeout(ViUInt32 ms) {
-    drv_device_instance().io_timeout_ms = ms;
-}
-
-bool visa_close() {
-    if (drv_device_instance().close_session(current_session) != VI_SUCCESS) {
-        return false;
-    }
-    current_session = 0;
-    answer_left = false;
-    return true;
-}
-
-bool visa_connect(const QByteArray& name) {
-    visa_close();
-    return visa_open(name);
 }
 
 QStringList visa_attached_units() {
@@ -68,41 +201,41 @@ QStringList visa_attached_units() {
     return units;
 }
 
+bool visa_open(const QByteArray& name) {
+    return current_visa_link().open(name);
+}
+
+void visa_set_io_timeout(ViUInt32 ms) {
+    current_visa_link().set_answer_timeout(int(std::min<ViUInt32>(ms, INT_MAX)));
+}
+
+bool visa_close() {
+    visa_link_t& link = current_visa_link();
+    const bool open = link.is_open();
+    link.close();
+    return open && !link.is_open();
+}
+
+bool visa_connect(const QByteArray& name) {
+    return current_visa_link().open(name);
+}
+
 bool visa_reopen(const QStringList& attached_before) {
-    answer_left = false;
-    return drv_device_instance().reopen_resource(current_resource_name, current_session,
-                                                 attached_before);
+    return current_visa_link().reopen(attached_before);
 }
 
 bool visa_clear() {
-    return drv_device_instance().clear_session(current_session) == VI_SUCCESS;
+    return current_visa_link().clear();
 }
 
 bool visa_write(const char* bytes, int count, ViStatus* status) {
-    if (answer_left) {
-        visa_clear();
-        answer_left = false;
-    }
-    return drv_device_instance().write_bytes(current_session, bytes, count, status);
+    return current_visa_link().write_bytes(bytes, count, status);
 }
 
 int visa_read(char* buffer, int max_count, ViStatus* status) {
-    ViStatus result = VI_SUCCESS;
-    const int length =
-        drv_device_instance().read_bytes(current_session, buffer, max_count, &result);
-    // A read that gave up may leave the answer, or its rest, still to come;
-    // one that reached an answer's end took it.
-    if (result == VI_ERROR_TMO) {
-        answer_left = true;
-    } else if (result == VI_SUCCESS) {
-        answer_left = false;
-    }
-    if (status) {
-        *status = result;
-    }
-    return length;
+    return current_visa_link().read_bytes(buffer, max_count, status);
 }
 
 void visa_set_answer_left(bool left) {
-    answer_left = left;
+    current_visa_link().set_answer_left(left);
 }

@@ -7,11 +7,11 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "driver/unit_discovery.h"
 #include "lan/lan_links.h"
 #include "lan/lan_server.h"
 #include "lan/lan_units.h"
 #include "lan/vxi11_service.h"
-#include "panel/unit_discovery.h"
 #include "quillon_version.h"
 
 namespace {
@@ -80,8 +80,9 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("cannot watch for signals"));
     }
 
-    set_operator_ports(parser.values("port"));
-    lan_units_t units;
+    unit_search_t search;
+    search.ports = parser.values("port");
+    lan_units_t units(search);
     units.rescan();
     lan_links_t links(units);
     set_service_links(&links);

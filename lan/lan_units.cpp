@@ -9,8 +9,8 @@
 
 #include "driver/link.h"
 #include "driver/serial_link.h"
+#include "driver/unit_discovery.h"
 #include "driver/visa_session.h"
-#include "panel/unit_discovery.h"
 
 namespace {
 
@@ -58,7 +58,10 @@ bool lan_units_t::find(const QByteArray& serial_number) {
 
 void lan_units_t::rescan() {
     last_search.start();
-    const QStringList names = find_units();
+    if (!visa_available()) {
+        serial_close();
+    }
+    const QStringList names = find_units(search);
     current.clear();
     for (const QString& name : names) {
         const QByteArray link_name = name.toUtf8();

@@ -5,11 +5,15 @@
 #include <QList>
 #include <QMap>
 
+#include "driver/unit_discovery.h"
+
 // The units this PC reaches through the core's links (VISA or serial, as the
 // window uses them), each named by its serial number. The core holds one
 // link at a time, so the unit a call is for is made current first.
 class lan_units_t {
 public:
+    explicit lan_units_t(unit_search_t search) : search(std::move(search)) {}
+
     // Finds the units and asks each new one its serial number. A unit keeps
     // its name while it restarts, since its link name does not change.
     void rescan();
@@ -24,6 +28,7 @@ public:
     static constexpr qint64 search_interval_ms = 2000;
 
 private:
+    unit_search_t search;
     QElapsedTimer last_search;
     QMap<QByteArray, QByteArray> link_names;
     QByteArray current;

@@ -41,7 +41,7 @@ void switch_panel_t::click(char sw, int position) {
         return;
     }
     const wait_cursor_t wait;
-    const switch_report_t report = model.move_switch(sw, position);
+    const switch_report_t report = model.move_switch(drv_unit_instance(), sw, position);
     switch (report.status) {
         case switch_report_t::reported:
             show_position(sw, report.position);
@@ -68,7 +68,7 @@ void switch_panel_t::read_back() {
     const wait_cursor_t wait;
     bool answered = true;
     for (const char* sw = model.switches; *sw; ++sw) {
-        const switch_report_t report = model.read_switch(*sw);
+        const switch_report_t report = model.read_switch(drv_unit_instance(), *sw);
         if (report.status == switch_report_t::reported) {
             show_position(*sw, report.position);
         } else {

@@ -6,7 +6,9 @@
 #include <QVBoxLayout>
 
 #include "driver/link_events.h"
+#include "driver/serial_link.h"
 #include "driver/unit.h"
+#include "driver/visa_session.h"
 #include "panel/wait_cursor.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
@@ -57,8 +59,8 @@ void ui_usb_widget_t::unit_lost(const QString& name) {
     emit sendShowMsg(tr("Unit %1 was lost").arg(name));
 }
 
-void ui_usb_widget_t::set_port_source(port_source_t source) {
-    port_source = std::move(source);
+void ui_usb_widget_t::set_search(unit_search_t where) {
+    search = std::move(where);
 }
 
 void ui_usb_widget_t::add_device(const QString& name) {
@@ -71,7 +73,11 @@ void ui_usb_widget_t::device_rescan_slot() {
     // The names go first, so the combo's clearing finds nothing to connect.
     device_names.clear();
     module_combo->clear();
-    for (const QString& name : find_units(port_source)) {
+    // The same unit can then be listed and opened again.
+    if (!visa_available()) {
+        serial_close();
+    }
+    for (const QString& name : find_units(search)) {
         add_device(name);
     }
     if (module_combo->count() == 0) {

@@ -3,7 +3,7 @@
 #include <QFrame>
 #include <QStringList>
 
-#include "panel/unit_discovery.h"
+#include "driver/unit_discovery.h"
 
 class ui_combo_box_t;
 class ui_label_t;
@@ -15,8 +15,9 @@ class ui_usb_widget_t : public QFrame {
 public:
     explicit ui_usb_widget_t(QWidget* parent);
 
-    // Where a serial rescan looks for ports; the operating system's list by default.
-    void set_port_source(port_source_t source);
+    // Where a rescan looks besides the units' own ports and resources, and
+    // where it finds those ports; the operating system's list by default.
+    void set_search(unit_search_t where);
 
 signals:
     void device_connect_msg(int id);
@@ -38,5 +39,5 @@ private:
     ui_combo_box_t* module_combo;
     ui_push_button_t* rescan_button;
     QStringList device_names;
-    port_source_t port_source = available_serial_ports;
+    unit_search_t search;
 };

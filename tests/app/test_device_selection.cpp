@@ -53,7 +53,9 @@ private slots:
         central = new ui_central_widget_t(nullptr);
         bar = central->findChild<ui_usb_widget_t*>();
         ports.clear();
-        bar->set_port_source([this] { return ports; });
+        unit_search_t search;
+        search.port_source = [this] { return ports; };
+        bar->set_search(search);
     }
 
     void cleanup() {
@@ -264,15 +266,16 @@ private slots:
         auto usb = serve(sim_model_t::kvt0402q, "SN-USB");
         auto named = serve(sim_model_t::kvt0206q, "SN-NAMED");
         ports = {usb_port(*usb)};
-        apply_command_line(
+        unit_search_t search = apply_command_line(
             {"quillon", "--port", named->server.port_name(), "--port", "/dev/quillon-other"});
+        search.port_source = [this] { return ports; };
+        bar->set_search(search);
         bar->device_rescan_slot();
         QCOMPARE(combo()->count(), 3);
         QCOMPARE(combo()->itemText(1), named->server.port_name());
         QCOMPARE(combo()->itemText(2), QString("/dev/quillon-other"));
         ports.clear();
         bar->device_rescan_slot();
-        set_operator_ports({});
         QCOMPARE(state_label()->text(), QString("KVT0206Q-SN-NAMED"));
     }
 };

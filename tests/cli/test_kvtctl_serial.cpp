@@ -296,6 +296,7 @@ private slots:
                      {"SETA=1", "GETA?", "SETB=0", "GETB?", "SETC=0", "GETC?", "SETD=1", "GETD?"}));
 
         // Onto the other model: refused once the unit has told its model.
+        clear_commands();
         const kvtctl_result_t other = kvtctl({"--unit", "SN-SIX", "restore", file});
         KVTCTL_CHECK(other, 2);
         QVERIFY2(other.err.contains("SN-SIX") && other.err.contains("KVT0402Q"), other.err);

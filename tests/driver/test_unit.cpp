@@ -31,7 +31,8 @@ private slots:
     void starts_disconnected() { QCOMPARE(drv_unit_instance().link_state(), link_disconnected); }
 
     void link_state_is_stored() {
-        drv_unit_t unit;
+        serial_link_t link;
+        drv_unit_t unit(link);
         unit.set_link_state(link_upgrading);
         QCOMPARE(unit.link_state(), link_upgrading);
     }

@@ -1,7 +1,7 @@
 #include <QtTest>
 
+#include "driver/unit_discovery.h"
 #include "driver/visa_session.h"
-#include "panel/unit_discovery.h"
 
 // A ready VISA library whose search finds nothing.
 class test_visa_none_found : public QObject {
@@ -14,7 +14,7 @@ private slots:
         QCOMPARE(visa_find_units(list, count), visa_none_found);
         QCOMPARE(count, ViUInt32(0));
         QCOMPARE(list, QStringList{"kept"});
-        QCOMPARE(find_units(), QStringList());
+        QCOMPARE(find_units(unit_search_t()), QStringList());
     }
 };
 

@@ -1,9 +1,9 @@
 #include <QtTest>
 
 #include "driver/link.h"
+#include "driver/unit_discovery.h"
 #include "driver/visa_binding.h"
 #include "driver/visa_session.h"
-#include "panel/unit_discovery.h"
 
 // The stand-in with its defaults: one unit of each model and one foreign instrument.
 namespace {
@@ -39,7 +39,7 @@ private slots:
     }
 
     void unit_search_leaves_out_other_makers_and_connects_the_unit_chosen() {
-        QCOMPARE(find_units(), (QStringList{two_port, six_port}));
+        QCOMPARE(find_units(unit_search_t()), (QStringList{two_port, six_port}));
         QVERIFY(connect_unit(six_port));
         QCOMPARE(visa_resource_name(), six_port);
     }

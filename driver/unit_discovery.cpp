@@ -1,25 +1,12 @@
-#include "panel/unit_discovery.h"
+#include "driver/unit_discovery.h"
 
 #include <QSerialPortInfo>
 
+#include "driver/link.h"
 #include "driver/serial_link.h"
 #include "driver/unit.h"
 #include "driver/unit_family.h"
 #include "driver/visa_session.h"
-
-namespace {
-
-QStringList& operator_ports() {
-    static QStringList ports;
-    return ports;
-}
-
-QStringList& operator_resources() {
-    static QStringList resources;
-    return resources;
-}
-
-}  // namespace
 
 QList<serial_port_entry_t> available_serial_ports() {
     QList<serial_port_entry_t> ports;
@@ -45,29 +32,27 @@ QStringList unit_port_names(const QList<serial_port_entry_t>& ports) {
     return names;
 }
 
-void set_operator_ports(const QStringList& ports) {
-    operator_ports() = ports;
-}
-
-void set_operator_resources(const QStringList& resources) {
-    operator_resources() = resources;
-}
-
-QStringList find_units(const port_source_t& ports) {
+QStringList find_units(const unit_search_t& search) {
     if (visa_available()) {
-        return visa_attached_units() + operator_resources();
+        return visa_attached_units() + search.resources;
     }
-    serial_close();
-    return unit_port_names(ports()) + operator_ports();
+    return unit_port_names(search.port_source ? search.port_source()
+                                              : QList<serial_port_entry_t>()) +
+           search.ports;
+}
+
+std::unique_ptr<unit_link_t> make_unit_link(int answer_timeout_ms) {
+    std::unique_ptr<unit_link_t> link;
+    if (visa_available()) {
+        link.reset(new visa_link_t);
+    } else {
+        link.reset(new serial_link_t);
+    }
+    link->set_answer_timeout(answer_timeout_ms);
+    return link;
 }
 
 bool connect_unit(const QByteArray& name) {
-    // Whatever answers on the new link has yet to say what it is.
     drv_unit_instance().forget_identity();
-    return visa_available() ? visa_connect(name) : serial_open(name);
-}
-
-void set_answer_timeout(int ms) {
-    serial_set_answer_wait(ms);
-    visa_set_io_timeout(ViUInt32(ms));
+    return current_link().open(name);
 }

@@ -1,19 +1,11 @@
-#include <QSerialPort>
 #include <QtTest>
 
-#include "driver/serial_link.h"
-#include "panel/unit_discovery.h"
-#include "tests/support/scripted_unit.h"
+#include "driver/unit_discovery.h"
 
 // The serial search without a window: no VISA library is found here.
 class test_unit_discovery : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() {
-        set_operator_ports({});
-        serial_close();
-    }
-
     void only_ports_with_the_family_identity_are_units_data() {
         QTest::addColumn<bool>("has_identifiers");
         QTest::addColumn<int>("vendor");
@@ -35,16 +27,15 @@ private slots:
         QCOMPARE(unit_port_names({port}), listed ? QStringList{"ttyACM0"} : QStringList{});
     }
 
-    void search_lists_family_ports_then_operator_ports_and_frees_the_port() {
-        served_unit_t unit(sim_default_config(sim_model_t::kvt0402q));
-        QVERIFY(connect_unit(unit.server.port_name().toUtf8()));
-        set_operator_ports({"/dev/pts/named"});
+    void search_lists_family_ports_then_operator_ports() {
         const QList<serial_port_entry_t> ports = {{"ttyACM1", true, 0xA5C3, 0x0E21},
                                                   {"ttyS0", false, 0, 0},
                                                   {"ttyACM0", true, 0xA5C3, 0x0E21}};
-        QCOMPARE(find_units([&ports] { return ports; }),
-                 (QStringList{"ttyACM1", "ttyACM0", "/dev/pts/named"}));
-        QVERIFY(!serial_port().isOpen());
+        unit_search_t search;
+        search.ports = QStringList{"/dev/pts/named"};
+        search.resources = QStringList{"TCPIP0::host::X::INSTR"};
+        search.port_source = [&ports] { return ports; };
+        QCOMPARE(find_units(search), (QStringList{"ttyACM1", "ttyACM0", "/dev/pts/named"}));
     }
 };
 
