@@ -28,8 +28,8 @@ public:
     virtual bool query(const QByteArray& command, QByteArray& answer) = 0;
     // The next answer line whole, its line feed kept, within the link's bounds.
     virtual bool read_line(QByteArray& line) = 0;
-    // How long a read waits for an answer from the next open on (the first
-    // byte over a serial port, each read over VISA); 0 keeps the link's own.
+    // How long a read waits for an answer (the first byte over a serial port,
+    // each read over VISA), from now on; 0 keeps the link's own.
     virtual void set_answer_timeout(int ms) = 0;
 
     // Called once the link has found its unit gone; the link is closed by then.

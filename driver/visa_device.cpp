@@ -45,13 +45,20 @@ ViStatus drv_device_t::open_resource(const QByteArray& name, ViSession& session,
         return result;
     }
     // A session that cannot take the timeout asked for is not opened.
-    result = vi.viSetAttribute ? vi.viSetAttribute(session, io_timeout_attribute, io_timeout_ms)
-                               : VI_ERROR_NSUP_ATTR;
+    result = set_io_timeout(session, io_timeout_ms);
     if (result != VI_SUCCESS) {
         vi.viClose(session);
         session = 0;
     }
     return result;
+}
+
+ViStatus drv_device_t::set_io_timeout(ViSession session, ViUInt32 io_timeout_ms) {
+    const visa_entry_points_t& vi = visa_entry_points();
+    if (!ready || vi.viSetAttribute == nullptr) {
+        return VI_ERROR_NSUP_ATTR;
+    }
+    return vi.viSetAttribute(session, io_timeout_attribute, io_timeout_ms);
 }
 
 bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session,

@@ -22,6 +22,7 @@ public:
     // attached_before, if exactly one appeared, is opened and named instead.
     bool reopen_resource(QByteArray& name, ViSession& session, const QStringList& attached_before,
                          ViUInt32 io_timeout_ms);
+    ViStatus set_io_timeout(ViSession session, ViUInt32 io_timeout_ms);
     ViStatus close_session(ViSession session);
     // Makes the instrument drop what it still has to say; a library without
     // viClear reports VI_ERROR_LIBRARY_NFOUND.

@@ -50,6 +50,9 @@ void visa_link_t::close() {
 
 void visa_link_t::set_answer_timeout(int ms) {
     io_timeout_ms = ViUInt32(std::max(ms, 0));
+    if (current != 0 && io_timeout_ms != 0) {
+        drv_device_instance().set_io_timeout(current, io_timeout_ms);
+    }
 }
 
 // A session whose resource is gone is closed, so every later operation fails
