@@ -1,0 +1,106 @@
+// kvtctl list on a rack against kvtctl list on one unit: the units are
+// identified side by side, so a rack should cost little more than one unit.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+#include <cstdio>
+#include <vector>
+
+#include "bench/bench_table.h"
+
+namespace {
+
+constexpr int visa_rack = 24;
+constexpr int serial_rack = 8;
+constexpr int start_timeout_ms = 10000;
+constexpr int list_timeout_ms = 60000;
+
+// One run of kvtctl list, in milliseconds; negative when it failed.
+double list_ms(const QStringList& arguments, const QProcessEnvironment& environment) {
+    QProcess kvtctl;
+    kvtctl.setProcessEnvironment(environment);
+    QElapsedTimer timer;
+    timer.start();
+    kvtctl.start(BENCH_KVTCTL_PATH, arguments + QStringList{"list"});
+    if (!kvtctl.waitForFinished(list_timeout_ms) || kvtctl.exitCode() != 0) {
+        kvtctl.kill();
+        kvtctl.waitForFinished(list_timeout_ms);
+        return -1;
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Takes turns between one unit and the rack; false when a run failed.
+bool measure(const char* figure, int rack, int rounds, const QStringList& one_arguments,
+             const QProcessEnvironment& one_environment, const QStringList& rack_arguments,
+             const QProcessEnvironment& rack_environment) {
+    std::vector<double> one_ms, rack_ms, ratios;
+    for (int i = 0; i < rounds; ++i) {
+        one_ms.push_back(list_ms(one_arguments, one_environment));
+        rack_ms.push_back(list_ms(rack_arguments, rack_environment));
+        if (one_ms.back() < 0 || rack_ms.back() < 0) {
+            std::fprintf(stderr, "kvtctl list failed\n");
+            return false;
+        }
+        ratios.push_back(rack_ms.back() / one_ms.back());
+    }
+    print_row(
+        figure, summarize(rack_ms), "ms", "one unit: " + fixed(summarize(one_ms).median, 0) + " ms",
+        fixed(summarize(ratios).median, 2) + " (" + std::to_string(rack) + " units)", "≤ 1.5");
+    return true;
+}
+
+QProcessEnvironment visa_environment(int units) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QStringList list;
+    for (int i = 0; i < units; ++i) {
+        list << QStringLiteral("KVT0402Q,sn=RACK%1").arg(i);
+    }
+    environment.insert("LD_LIBRARY_PATH", BENCH_VISA_DIR);
+    environment.insert("KVT_VISA_UNITS", list.join(';'));
+    return environment;
+}
+
+bool run_visa(int rounds) {
+    return measure("kvtctl list, 24 units (VISA stand-in)", visa_rack, rounds, {},
+                   visa_environment(1), {}, visa_environment(visa_rack));
+}
+
+bool run_serial(int rounds) {
+    QStringList units;
+    for (int i = 0; i < serial_rack; ++i) {
+        units << QStringLiteral("KVT0402Q,sn=RACK%1").arg(i);
+    }
+    QProcess sim;
+    sim.start(BENCH_KVT_SIM_PATH, {"--units", units.join(';')});
+    QStringList ports;
+    const QDeadlineTimer deadline(start_timeout_ms);
+    while (ports.size() < serial_rack && !deadline.hasExpired() &&
+           sim.waitForReadyRead(int(deadline.remainingTime()))) {
+        while (sim.canReadLine()) {
+            ports << "--port"
+                  << QString::fromLocal8Bit(sim.readLine()).simplified().section(' ', 2);
+        }
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("LD_LIBRARY_PATH");
+    const bool done = ports.size() == 2 * serial_rack &&
+                      measure("kvtctl list, 8 units (kvt-sim, serial)", serial_rack, rounds,
+                              ports.mid(0, 2), environment, ports, environment);
+    sim.terminate();
+    if (!sim.waitForFinished(start_timeout_ms)) {
+        sim.kill();
+        sim.waitForFinished(start_timeout_ms);
+    }
+    return done;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    return run_visa(rounds) && run_serial(rounds) ? 0 : 1;
+}

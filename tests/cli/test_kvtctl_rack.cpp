@@ -1,0 +1,133 @@
+// kvtctl on several units at once: one result per unit, every failure named.
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "tests/cli/kvtctl_run.h"
+#include "tests/sim/sim_test_util.h"
+#include "tests/support/scripted_unit.h"
+
+namespace {
+
+// Units in kvt-sim's --units form, served over the link the row names; in
+// the arguments, {A} stands for the name the link knows unit A by.
+struct rack_t {
+    explicit rack_t(bool visa, const QString& units) : visa(visa), units(units) {
+        if (visa) {
+            return;
+        }
+        for (const QString& unit : units.split(';')) {
+            served.push_back(std::make_unique<served_unit_t>(unit_config(unit)));
+        }
+    }
+
+    QString name_of(const QString& serial) const {
+        if (visa) {
+            return "USB0::0xA5C3::0x0E21::" + serial + "::INSTR";
+        }
+        for (const auto& unit : served) {
+            if (unit->unit->config().serial_number == serial.toUtf8()) {
+                return unit->server.port_name();
+            }
+        }
+        return {};
+    }
+
+    kvtctl_result_t run(QStringList arguments) const {
+        for (QString& word : arguments) {
+            if (word.startsWith('{')) {
+                word = name_of(word.mid(1, word.size() - 2));
+            }
+        }
+        if (visa) {
+            return run_kvtctl(arguments,
+                              {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR}, {"KVT_VISA_UNITS", units}});
+        }
+        QStringList ports;
+        for (const auto& unit : served) {
+            ports << "--port" << unit->server.port_name();
+        }
+        return run_kvtctl(ports + arguments);
+    }
+
+    bool visa;
+    QString units;
+    std::vector<std::unique_ptr<served_unit_t>> served;
+};
+
+const QString both_models = "KVT0402Q,sn=TWO;KVT0206Q,sn=SIX";
+const QString six_silent = "KVT0402Q,sn=TWO;KVT0206Q,sn=SIX,faults=silent";
+
+}  // namespace
+
+class test_kvtctl_rack : public QObject {
+    Q_OBJECT
+private slots:
+    void one_result_per_unit_data() {
+        QTest::addColumn<bool>("visa");
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        // Serial numbers of the units reported, in order.
+        QTest::addColumn<QStringList>("reported");
+        // The unit named on standard error.
+        QTest::addColumn<QString>("failed");
+        for (const bool visa : {false, true}) {
+            const char* link = visa ? "visa" : "serial";
+            QTest::addRow("%s: all, both models", link)
+                << visa << both_models << QStringList{"--all", "get", "--json"} << 0
+                << QStringList{"TWO", "SIX"} << QString();
+            QTest::addRow("%s: one silent", link)
+                << visa << six_silent << QStringList{"--all", "get", "--json"} << 1
+                << QStringList{"TWO"} << QString("{SIX}");
+            QTest::addRow("%s: named twice, by serial and by name", link)
+                << visa << both_models
+                << QStringList{"--unit", "SIX", "--unit", "{TWO}", "get", "--json"} << 0
+                << QStringList{"TWO", "SIX"} << QString();
+            QTest::addRow("%s: one not found", link)
+                << visa << both_models
+                << QStringList{"--unit", "SIX", "--unit", "GONE", "get", "--json"} << 1
+                << QStringList{"SIX"} << QString("no unit GONE found");
+        }
+    }
+
+    void one_result_per_unit() {
+        QFETCH(bool, visa);
+        QFETCH(QString, units);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QStringList, reported);
+        QFETCH(QString, failed);
+        const rack_t rack(visa, units);
+        const kvtctl_result_t result = rack.run(arguments);
+        KVTCTL_CHECK(result, exit_code);
+        QStringList serials;
+        for (const QJsonValue& unit : result.json().array()) {
+            const QJsonObject object = unit.toObject();
+            serials << object.value("serial_number").toString();
+            const bool six = object.value("model").toString() == "KVT0206Q";
+            QCOMPARE(object.value("positions").toObject().size(), six ? 2 : 4);
+            QCOMPARE(object.value("unit").toString(), rack.name_of(serials.last()));
+        }
+        QCOMPARE(serials, reported);
+        if (!failed.isEmpty()) {
+            const QString name =
+                failed.startsWith('{') ? rack.name_of(failed.mid(1, failed.size() - 2)) : failed;
+            QVERIFY2(result.err.contains(name.toUtf8()), result.err);
+        }
+    }
+
+    // Text comes in one block per unit, under its serial number.
+    void text_blocks() {
+        const rack_t rack(false, both_models);
+        const kvtctl_result_t result = rack.run({"--all", "get", "A"});
+        KVTCTL_CHECK(result, 0);
+        QCOMPARE(result.out, "TWO at " + rack.name_of("TWO").toUtf8() + ":\n  A=1\nSIX at " +
+                                 rack.name_of("SIX").toUtf8() + ":\n  A=0\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(test_kvtctl_rack)
+#include "test_kvtctl_rack.moc"
