@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // The family's USB identity, as serial ports report it and as VISA resource
@@ -14,8 +15,18 @@ inline bool is_unit_resource(const QString& resource) {
     return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
 }
 
-// The serial number a unit's VISA resource text carries in its fourth field
-// ("USB0::0xA5C3::0x0E21::<serial>::INSTR"); empty for any other text.
+// The serial number a unit's VISA resource text names: the fourth field of a
+// USB unit's ("USB0::0xA5C3::0x0E21::<serial>::INSTR") and the device name of
+// a network unit's as kvt-lan serves it ("TCPIP0::<host>::<serial>::INSTR");
+// empty for any other text, a VXI-11 instrument's generic "inst0" included.
 inline QString unit_resource_serial(const QString& resource) {
-    return is_unit_resource(resource) ? resource.section(QLatin1String("::"), 3, 3) : QString();
+    if (is_unit_resource(resource)) {
+        return resource.section(QLatin1String("::"), 3, 3);
+    }
+    const QStringList fields = resource.split(QLatin1String("::"));
+    if (fields.size() == 4 && fields[0].startsWith(QLatin1String("TCPIP")) &&
+        fields[3] == QLatin1String("INSTR") && !fields[2].startsWith(QLatin1String("inst"))) {
+        return fields[2];
+    }
+    return QString();
 }

@@ -61,8 +61,8 @@ ViStatus drv_device_t::set_io_timeout(ViSession session, ViUInt32 io_timeout_ms)
     return vi.viSetAttribute(session, io_timeout_attribute, io_timeout_ms);
 }
 
-bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session,
-                                   const QStringList& attached_before, ViUInt32 io_timeout_ms) {
+bool drv_device_t::reopen_resource(const QByteArray& name, ViSession& session,
+                                   ViUInt32 io_timeout_ms) {
     if (!ready) {
         return false;
     }
@@ -72,24 +72,7 @@ bool drv_device_t::reopen_resource(QByteArray& name, ViSession& session,
         }
         QThread::msleep(reopen_pause_ms);
     }
-    QStringList found;
-    ViUInt32 count = 0;
-    if (find_units(found, count) != visa_done) {
-        return false;
-    }
-    // Firmware must reach no other unit: one attached all along is another
-    // unit, and of several newcomers none can be told to be this one.
-    QStringList appeared;
-    for (const QString& resource : found) {
-        if (is_unit_resource(resource) && !attached_before.contains(resource)) {
-            appeared.append(resource);
-        }
-    }
-    if (appeared.size() != 1) {
-        return false;
-    }
-    name = appeared.first().toUtf8();
-    return open_resource(name, session, io_timeout_ms) == VI_SUCCESS;
+    return false;
 }
 
 ViStatus drv_device_t::close_session(ViSession session) {

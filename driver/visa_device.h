@@ -17,11 +17,8 @@ public:
     // io_timeout_ms, when not 0, is the new session's I/O timeout; a session
     // that cannot take it is not opened.
     ViStatus open_resource(const QByteArray& name, ViSession& session, ViUInt32 io_timeout_ms = 0);
-    // Retries the open of name. A unit may come back under a new name (its
-    // bootloader, say): then the one unit of the family that was not among
-    // attached_before, if exactly one appeared, is opened and named instead.
-    bool reopen_resource(QByteArray& name, ViSession& session, const QStringList& attached_before,
-                         ViUInt32 io_timeout_ms);
+    // Retries the open of name while a restarting unit comes back.
+    bool reopen_resource(const QByteArray& name, ViSession& session, ViUInt32 io_timeout_ms);
     ViStatus set_io_timeout(ViSession session, ViUInt32 io_timeout_ms);
     ViStatus close_session(ViSession session);
     // Makes the instrument drop what it still has to say; a library without

@@ -66,10 +66,44 @@ bool visa_link_t::alive(ViStatus status) {
     return false;
 }
 
-bool visa_link_t::reopen(const QStringList& attached_before) {
-    answer_left = false;
-    return drv_device_instance().reopen_resource(opened_name, current, attached_before,
-                                                 io_timeout_ms);
+bool visa_link_t::is_followed_unit(const QString& resource) {
+    const QByteArray named = unit_resource_serial(resource).toUtf8();
+    if (!named.isEmpty()) {
+        return named == unit_serial;
+    }
+    QByteArray answer;
+    return query("SN?", answer) && answer == unit_serial;
+}
+
+bool visa_link_t::reopen() {
+    close();
+    if (unit_serial.isEmpty()) {
+        return false;
+    }
+    drv_device_t& device = drv_device_instance();
+    if (device.reopen_resource(opened_name, current, io_timeout_ms)) {
+        if (is_followed_unit(QString::fromUtf8(opened_name))) {
+            return true;
+        }
+        close();
+        return false;
+    }
+    // The unit may come back under another name (its bootloader, say).
+    for (const QString& resource : visa_attached_units()) {
+        const QString named = unit_resource_serial(resource);
+        if (!named.isEmpty() && named.toUtf8() != unit_serial) {
+            continue;
+        }
+        if (device.open_resource(resource.toUtf8(), current, io_timeout_ms) == VI_SUCCESS) {
+            if (is_followed_unit(resource)) {
+                opened_name = resource.toUtf8();
+                return true;
+            }
+            close();
+        }
+        current = 0;
+    }
+    return false;
 }
 
 bool visa_link_t::clear() {
@@ -223,8 +257,8 @@ bool visa_connect(const QByteArray& name) {
     return current_visa_link().open(name);
 }
 
-bool visa_reopen(const QStringList& attached_before) {
-    return current_visa_link().reopen(attached_before);
+bool visa_reopen() {
+    return current_visa_link().reopen();
 }
 
 bool visa_clear() {

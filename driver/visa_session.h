@@ -38,9 +38,14 @@ public:
 
     // 0 while no session is open.
     ViSession session() const { return current; }
-    // Opens the remembered resource again after a restart; see
-    // drv_device_t::reopen_resource for the one other unit it may take instead.
-    bool reopen(const QStringList& attached_before);
+    // The serial number of the unit behind the session: what a reopen follows.
+    void set_unit_serial(const QByteArray& serial_number) { unit_serial = serial_number; }
+    QByteArray serial_number() const { return unit_serial; }
+    // Opens the unit again after a restart: its resource, tried for a while,
+    // else a family resource that names its serial number. A resource that
+    // names none must answer "SN?" with it first; without a serial number to
+    // follow nothing is opened, so no other unit is ever taken for this one.
+    bool reopen();
     // Drops what the instrument has not yet delivered.
     bool clear();
     // The raw transfers the upgrade uses; status, when given, receives the
@@ -54,6 +59,8 @@ public:
 
 private:
     bool alive(ViStatus status);
+    // Whether the session just opened on resource is the unit followed.
+    bool is_followed_unit(const QString& resource);
     bool read_text(QByteArray& text, bool keep_line_feed);
 
     ViSession current = 0;
@@ -61,6 +68,7 @@ private:
     ViUInt32 io_timeout_ms = 0;
     // True while an answer that no read will take may still come to the session.
     bool answer_left = false;
+    QByteArray unit_serial;
 };
 
 // The window's one VISA link: the current instrument session and the resource
@@ -79,7 +87,7 @@ bool visa_open(const QByteArray& name);
 void visa_set_io_timeout(ViUInt32 ms);
 bool visa_connect(const QByteArray& name);
 bool visa_close();
-bool visa_reopen(const QStringList& attached_before);
+bool visa_reopen();
 bool visa_clear();
 bool visa_write(const char* bytes, int count, ViStatus* status = nullptr);
 int visa_read(char* buffer, int max_count, ViStatus* status = nullptr);

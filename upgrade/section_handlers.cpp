@@ -22,16 +22,16 @@ quint8 low_byte(quint32 type) {
     return quint8(type & 0xFF);
 }
 
-bool announce(const char* prefix, quint32 data_length) {
+bool announce(visa_link_t& link, const char* prefix, quint32 data_length) {
     const QByteArray text = prefix + QByteArray::number(data_length);
-    visa_write(text.constData(), text.size());
+    link.write_bytes(text.constData(), text.size());
     QThread::msleep(announcement_pause_ms);
-    return wait_upready();
+    return wait_upready(link);
 }
 
 // One block at progress, the last one padded with 0xFF. A block the file
 // cannot deliver whole is not sent: the unit would store garbage.
-bool send_block(const QByteArray& path, quint32& progress, quint32 data_offset,
+bool send_block(visa_link_t& link, const QByteArray& path, quint32& progress, quint32 data_offset,
                 quint32 data_length) {
     char command[block_command_size] = {};
     std::memcpy(command, block_prefix, block_prefix_size);
@@ -43,9 +43,9 @@ bool send_block(const QByteArray& path, quint32& progress, quint32 data_offset,
     }
     std::memset(block + count, 0xFF, block_size - count);
     progress = remaining <= block_size ? data_length : progress + block_size;
-    visa_write(command, block_prefix_size + int(block_size));
+    link.write_bytes(command, block_prefix_size + int(block_size));
     QThread::msleep(block_pause_ms);
-    return wait_upready();
+    return wait_upready(link);
 }
 
 }  // namespace
@@ -70,40 +70,40 @@ void register_section_handlers() {
     }
 }
 
-bool dispatch_section(const QByteArray& path, quint32& progress, quint32 type, quint32 data_offset,
-                      quint32 data_length) {
+bool dispatch_section(visa_link_t& link, const QByteArray& path, quint32& progress, quint32 type,
+                      quint32 data_offset, quint32 data_length) {
     const auto found = section_handlers().find(low_byte(type));
     if (found == section_handlers().end()) {
         return false;
     }
-    return found->second(path, progress, type, data_offset, data_length);
+    return found->second(link, path, progress, type, data_offset, data_length);
 }
 
-bool send_application_section(const QByteArray& path, quint32& progress, quint32,
+bool send_application_section(visa_link_t& link, const QByteArray& path, quint32& progress, quint32,
                               quint32 data_offset, quint32 data_length) {
     if (progress == 0) {
-        if (!is_in_bootloader() && !reboot_to_bootloader()) {
+        if (!is_in_bootloader(link) && !reboot_to_bootloader(link)) {
             return false;
         }
-        if (!announce("HOSTUG ", data_length)) {
+        if (!announce(link, "HOSTUG ", data_length)) {
             return false;
         }
-        send_upgrade_fail();
+        send_upgrade_fail(link);
         QThread::msleep(announcement_pause_ms);
     }
-    return send_block(path, progress, data_offset, data_length);
+    return send_block(link, path, progress, data_offset, data_length);
 }
 
-bool send_bootloader_section(const QByteArray& path, quint32& progress, quint32,
+bool send_bootloader_section(visa_link_t& link, const QByteArray& path, quint32& progress, quint32,
                              quint32 data_offset, quint32 data_length) {
-    if (progress == 0 && !announce("BOOTUG ", data_length)) {
+    if (progress == 0 && !announce(link, "BOOTUG ", data_length)) {
         return false;
     }
-    return send_block(path, progress, data_offset, data_length);
+    return send_block(link, path, progress, data_offset, data_length);
 }
 
-bool send_identity_section(const QByteArray& path, quint32& progress, quint32 type,
-                           quint32 data_offset, quint32 data_length) {
+bool send_identity_section(visa_link_t& link, const QByteArray& path, quint32& progress,
+                           quint32 type, quint32 data_offset, quint32 data_length) {
     const char* prefix = identity_prefix(low_byte(type));
     if (prefix == nullptr) {
         return false;
@@ -118,7 +118,7 @@ bool send_identity_section(const QByteArray& path, quint32& progress, quint32 ty
         return false;
     }
     progress = data_length;
-    visa_write(command, int(prefix_size + data_length));
+    link.write_bytes(command, int(prefix_size + data_length));
     QThread::msleep(identity_pause_ms);
     return true;
 }

@@ -1,6 +1,5 @@
 #include "upgrade/unit_return.h"
 
-#include "driver/link.h"
 #include "driver/link_events.h"
 #include "driver/unit_family.h"
 #include "driver/visa_session.h"
@@ -28,21 +27,30 @@ QString unit_return_t::text() const {
     return QString();
 }
 
-unit_return_t check_unit_return(const QByteArray& chosen, bool reopened) {
+bool follow_unit(visa_link_t& link) {
+    QByteArray serial = unit_resource_serial(QString::fromUtf8(link.name())).toUtf8();
+    if (serial.isEmpty() && !link.query("SN?", serial)) {
+        serial.clear();
+    }
+    link.set_unit_serial(serial);
+    return !serial.isEmpty();
+}
+
+unit_return_t check_unit_return(visa_link_t& link, const QByteArray& chosen, bool reopened) {
     unit_return_t result;
-    const QString serial = unit_resource_serial(QString::fromUtf8(chosen));
     QByteArray answer;
-    // A unit that cannot say its serial number is taken for the one the
-    // reopen found: only a newcomer can have replaced it.
-    if (!reopened) {
+    if (!reopened || !link.query("SN?", answer)) {
         result.kind = unit_return_t::not_returned;
-    } else if (!serial.isEmpty() && link_query("SN?", answer) && answer != serial.toUtf8()) {
+    } else if (answer != link.serial_number()) {
         result.kind = unit_return_t::replaced;
         result.other_serial = answer;
     }
     if (!result.back()) {
-        visa_close();
-        emit link_events().unit_lost(QString::fromUtf8(chosen));
+        link.close();
+        // The window hears of it; a link of its own has no one to tell.
+        if (&link == &current_visa_link()) {
+            emit link_events().unit_lost(QString::fromUtf8(chosen));
+        }
     }
     return result;
 }

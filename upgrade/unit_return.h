@@ -3,11 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
+class visa_link_t;
+
 // What a run's last restart left open, against the unit the run began on.
 struct unit_return_t {
     enum kind_t {
         returned,
-        // No session is open: the unit did not come back.
+        // No session is open, or nothing said the unit's serial number: the
+        // unit did not come back.
         not_returned,
         // Something other than its serial number answered; its session is closed.
         replaced,
@@ -21,8 +24,14 @@ struct unit_return_t {
     QString text() const;
 };
 
+// Takes the serial number of the unit the link is open on to follow it across
+// its restarts: the one its resource names, else its answer to "SN?". False
+// when neither names one.
+bool follow_unit(visa_link_t& link);
+
 // chosen: the resource text the run began on; reopened: whether the last
-// reopen opened a session. A unit that says its serial number must say the
-// one chosen's resource text carries. Anything but the chosen unit is closed
-// and reported lost, so nothing later reaches another unit in its name.
-unit_return_t check_unit_return(const QByteArray& chosen, bool reopened);
+// reopen opened a session. The unit must then say the serial number it was
+// followed by; one that cannot is not taken for it. Anything but the chosen
+// unit is closed and reported lost, so nothing later reaches another unit in
+// its name.
+unit_return_t check_unit_return(visa_link_t& link, const QByteArray& chosen, bool reopened);

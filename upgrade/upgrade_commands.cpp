@@ -13,8 +13,8 @@ constexpr unsigned long restart_pause_ms = 500;
 
 // Writes the text and its terminating zero byte.
 template <int N>
-bool write_fixed(const char (&text)[N]) {
-    return visa_write(text, N);
+bool write_fixed(visa_link_t& link, const char (&text)[N]) {
+    return link.write_bytes(text, N);
 }
 
 // Compares whole buffers, so the zero byte after the answer counts too.
@@ -26,13 +26,13 @@ bool holds(const char (&buffer)[N], const char (&expected)[M]) {
 
 }  // namespace
 
-bool wait_upready() {
+bool wait_upready(visa_link_t& link) {
     // Cleared once: a stale byte from an earlier try must not pass for "1\n".
     char answer[5] = {};
     for (int i = 0; i < upready_tries; ++i) {
-        write_fixed("UPREADY?");
+        write_fixed(link, "UPREADY?");
         QThread::msleep(answer_pause_ms);
-        visa_read(answer, 2);
+        link.read_bytes(answer, 2);
         if (holds(answer, "1\n")) {
             return true;
         }
@@ -40,37 +40,33 @@ bool wait_upready() {
     return false;
 }
 
-bool is_in_bootloader() {
-    write_fixed("OS?");
+bool is_in_bootloader(visa_link_t& link) {
+    write_fixed(link, "OS?");
     QThread::msleep(answer_pause_ms);
     char answer[20] = {};
-    visa_read(answer, sizeof answer);
+    link.read_bytes(answer, sizeof answer);
     return holds(answer, "BOOTLOADER\n");
 }
 
-// What is attached is noted before the restart: a unit attached all along is
-// never the restarted one, whatever name it has.
-bool reboot_unit() {
-    const QStringList attached = visa_attached_units();
-    if (write_fixed("REBOOT")) {
-        visa_close();
+bool reboot_unit(visa_link_t& link) {
+    if (write_fixed(link, "REBOOT")) {
+        link.close();
     }
     QThread::msleep(restart_pause_ms);
-    return visa_reopen(attached);
+    return link.reopen();
 }
 
-bool reboot_to_bootloader() {
-    const QStringList attached = visa_attached_units();
-    write_fixed("REBOOT 1");
-    visa_close();
+bool reboot_to_bootloader(visa_link_t& link) {
+    write_fixed(link, "REBOOT 1");
+    link.close();
     QThread::msleep(restart_pause_ms);
-    return visa_reopen(attached);
+    return link.reopen();
 }
 
-bool send_upgrade_pass() {
-    return write_fixed("UPGRADE:PASS");
+bool send_upgrade_pass(visa_link_t& link) {
+    return write_fixed(link, "UPGRADE:PASS");
 }
 
-bool send_upgrade_fail() {
-    return write_fixed("UPGRADE:FAIL");
+bool send_upgrade_fail(visa_link_t& link) {
+    return write_fixed(link, "UPGRADE:FAIL");
 }

@@ -14,15 +14,22 @@ QVector<section_descriptor_t>& upgrade_image_chain() {
     return chain;
 }
 
-upgrade_thread_t::upgrade_thread_t() : QThread(nullptr) {
+upgrade_thread_t::upgrade_thread_t() : upgrade_thread_t(current_visa_link()) {}
+
+upgrade_thread_t::upgrade_thread_t(visa_link_t& link) : QThread(nullptr), link(link) {
     register_section_handlers();
 }
 
 void upgrade_thread_t::run() {
     upgrade_result_t result;
-    result.unit = visa_resource_name();
+    result.unit = link.name();
+    if (!follow_unit(link)) {
+        last_result = result;
+        emit send_upgrade_state(0, false);
+        return;
+    }
     const bool sent = send_image(upgrade_image_path(), upgrade_image_chain());
-    result.unit_return = check_unit_return(result.unit, reboot_unit());
+    result.unit_return = check_unit_return(link, result.unit, reboot_unit(link));
     result.passed = sent && result.unit_return.back();
     last_result = result;
     if (result.passed) {
@@ -49,7 +56,7 @@ bool upgrade_thread_t::send_image(const QByteArray& path,
         emit init_progress_bar(descriptor.data_length, descriptor.type & 0xFF);
         bool ok = section_still_in_image(path, offset, descriptor);
         while (ok && descriptor.data_length > progress) {
-            ok = dispatch_section(path, progress, descriptor.type, descriptor.data_offset,
+            ok = dispatch_section(link, path, progress, descriptor.type, descriptor.data_offset,
                                   descriptor.data_length);
             if (ok) {
                 emit send_upgrade_state(progress, true);
@@ -59,7 +66,7 @@ bool upgrade_thread_t::send_image(const QByteArray& path,
             emit send_upgrade_state(progress, false);
             return false;
         }
-        send_upgrade_pass();
+        send_upgrade_pass(link);
         emit send_upgrade_state(progress, true);
         offset = descriptor.data_offset + descriptor.data_length;
     }

@@ -7,6 +7,8 @@
 #include "upgrade/image_reader.h"
 #include "upgrade/unit_return.h"
 
+class visa_link_t;
+
 // The image to send, in the form files are opened, and its chain of sections
 // as checked when it was chosen; written before the worker starts and read
 // once at the start of its run.
@@ -22,12 +24,16 @@ struct upgrade_result_t {
     unit_return_t unit_return;
 };
 
-// Sends the chosen image to the unit open at the start, section by section,
-// and restarts the unit at the end, whatever the outcome.
+// Sends the chosen image to the unit open on the link at the start, section by
+// section, and restarts the unit at the end, whatever the outcome. The unit
+// is followed by its serial number across its restarts; a unit that cannot
+// be followed is sent nothing.
 class upgrade_thread_t : public QThread {
     Q_OBJECT
 public:
+    // The window's VISA link unless told otherwise.
     upgrade_thread_t();
+    explicit upgrade_thread_t(visa_link_t& link);
 
     // The last run's end; read once the worker has finished.
     upgrade_result_t result() const { return last_result; }
@@ -46,5 +52,6 @@ signals:
 private:
     bool send_image(const QByteArray& path, const QVector<section_descriptor_t>& chain);
 
+    visa_link_t& link;
     upgrade_result_t last_result;
 };

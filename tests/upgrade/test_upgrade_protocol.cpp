@@ -39,10 +39,16 @@ constexpr unit_row_t units[] = {
     {"CUTDESCRIPTOR", ",mode=boot"},
     {"GONEFILE", ""},
     {"GONE", ",faults=never-back"},
-    {"SWAPPED", ",faults=never-back"},
-    // Back long after the run's last restart has been noted, long before its
-    // reopen gives up on the unit's own name.
-    {"NEWCOMER", ",restart=2000"},
+    // Units that never come back from a restart, and units that appear while
+    // the run waits for them, saying their serial numbers or not at all.
+    {"GONEFIRST", ",faults=never-back"},
+    {"GONEFIRST2", ",faults=never-back"},
+    {"GONELAST", ",faults=never-back"},
+    {"GONELAST2", ",faults=never-back"},
+    {"NEWFIRST", ",restart=2000"},
+    {"NEWFIRSTMUTE", ",restart=2000,faults=fail:SN?"},
+    {"NEWLAST", ",restart=2000"},
+    {"NEWLASTMUTE", ",restart=2000,faults=fail:SN?"},
 };
 
 // The commands that end every run on a unit that comes back.
@@ -296,21 +302,42 @@ private slots:
         QCOMPARE(sim_record(), QByteArrayList{});
     }
 
-    // The one unit new after the last restart is opened, but says another
-    // serial number: it is closed, and the run fails.
-    void another_unit_answering_after_the_run_fails_it() {
-        QVERIFY(visa_connect(unit_resource("NEWCOMER")));
+    // A unit that appears while the chosen one is away after its first or its
+    // last restart is never taken for it, whether it says its own serial
+    // number or none: it receives no firmware byte and the run fails.
+    void newcomer_is_never_taken_for_the_unit_data() {
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QByteArray>("newcomer");
+        QTest::addColumn<int>("section");
+        QTest::newRow("first restart")
+            << QByteArray("GONEFIRST") << QByteArray("NEWFIRST") << int(section_application);
+        QTest::newRow("first restart, newcomer mute")
+            << QByteArray("GONEFIRST2") << QByteArray("NEWFIRSTMUTE") << int(section_application);
+        QTest::newRow("last restart")
+            << QByteArray("GONELAST") << QByteArray("NEWLAST") << int(section_product);
+        QTest::newRow("last restart, newcomer mute")
+            << QByteArray("GONELAST2") << QByteArray("NEWLASTMUTE") << int(section_product);
+    }
+
+    void newcomer_is_never_taken_for_the_unit() {
+        QFETCH(QByteArray, chosen);
+        QFETCH(QByteArray, newcomer);
+        QFETCH(int, section);
+        QVERIFY(visa_connect(unit_resource(newcomer)));
         QVERIFY(visa_write("REBOOT", 7));
         QVERIFY(visa_close());
         QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
         QStringList seen;
-        QVERIFY(run("SWAPPED", {{section_product, "KVT0402Q-SWAP"}}, seen));
-        QCOMPARE(seen, (QStringList{"init 13 5", "state 13 1", "state 13 1", "state 0 0"}));
-        QCOMPARE(result.unit_return.kind, unit_return_t::replaced);
-        QCOMPARE(result.unit_return.other_serial, QByteArray("NEWCOMER"));
+        QVERIFY(run(chosen, {{quint8(section), "KVT0402Q-SWAP"}}, seen));
+        QVERIFY(!seen.contains("success"));
+        QCOMPARE(result.unit_return.kind, unit_return_t::not_returned);
         QCOMPARE(visa_session(), ViSession(0));
         QCOMPARE(lost.size(), 1);
-        QCOMPARE(lost.first().first().toString(), QString(unit_resource("SWAPPED")));
+        QCOMPARE(lost.first().first().toString(), QString(unit_resource(chosen)));
+        QVERIFY(visa_connect(unit_resource(newcomer)));
+        for (const QByteArray& command : sim_record()) {
+            QVERIFY2(command == fixed("REBOOT"), command.constData());
+        }
     }
 };
 

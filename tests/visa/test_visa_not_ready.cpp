@@ -26,7 +26,7 @@ private slots:
         QVERIFY(!visa_connect("USB0::0xA5C3::0x0E21::KVT2024001::INSTR"));
         QCOMPARE(visa_resource_name(), QByteArray());
         QVERIFY(!visa_close());
-        QVERIFY(!visa_reopen({}));
+        QVERIFY(!visa_reopen());
         QCOMPARE(visa_session(), ViSession(0));
         QVERIFY(!visa_write("SN?", 3));
         char buffer[visa_answer_size] = {};
