@@ -139,8 +139,13 @@ cli_status_t run_list(const invocation_t& call) {
     }
     invocation_t every = call;
     every.all = true;
+    // A unit waiting in its bootloader is listed too, for an upgrade to finish it.
     const QVector<unit_result_t> results =
-        run_on_units(every, true, [](chosen_unit_t&, unit_result_t&) { return cli_status_t{}; });
+        run_on_units(every, false, [](chosen_unit_t& unit, unit_result_t&) {
+            return identify_unit(unit) || unit.in_bootloader
+                       ? cli_status_t{}
+                       : unit.failure(QStringLiteral("did not identify itself"));
+        });
     QJsonArray units;
     QVector<QByteArrayList> rows;
     QStringList failures;
@@ -149,9 +154,17 @@ cli_status_t run_list(const invocation_t& call) {
             failures.append(result.status.error);
             continue;
         }
-        units.append(identity_json(result.unit));
+        const chosen_unit_t& unit = result.unit;
+        QJsonObject object = identity_json(unit);
+        object.insert(QStringLiteral("state"), unit.in_bootloader ? QStringLiteral("bootloader")
+                                                                  : QStringLiteral("application"));
+        units.append(object);
+        if (unit.in_bootloader) {
+            rows.append({unit.name.toUtf8(), "-", unit.info.serial_number, "-", "-", "bootloader"});
+            continue;
+        }
         QByteArrayList row;
-        for (const auto& field : identity_fields(result.unit)) {
+        for (const auto& field : identity_fields(unit)) {
             row.append(field.second);
         }
         rows.append(row);

@@ -39,10 +39,16 @@ unit_result_t run_candidate(const invocation_t& call, const candidate_t& candida
     unit_result_t result;
     result.unit = chosen_unit_t(candidate.name, call.timeout_ms);
     chosen_unit_t& unit = result.unit;
-    result.status = open_unit(unit, identify || !candidate.named);
-    const bool wanted = candidate.named ||
-                        (unit.model != nullptr && candidate.serial_numbers.contains(
-                                                      QString::fromUtf8(unit.info.serial_number)));
+    result.status = open_unit(unit, identify);
+    // Only the unit can tell its serial number; one in its bootloader tells it too.
+    if (result.status.ok() && !candidate.named && !identify && !identify_unit(unit) &&
+        !unit.in_bootloader) {
+        result.status = unit.failure(QStringLiteral("did not identify itself"));
+    }
+    const bool wanted =
+        candidate.named ||
+        (!unit.info.serial_number.isEmpty() &&
+         candidate.serial_numbers.contains(QString::fromUtf8(unit.info.serial_number)));
     if (result.status.ok() && wanted) {
         result.status = action(unit, result);
     }
@@ -65,13 +71,17 @@ cli_status_t open_unit(chosen_unit_t& unit, bool identify) {
                                 : QStringLiteral("cannot be opened"));
     }
     if (identify && !identify_unit(unit)) {
-        return unit.failure(QStringLiteral("did not identify itself"));
+        return unit.failure(unit.in_bootloader
+                                ? QStringLiteral("waits in its bootloader; kvtctl --unit %1 "
+                                                 "upgrade FILE finishes its upgrade")
+                                      .arg(QString::fromUtf8(unit.info.serial_number))
+                                : QStringLiteral("did not identify itself"));
     }
     return {};
 }
 
 QString chosen_unit_t::label() const {
-    if (model == nullptr) {
+    if (info.serial_number.isEmpty()) {
         return name;
     }
     return QString::fromUtf8(info.serial_number) + QStringLiteral(" at ") + name;
@@ -86,6 +96,7 @@ bool identify_unit(chosen_unit_t& unit) {
     unit_info_t info;
     const switch_model_t* model = identify_model(*unit.unit, info);
     if (model == nullptr) {
+        unit.in_bootloader = bootloader_serial(*unit.unit, unit.info.serial_number);
         return false;
     }
     unit.info = info;
@@ -139,7 +150,7 @@ QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
     for (int i = 0; i < candidates.size(); ++i) {
         const unit_result_t& result = results[i];
         const bool found =
-            result.unit.model != nullptr &&
+            !result.unit.info.serial_number.isEmpty() &&
             serial_numbers.contains(QString::fromUtf8(result.unit.info.serial_number));
         if (candidates[i].named || found) {
             chosen.append(result);

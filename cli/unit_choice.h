@@ -28,6 +28,8 @@ struct chosen_unit_t {
     unit_info_t info;
     // Set once the unit identified itself.
     const switch_model_t* model = nullptr;
+    // Set when it did not, but said its serial number from its bootloader.
+    bool in_bootloader = false;
 
     // Names the unit in error lines: serial number and link name once known.
     QString label() const;
@@ -36,11 +38,13 @@ struct chosen_unit_t {
     cli_status_t failure(const QString& what) const { return named(unit_failure(what)); }
 };
 
-// Asks the open unit who it is; on success the unit's model is known.
+// Asks the open unit who it is; on success the unit's model is known. A unit
+// in its bootloader is not identified, but its serial number is then known.
 bool identify_unit(chosen_unit_t& unit);
 
 // Opens the unit's link, and identifies it when asked to; fails naming the
-// unit and why, a port another program holds included.
+// unit and why, a port another program holds and a unit waiting in its
+// bootloader included.
 cli_status_t open_unit(chosen_unit_t& unit, bool identify);
 
 // What a command does with one unit once it is open (and identified, when

@@ -37,6 +37,17 @@ const switch_model_t* identify_model(drv_unit_t& unit, unit_info_t& info) {
     return unit.identify(info) ? identified_model(unit) : nullptr;
 }
 
+bool bootloader_serial(drv_unit_t& unit, QByteArray& serial_number) {
+    QByteArray os;
+    QByteArray serial;
+    if (!unit.query("OS?", os) || os != "BOOTLOADER" || !unit.query("SN?", serial) ||
+        serial.isEmpty()) {
+        return false;
+    }
+    serial_number = serial;
+    return true;
+}
+
 const switch_model_t& model_for_product(int product_number) {
     return product_number == six_port_product_id ? six_port_model : two_port_model;
 }

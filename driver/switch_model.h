@@ -84,5 +84,9 @@ const switch_model_t* identified_model(const drv_unit_t& unit);
 // model, or null when it did not identify itself or named no product number.
 const switch_model_t* identify_model(drv_unit_t& unit, unit_info_t& info);
 
+// A unit that does not identify itself may be waiting in its bootloader for
+// an upgrade to finish it; there it still says its serial number.
+bool bootloader_serial(drv_unit_t& unit, QByteArray& serial_number);
+
 // The model of this name, or null.
 const switch_model_t* model_named(const QByteArray& name);

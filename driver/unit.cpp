@@ -101,6 +101,10 @@ bool drv_unit_t::query_upgrade_identity(upgrade_identity_t& out) {
     return true;
 }
 
+bool drv_unit_t::query(const QByteArray& command, QByteArray& answer) {
+    return link.query(command, answer);
+}
+
 bool parse_product_number(const QByteArray& text, int& out) {
     int i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {

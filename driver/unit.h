@@ -56,6 +56,9 @@ public:
     // fourth is a number.
     bool query_upgrade_identity(upgrade_identity_t& out);
 
+    // One query of any text on the unit's link.
+    bool query(const QByteArray& command, QByteArray& answer);
+
 private:
     unit_link_t& link;
     unit_info_t info;

@@ -7,6 +7,7 @@
 
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
+#include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "driver/visa_session.h"
 #include "panel/wait_cursor.h"
@@ -110,7 +111,13 @@ void ui_usb_widget_t::device_change_slot(int index) {
     state_label->set_text(QString::fromUtf8(info.model + "-" + info.serial_number));
     state_label->setStyleSheet("font-size:18px;color:rgb(140,140,250);font-weight:900");
     if (!identified) {
-        emit sendShowMsg(tr("Unit %1 could not be identified").arg(name));
+        // A unit that an upgrade left in its bootloader is finished by an upgrade.
+        QByteArray serial;
+        emit sendShowMsg(bootloader_serial(unit, serial)
+                             ? tr("Unit %1 at %2 waits in its bootloader: Tool > Upgrade "
+                                  "finishes its upgrade")
+                                   .arg(QString::fromUtf8(serial), name)
+                             : tr("Unit %1 could not be identified").arg(name));
         return;
     }
     int product = 0;

@@ -119,6 +119,37 @@ private slots:
         }
     }
 
+    // A unit waiting in its bootloader is listed and found by its serial
+    // number; what needs its application is refused, naming the way out.
+    void unit_in_its_bootloader_data() {
+        QTest::addColumn<bool>("visa");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QByteArray>("shows");
+        for (const bool visa : {false, true}) {
+            const char* link = visa ? "visa" : "serial";
+            QTest::addRow("%s: list", link)
+                << visa << QStringList{"list", "--json"} << 0 << QByteArray("\"bootloader\"");
+            QTest::addRow("%s: found by serial number", link)
+                << visa << QStringList{"--unit", "BOOT", "query", "OS?"} << 0
+                << QByteArray("BOOTLOADER");
+            QTest::addRow("%s: get refused", link)
+                << visa << QStringList{"--unit", "BOOT", "get"} << 1
+                << QByteArray("kvtctl --unit BOOT upgrade FILE");
+        }
+    }
+
+    void unit_in_its_bootloader() {
+        QFETCH(bool, visa);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QByteArray, shows);
+        const rack_t rack(visa, "KVT0402Q,sn=TWO;KVT0402Q,sn=BOOT,mode=boot");
+        const kvtctl_result_t result = rack.run(arguments);
+        KVTCTL_CHECK(result, exit_code);
+        QVERIFY2((result.out + result.err).contains(shows), result.out + result.err);
+    }
+
     // Text comes in one block per unit, under its serial number.
     void text_blocks() {
         const rack_t rack(false, both_models);
