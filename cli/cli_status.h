@@ -7,6 +7,8 @@
 constexpr int exit_ok = 0;
 constexpr int exit_unit_failure = 1;
 constexpr int exit_usage = 2;
+// As a shell reports a program ended by Ctrl-C.
+constexpr int exit_interrupted = 130;
 
 struct cli_status_t {
     int code = exit_ok;

@@ -91,9 +91,6 @@ cli_status_t put_held(const invocation_t& call, chosen_unit_t& unit, unit_result
     return status;
 }
 
-// Prints each unit's result: as it is for one unit; for several, text in a
-// block under each unit's name and JSON as one array. Every unit that failed
-// is named on a line of its own.
 cli_status_t print_results(const invocation_t& call, const QVector<unit_result_t>& results) {
     if (!call.several()) {
         const unit_result_t& result = results.first();
@@ -104,9 +101,11 @@ cli_status_t print_results(const invocation_t& call, const QVector<unit_result_t
     }
     QJsonArray array;
     QStringList failures;
+    bool interrupted = false;
     for (const unit_result_t& result : results) {
         if (!result.status.ok()) {
             failures.append(result.status.error);
+            interrupted = interrupted || result.status.code == exit_interrupted;
         } else if (call.json) {
             array.append(result.json);
         } else if (!result.lines.isEmpty()) {
@@ -125,11 +124,7 @@ cli_status_t print_results(const invocation_t& call, const QVector<unit_result_t
     for (int i = 0; i + 1 < failures.size(); ++i) {
         print_error(failures[i]);
     }
-    return unit_failure(failures.last());
-}
-
-cli_status_t run_each(const invocation_t& call, bool identify, const unit_action_t& action) {
-    return print_results(call, run_on_units(call, identify, action));
+    return {interrupted ? exit_interrupted : exit_unit_failure, failures.last()};
 }
 
 cli_status_t run_list(const invocation_t& call) {
@@ -413,6 +408,10 @@ const command_t all_commands[] = {
 };
 
 }  // namespace
+
+cli_status_t run_each(const invocation_t& call, bool identify, const unit_action_t& action) {
+    return print_results(call, run_on_units(call, identify, action));
+}
 
 const command_t* find_command(const QString& name) {
     for (const command_t& command : all_commands) {

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "cli/cli_status.h"
+#include "cli/unit_choice.h"
 #include "driver/unit_discovery.h"
 
 // One run of a command: the units asked for and the command's own arguments.
@@ -34,6 +35,11 @@ struct command_t {
     int max_arguments;
     cli_status_t (*run)(const invocation_t& call);
 };
+
+// Runs the action on every unit the call names and prints each result: as
+// it is for one unit; for several, text in a block under each unit's name
+// and JSON as one array, every unit that failed named on a line of its own.
+cli_status_t run_each(const invocation_t& call, bool identify, const unit_action_t& action);
 
 // Every command, in the order the help lists them; null when there is none of that name.
 const command_t* find_command(const QString& name);

@@ -80,9 +80,12 @@ image_acceptance_t image_acceptance() {
 }
 
 bool image_id_accepted(qint32 image_id) {
-    const image_acceptance_t a = image_acceptance();
-    return a.range_mode ? (image_id >= a.min_id && image_id <= a.max_id)
-                        : image_id == a.expected_id;
+    return image_id_admitted(image_acceptance(), image_id);
+}
+
+bool image_id_admitted(const image_acceptance_t& rule, qint32 image_id) {
+    return rule.range_mode ? (image_id >= rule.min_id && image_id <= rule.max_id)
+                           : image_id == rule.expected_id;
 }
 
 bool check_image_header(const QByteArray& path, image_header_t& header) {

@@ -47,6 +47,7 @@ void set_image_acceptance(qint32 expected_id, qint32 min_id, qint32 max_id, bool
 image_acceptance_t image_acceptance();
 // Whether the acceptance values admit this image number.
 bool image_id_accepted(qint32 image_id);
+bool image_id_admitted(const image_acceptance_t& rule, qint32 image_id);
 
 // Reads and decrypts the header into the caller's buffer (left there whatever
 // the result) and tells whether its signature and image number are accepted.

@@ -29,6 +29,13 @@ void upgrade_thread_t::run() {
         return;
     }
     const bool sent = send_image(upgrade_image_path(), upgrade_image_chain());
+    // A stopped unit stays as it is: a restart into a half-written
+    // application would only take it back to its bootloader.
+    if (stop_requested) {
+        result.stopped = true;
+        last_result = result;
+        return;
+    }
     result.unit_return = check_unit_return(link, result.unit, reboot_unit(link));
     result.passed = sent && result.unit_return.back();
     last_result = result;
@@ -55,14 +62,14 @@ bool upgrade_thread_t::send_image(const QByteArray& path,
         quint32 progress = 0;
         emit init_progress_bar(descriptor.data_length, descriptor.type & 0xFF);
         bool ok = section_still_in_image(path, offset, descriptor);
-        while (ok && descriptor.data_length > progress) {
+        while (ok && descriptor.data_length > progress && !stop_requested) {
             ok = dispatch_section(link, path, progress, descriptor.type, descriptor.data_offset,
                                   descriptor.data_length);
             if (ok) {
                 emit send_upgrade_state(progress, true);
             }
         }
-        if (!ok) {
+        if (!ok || stop_requested) {
             emit send_upgrade_state(progress, false);
             return false;
         }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QThread>
 #include <QVector>
+#include <atomic>
 
 #include "upgrade/image_reader.h"
 #include "upgrade/unit_return.h"
@@ -22,6 +23,9 @@ struct upgrade_result_t {
     // Every section passed and that unit is back.
     bool passed = false;
     unit_return_t unit_return;
+    // Stopped on request: the unit was not restarted, and an upgrade from the
+    // image's start finishes it.
+    bool stopped = false;
 };
 
 // Sends the chosen image to the unit open on the link at the start, section by
@@ -41,6 +45,9 @@ public:
     // One run; start() runs it on the worker's own thread, and a program that
     // must see the thread gone before it ends may run it on one it joins.
     void run() override;
+    // Ends the run once the step on the wire is done, without restarting the
+    // unit; any thread may ask.
+    void stop() { stop_requested = true; }
 
 signals:
     // A section begins: its data length and the low byte of its type.
@@ -54,4 +61,5 @@ private:
 
     visa_link_t& link;
     upgrade_result_t last_result;
+    std::atomic<bool> stop_requested{false};
 };

@@ -59,6 +59,9 @@ const QByteArray named = "{FAULTY}";
 const QByteArray both_listed =
     "{FAULTY} KVT0402Q FAULTY 1.0.0 17\n{HEALTHY} KVT0402Q HEALTHY 1.0.0 17";
 const QByteArray healthy_listed = "{HEALTHY} KVT0402Q HEALTHY 1.0.0 17\n{FAULTY}";
+// A unit in its bootloader is listed in that state, for an upgrade to finish it.
+const QByteArray boot_listed =
+    "{FAULTY} - FAULTY - - bootloader\n{HEALTHY} KVT0402Q HEALTHY 1.0.0 17";
 const QByteArray garbled = "\xA5\xA5\xA5\xA5\xA5\xA5";
 const QByteArray overlong = "FAULTY" + QByteArray(65, '#');
 const QByteArray upgraded = "Upgrade OK! Software version {version}";
@@ -126,7 +129,7 @@ const QVector<cell_t> matrix = {
     {serial, faulty("mode=boot"), info, 1, named, query, 0, "FAULTY"},
     {serial, faulty("mode=boot"), set, 1, named, get, 1, named},
     {serial, faulty("mode=boot"), query, 0, "FAULTY", query, 0, "FAULTY"},
-    {serial, faulty("mode=boot"), list, 1, healthy_listed, query, 0, "FAULTY"},
+    {serial, faulty("mode=boot"), list, 0, boot_listed, query, 0, "FAULTY"},
 
     {visa, faulty(""), info, 0, identity},
     {visa, faulty(""), set, 0, ""},
@@ -168,7 +171,7 @@ const QVector<cell_t> matrix = {
     {visa, faulty("mode=boot,faults=no-lf"), info, 1, named},
     {visa, faulty("mode=boot,faults=no-lf"), set, 1, named},
     {visa, faulty("mode=boot,faults=no-lf"), query_os, 0, "BOOTLOADER"},
-    {visa, faulty("mode=boot,faults=no-lf"), list, 1, healthy_listed},
+    {visa, faulty("mode=boot,faults=no-lf"), list, 0, boot_listed},
     {visa, faulty("faults=fail:SV?"), info, 1, named},
     {visa, faulty("faults=fail:SETA=1"), set, 1, named},
     {visa, faulty("faults=fail:SN?"), query, 1, named},
@@ -184,7 +187,7 @@ const QVector<cell_t> matrix = {
     {visa, faulty("mode=boot"), info, 1, named},
     {visa, faulty("mode=boot"), set, 1, named},
     {visa, faulty("mode=boot"), query, 0, "FAULTY"},
-    {visa, faulty("mode=boot"), list, 1, healthy_listed},
+    {visa, faulty("mode=boot"), list, 0, boot_listed},
 
     {visa, faulty(""), upgrade, 0, upgraded},
     {visa, faulty("faults=silent"), upgrade, 1, upgrade_failed},

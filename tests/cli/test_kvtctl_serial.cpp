@@ -80,7 +80,8 @@ private slots:
                                                    {"model", "KVT0206Q"},
                                                    {"serial_number", "SN-SIX"},
                                                    {"software_version", "3.0.1"},
-                                                   {"product_id", "29"}}));
+                                                   {"product_id", "29"},
+                                                   {"state", "application"}}));
     }
 
     void info_of_the_unit_named() {
