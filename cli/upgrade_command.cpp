@@ -93,6 +93,10 @@ cli_status_t upgrade_unit(const invocation_t& call, qint32 image_id, upgrade_pro
         Qt::DirectConnection);
     worker.run();
     const upgrade_result_t result = worker.result();
+    // The run followed the unit by its serial number: the messages name it so.
+    if (unit.info.serial_number.isEmpty()) {
+        unit.info.serial_number = link.serial_number();
+    }
     if (result.stopped) {
         const QString state = is_in_bootloader(link)
                                   ? QStringLiteral("the unit waits in its bootloader")

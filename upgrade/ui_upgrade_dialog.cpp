@@ -126,7 +126,12 @@ void ui_upgrade_dialog_t::upgrade_success_slot() {
 void ui_upgrade_dialog_t::reject() {
     if (!upgrading) {
         QDialog::reject();
+        return;
     }
+    // Cut short, the transfer would leave the unit without its firmware.
+    QMessageBox::information(this, tr("Information"),
+                             tr("The upgrade is running: this dialog closes once it has ended."),
+                             QMessageBox::Ok | QMessageBox::Close, QMessageBox::Ok);
 }
 
 // The worker has closed the link unless the chosen unit is back.

@@ -1,6 +1,8 @@
 // kvtctl on several units at once: one result per unit, every failure named.
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "tests/cli/kvtctl_run.h"
 #include "tests/sim/sim_test_util.h"
 #include "tests/support/scripted_unit.h"
+#include "upgrade/image_writer.h"
 
 namespace {
 
@@ -148,6 +151,36 @@ private slots:
         const kvtctl_result_t result = rack.run(arguments);
         KVTCTL_CHECK(result, exit_code);
         QVERIFY2((result.out + result.err).contains(shows), result.out + result.err);
+    }
+
+    // Each unit of a rack is upgraded on its own link at once; one that never
+    // comes back fails by name, and the others end with the image's
+    // application byte for byte.
+    void rack_upgrade() {
+        QTemporaryDir dir;
+        const QByteArray application(3000, '\x7e');
+        const QString file = dir.filePath("rack.ADS");
+        QFile image(file);
+        const QByteArray bytes = make_image(700, {{section_application, application}});
+        QVERIFY(image.open(QIODevice::WriteOnly) && image.write(bytes) == bytes.size());
+        image.close();
+        const rack_t rack(true,
+                          "KVT0402Q,sn=R1,restart=50;KVT0402Q,sn=R2,restart=50,"
+                          "faults=never-back;KVT0206Q,sn=R3,restart=50");
+        const kvtctl_result_t result = rack.run({"--all", "upgrade", file, "--json"});
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(
+            result.err.contains("R2 at " + rack.name_of("R2").toUtf8() + ": did not come back"),
+            result.err);
+        const QString version =
+            "app-" +
+            QCryptographicHash::hash(application, QCryptographicHash::Sha256).toHex().left(8);
+        QStringList upgraded;
+        for (const QJsonValue& unit : result.json().array()) {
+            QCOMPARE(unit.toObject().value("software_version").toString(), version);
+            upgraded << unit.toObject().value("unit").toString();
+        }
+        QCOMPARE(upgraded, (QStringList{rack.name_of("R1"), rack.name_of("R3")}));
     }
 
     // Text comes in one block per unit, under its serial number.

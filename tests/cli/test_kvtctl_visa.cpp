@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 #include "tests/cli/kvtctl_run.h"
 #include "upgrade/image_reader.h"
@@ -209,6 +210,49 @@ private slots:
                      "kvtctl: A at USB0::0xA5C3::0x0E21::A::INSTR: did not come back"),
                  lost.err);
         QVERIFY2(!lost.out.contains("Upgrade OK"), lost.out);
+    }
+
+    // Ctrl-C once the application is under way: the block on the wire is
+    // finished and the line says where the unit stands and what finishes
+    // it; a second Ctrl-C gives up at once.
+    void interrupted_upgrade_data() {
+        QTest::addColumn<int>("interrupts");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("once") << 1
+                              << QByteArray(
+                                     "the unit waits in its bootloader; kvtctl --unit A upgrade ");
+        QTest::newRow("twice") << 2
+                               << QByteArray("upgrade given up; a unit may wait in its bootloader");
+    }
+
+    void interrupted_upgrade() {
+        QFETCH(int, interrupts);
+        QFETCH(QByteArray, says);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("long.ADS");
+        QVERIFY(write_file(file, make_image(700, {{section_application, QByteArray(40000, 'x')}})));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_LIBRARY_PATH", VISA_STANDIN_DIR);
+        environment.insert("KVT_VISA_UNITS", "KVT0402Q,sn=A");
+        QProcess kvtctl;
+        kvtctl.setProcessEnvironment(environment);
+        kvtctl.setReadChannel(QProcess::StandardError);
+        kvtctl.start(KVTCTL_PATH, {"--unit", "A", "upgrade", file});
+        QByteArray err;
+        while (!err.contains("application 10%") && kvtctl.waitForReadyRead(30000)) {
+            err += kvtctl.readAllStandardError();
+        }
+        QVERIFY2(err.contains("application 10%"), err);
+        // Two signals of one kind may arrive as one; SIGTERM counts as Ctrl-C.
+        for (const int signal : {SIGINT, SIGTERM}) {
+            if (signal == SIGINT || interrupts > 1) {
+                ::kill(pid_t(kvtctl.processId()), signal);
+            }
+        }
+        QVERIFY(kvtctl.waitForFinished(30000));
+        err = without_progress(err + kvtctl.readAllStandardError());
+        QCOMPARE(kvtctl.exitCode(), 130);
+        QVERIFY2(err.startsWith("kvtctl: ") && err.count('\n') == 1 && err.contains(says), err);
     }
 
     void restore_checks_the_model() {

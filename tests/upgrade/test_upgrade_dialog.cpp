@@ -121,12 +121,14 @@ private slots:
         button(*dialog, "Begin")->click();
         QVERIFY(!dialog->close());
         QVERIFY(dialog->isVisible());
+        const QString waits = "The upgrade is running: this dialog closes once it has ended.";
+        QCOMPARE(boxes.texts, QStringList{waits});
         MainWindow window(nullptr);
         window.upgrade_btn_click_slot();
-        QCOMPARE(boxes.texts, QStringList{"Upgrading!"});
+        QCOMPARE(boxes.texts, (QStringList{waits, "Upgrading!"}));
 
         QTRY_COMPARE_WITH_TIMEOUT(drv_unit_instance().link_state(), link_connected, run_limit_ms);
-        QCOMPARE(boxes.texts, (QStringList{"Upgrading!", "Upgrade OK!"}));
+        QCOMPARE(boxes.texts, (QStringList{waits, "Upgrading!", "Upgrade OK!"}));
         auto* progress = dialog->findChild<QProgressBar*>();
         QCOMPARE(progress->maximum(), 5000);
         QCOMPARE(progress->value(), 5000);

@@ -1,5 +1,6 @@
 // The upgrade worker and its protocol against the VISA stand-in's simulated
 // units: what goes over the wire, and what the unit holds afterwards.
+#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -12,6 +13,7 @@
 #include "sim/sim_receiver.h"
 #include "upgrade/section_handlers.h"
 #include "upgrade/upgrade_choice.h"
+#include "upgrade/upgrade_commands.h"
 #include "upgrade_test_kit.h"
 
 namespace {
@@ -49,6 +51,8 @@ constexpr unit_row_t units[] = {
     {"NEWFIRSTMUTE", ",restart=2000,faults=fail:SN?"},
     {"NEWLAST", ",restart=2000"},
     {"NEWLASTMUTE", ",restart=2000,faults=fail:SN?"},
+    {"STOPPED1", ""},
+    {"STOPPED2", ""},
 };
 
 // The commands that end every run on a unit that comes back.
@@ -300,6 +304,55 @@ private slots:
         QCOMPARE(lost.first().first().toString(), QString(unit_resource("GONE")));
         QVERIFY(visa_connect(unit_resource("BYSTANDER")));
         QCOMPARE(sim_record(), QByteArrayList{});
+    }
+
+    // A run stopped once a block is on the wire leaves the unit unrestarted in
+    // its bootloader, one stopped before its first block leaves it as it was;
+    // the same image again finishes it byte for byte.
+    void stopped_run_is_finished_by_the_next_data() {
+        QTest::addColumn<QByteArray>("serial");
+        QTest::addColumn<bool>("at_first_block");
+        QTest::newRow("at a block boundary") << QByteArray("STOPPED1") << false;
+        QTest::newRow("before the first block") << QByteArray("STOPPED2") << true;
+    }
+
+    void stopped_run_is_finished_by_the_next() {
+        QFETCH(QByteArray, serial);
+        QFETCH(bool, at_first_block);
+        const QByteArray application = pattern(3 * sim_block_size + 100, 9);
+        const QByteArray path = write_image(dir.path(), serial + ".ADS",
+                                            make_image(700, {{section_application, application}}));
+        QVERIFY(visa_connect(unit_resource(serial)));
+        QCOMPARE(choose_upgrade_image(path), image_ok);
+        upgrade_thread_t stopped;
+        const auto stop = [&] { stopped.stop(); };
+        if (at_first_block) {
+            QObject::connect(&stopped, &upgrade_thread_t::init_progress_bar, &stopped, stop,
+                             Qt::DirectConnection);
+        } else {
+            QObject::connect(
+                &stopped, &upgrade_thread_t::send_upgrade_state, &stopped,
+                [&](ulong done, bool) {
+                    if (done > 0) {
+                        stop();
+                    }
+                },
+                Qt::DirectConnection);
+        }
+        stopped.run();
+        QVERIFY(stopped.result().stopped);
+        QVERIFY(!stopped.result().passed);
+        QCOMPARE(is_in_bootloader(current_visa_link()), !at_first_block);
+
+        upgrade_thread_t again;
+        again.run();
+        QVERIFY(again.result().passed);
+        QByteArray version;
+        QVERIFY(link_query("SV?", version));
+        QCOMPARE(
+            version,
+            "app-" +
+                QCryptographicHash::hash(application, QCryptographicHash::Sha256).toHex().left(8));
     }
 
     // A unit that appears while the chosen one is away after its first or its
