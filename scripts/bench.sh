@@ -15,7 +15,7 @@ build="$root/build-bench"
 build_qt5="$root/build-bench-qt5"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=6 >/dev/null
 cmake --build "$build" -j "$(nproc)" \
-  --target bench-startup bench-link bench-image-header bench-upgrade bench-kvtctl-list \
+  --target bench-startup bench-link bench-image-header bench-upgrade bench-kvtctl-rack \
   kvt-lan >/dev/null
 cmake -S "$root" -B "$build_qt5" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=5 >/dev/null
 cmake --build "$build_qt5" -j "$(nproc)" --target bench-startup >/dev/null
@@ -37,7 +37,7 @@ for tree in "$build" "$build_qt5"; do
 done
 LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" visa "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 env -u LD_LIBRARY_PATH "$build/bench/bench-link" serial "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
-"$build/bench/bench-kvtctl-list" "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+"$build/bench/bench-kvtctl-rack" "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 # kvt-lan needs rpcbind; bench-link starts it on the stand-in's unit.
 lan_ready=""
 rpcinfo -p 127.0.0.1 >/dev/null 2>&1 && lan_ready=1
