@@ -10,6 +10,8 @@ QString unit_return_t::text() const {
             return QString();
         case not_returned:
             return QStringLiteral("did not come back after its restart");
+        case unnamed:
+            return QStringLiteral("did not say its serial number after its restart");
         case replaced: {
             // The answer may be any bytes; only printable ones reach the operator.
             QByteArray shown = other_serial;
@@ -39,8 +41,10 @@ bool follow_unit(visa_link_t& link) {
 unit_return_t check_unit_return(visa_link_t& link, const QByteArray& chosen, bool reopened) {
     unit_return_t result;
     QByteArray answer;
-    if (!reopened || !link.query("SN?", answer)) {
+    if (!reopened) {
         result.kind = unit_return_t::not_returned;
+    } else if (!link.query("SN?", answer)) {
+        result.kind = unit_return_t::unnamed;
     } else if (answer != link.serial_number()) {
         result.kind = unit_return_t::replaced;
         result.other_serial = answer;

@@ -9,9 +9,10 @@ class visa_link_t;
 struct unit_return_t {
     enum kind_t {
         returned,
-        // No session is open, or nothing said the unit's serial number: the
-        // unit did not come back.
+        // No session is open: the unit did not come back.
         not_returned,
+        // A session is open, but nothing there said a serial number.
+        unnamed,
         // Something other than its serial number answered; its session is closed.
         replaced,
     };

@@ -67,7 +67,7 @@ const QByteArray overlong = "FAULTY" + QByteArray(65, '#');
 const QByteArray upgraded = "Upgrade OK! Software version {version}";
 // An answer late or in pieces confirms no step of the handshake, so such a
 // run never counts as upgraded.
-const QByteArray upgrade_failed = "kvtctl: {FAULTY}: \nthe upgrade with {image} failed";
+const QByteArray upgrade_failed = "FAULTY at {FAULTY}: \nthe upgrade with {image} failed";
 
 // Serial delays beyond the link's 200 ms for a first byte and 500 ms for the
 // rest of a line; VISA ones beyond the stand-in's timeout set below.
@@ -200,6 +200,9 @@ const QVector<cell_t> matrix = {
     {visa, faulty("mode=boot,faults=crlf"), upgrade, 0, upgraded},
     {visa, faulty("mode=boot,faults=no-lf"), upgrade, 0, upgraded},
     {visa, faulty("faults=fail:UPREADY?"), upgrade, 1, upgrade_failed},
+    // A unit that cannot say its serial number is not taken for the one upgraded.
+    {visa, faulty("faults=fail:SN?"), upgrade, 1,
+     "FAULTY at {FAULTY}: did not say its serial number after its restart"},
     {visa, faulty("faults=stuck:A"), upgrade, 0, upgraded},
     {visa, faulty("faults=vanish:7"), upgrade, 1, upgrade_failed},
     {visa, faulty("mode=boot"), upgrade, 0, upgraded},
