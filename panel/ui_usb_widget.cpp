@@ -114,9 +114,8 @@ void ui_usb_widget_t::device_change_slot(int index) {
         // A unit that an upgrade left in its bootloader is finished by an upgrade.
         QByteArray serial;
         emit sendShowMsg(bootloader_serial(unit, serial)
-                             ? tr("Unit %1 at %2 waits in its bootloader: Tool > Upgrade "
-                                  "finishes its upgrade")
-                                   .arg(QString::fromUtf8(serial), name)
+                             ? tr("Unit %1 waits in its bootloader: Tool > Upgrade finishes it")
+                                   .arg(QString::fromUtf8(serial))
                              : tr("Unit %1 could not be identified").arg(name));
         return;
     }
