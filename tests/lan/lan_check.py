@@ -9,7 +9,7 @@ import subprocess
 import sys
 import time
 
-from lan_calls import BUSY, busy_calls, core_port, reply_of, rpc, send_calls, vxi11
+from lan_calls import BUSY, CoreClient, busy_calls, core_port, reply_of, rpc, send_calls, vxi11
 from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units
 
 import pyvisa
@@ -192,10 +192,15 @@ def check_malformed_calls(rm):
 
 
 def check_too_many_links(rm):
-    client = vxi11.CoreClient("127.0.0.1")
-    errors = [client.create_link(1, 0, 0, SERIAL)[0] for _ in range(LINKS_PER_CLIENT + 1)]
-    assert errors == [0] * LINKS_PER_CLIENT + [vxi11.ErrorCodes.out_of_resources], errors
-    client.close()
+    # A connection holds 8 links at most and a host 16; another host still
+    # gets one.
+    full = vxi11.ErrorCodes.out_of_resources
+    clients = [CoreClient(source=host) for host in ("127.0.0.1",) * 3 + ("127.0.0.2",)]
+    expected = [[0] * LINKS_PER_CLIENT + [full]] * 2 + [[full], [0]]
+    for client, errors in zip(clients, expected):
+        assert [client.create_link(1, 0, 0, SERIAL)[0] for _ in errors] == errors, errors
+    for client in clients:
+        client.close()
 
 
 def check_unknown_device(rm):
