@@ -6,6 +6,7 @@
 #include <QSerialPort>
 
 #include "driver/link_events.h"
+#include "driver/unit_answers.h"
 
 namespace {
 
@@ -141,7 +142,8 @@ bool serial_link_t::write(const QByteArray& command) {
     }
     serial->write(command);
     serial->waitForBytesWritten(serial_wait_ms);
-    answer_owed = true;
+    // A command the unit never answers leaves no answer for the next query to wait out.
+    answer_owed = unit_answers(command);
     return usable();
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "driver/link_events.h"
+#include "driver/unit_answers.h"
 #include "driver/unit_family.h"
 #include "driver/visa_device.h"
 
@@ -179,8 +180,9 @@ bool visa_link_t::read_text(QByteArray& answer, bool keep_line_feed) {
 bool visa_link_t::write(const QByteArray& command) {
     ViStatus status = VI_SUCCESS;
     const bool written = write_bytes(command.constData(), command.size(), &status);
-    // Its answer waits for a read the caller may never make.
-    answer_left = written;
+    // Its answer waits for a read the caller may never make; a command the
+    // unit never answers leaves nothing to clear.
+    answer_left = written && unit_answers(command);
     alive(status);
     return written;
 }

@@ -1,16 +1,19 @@
 // kvt-lan: serves the units attached to this PC as VXI-11 instruments.
+#include <pthread.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
 #include <cstdio>
 
 #include "driver/unit_discovery.h"
-#include "lan/lan_links.h"
 #include "lan/lan_server.h"
 #include "lan/lan_units.h"
+#include "lan/vxi11_registration.h"
 #include "lan/vxi11_service.h"
 #include "quillon_version.h"
 
@@ -21,13 +24,16 @@ int fail(const QString& message) {
     return 1;
 }
 
-// SIGINT and SIGTERM become readable on the returned descriptor.
+// SIGINT and SIGTERM become readable on the returned descriptor, for this
+// thread and every thread started after it. A client that goes away while
+// its reply is written costs a failed write, not the process.
 int quit_signals() {
+    signal(SIGPIPE, SIG_IGN);
     sigset_t quitting;
     sigemptyset(&quitting);
     sigaddset(&quitting, SIGINT);
     sigaddset(&quitting, SIGTERM);
-    if (sigprocmask(SIG_BLOCK, &quitting, nullptr) != 0) {
+    if (pthread_sigmask(SIG_BLOCK, &quitting, nullptr) != 0) {
         return -1;
     }
     return signalfd(-1, &quitting, SFD_CLOEXEC);
@@ -83,20 +89,32 @@ int main(int argc, char* argv[]) {
     unit_search_t search;
     search.ports = parser.values("port");
     lan_units_t units(search);
-    units.rescan();
-    lan_links_t links(units);
-    set_service_links(&links);
-    lan_server_t server(links, allowed);
+    vxi11_service_t service(units);
+    lan_server_t server(allowed, service);
     QString error;
-    if (!server.start(listen, error)) {
+    if (!server.listen(listen, error)) {
         return fail(error);
     }
+    if (vxi11_registration_t::held_elsewhere(listen)) {
+        return fail(
+            QStringLiteral("another VXI-11 server is registered with rpcbind on this host"));
+    }
+    QEventLoop identifying;
+    units.search([&identifying] { identifying.quit(); });
+    identifying.exec();
+    vxi11_registration_t registration;
+    if (!registration.take(listen, server.core_port())) {
+        return fail(QStringLiteral("cannot register with rpcbind (is it running?)"));
+    }
+    server.serve();
     for (const QByteArray& serial_number : units.serial_numbers()) {
         std::printf("%s TCPIP0::%s::%s::INSTR\n", serial_number.constData(),
                     qPrintable(listen.toString()), serial_number.constData());
     }
     std::fflush(stdout);
-    server.serve(quit_fd);
+    QSocketNotifier quit(quit_fd, QSocketNotifier::Read);
+    QObject::connect(&quit, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    const int status = app.exec();
     close(quit_fd);
-    return 0;
+    return status;
 }

@@ -1,83 +1,50 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QMap>
+#include <map>
 
-#include "lan/lan_units.h"
+#include "lan/lan_errors.h"
 
-// VXI-11 error codes that kvt-lan gives.
-enum lan_error_t : int {
-    lan_ok = 0,
-    lan_not_accessible = 3,
-    lan_invalid_link = 4,
-    lan_parameter_error = 5,
-    lan_not_supported = 8,
-    lan_out_of_resources = 9,
-    lan_locked_by_other = 11,
-    lan_no_lock_held = 12,
-    lan_io_timeout = 15,
-    lan_io_error = 17,
-    lan_aborted = 23,
+// One client's link to one unit, on the connection that made it.
+struct lan_link_t {
+    int connection = 0;
+    QHostAddress host;
+    QByteArray unit;
+    // The message the client is still writing.
+    QByteArray unsent;
+    // What the unit answered the link's last message, as far as not yet read.
+    QByteArray answer;
+    // Counts the messages sent; an answer is kept only for the latest one.
+    quint64 message = 0;
+    // True while the latest message is with the unit.
+    bool exchanging = false;
 };
 
-// Reasons a read ends, as VXI-11 flags them.
-constexpr int lan_reason_request_count = 1;
-constexpr int lan_reason_term_char = 2;
-constexpr int lan_reason_end = 4;
-
-// Bounds on what clients may hold.
-constexpr int lan_max_message = 16384;
-constexpr int lan_links_per_client = 8;
-constexpr int lan_links_in_all = 32;
-constexpr qint64 lan_idle_link_ms = 10 * 60 * 1000;
-constexpr unsigned long lan_longest_lock_wait_ms = 10 * 60 * 1000;
-
-struct lan_read_t {
-    int error = lan_ok;
-    int reason = 0;
-    QByteArray data;
-};
-
-// The open links: each belongs to one client connection and one unit, and
-// holds that unit's exclusive lock or not.
+// The open links and the units' locks, each held by one link.
 class lan_links_t {
 public:
-    explicit lan_links_t(lan_units_t& units) : units(units) {}
+    // lan_ok and id set, or lan_out_of_resources when the server, the host
+    // or the connection holds all the links it may.
+    int add(int connection, const QHostAddress& host, const QByteArray& unit, int& id);
+    lan_link_t* find(int id);
+    // The link, if it belongs to connection.
+    lan_link_t* owned(int connection, int id);
+    // Removes the link and its lock; returns the unit it held locked, if any.
+    QByteArray remove(int id);
+    QList<int> of_connection(int connection) const;
 
-    // error is lan_ok and id set, or the reason no link was made.
-    int create(int client, const QByteArray& device, bool lock, int& id);
-    int destroy(int id);
-    // data goes to the unit when the message ends (end set), as one command.
-    int write(int id, const QByteArray& data, bool end);
-    lan_read_t read(int id, int request_size, bool term_char_set, char term_char);
-    int clear(int id);
-    int lock(int id);
-    int unlock(int id);
-    bool exists(int id) const { return links.contains(id); }
-    // A link's id is known and the call comes over the connection that made it.
-    bool owns(int client, int id) const;
-    // A client's connection closed: its links and locks go.
-    void drop_client(int client);
-    void drop_idle();
+    // The link holding the unit's lock, 0 if none.
+    int lock_holder(const QByteArray& unit) const { return locks.value(unit, 0); }
+    bool locked_by_other(const QByteArray& unit, int id) const;
+    void lock(const QByteArray& unit, int id) { locks.insert(unit, id); }
+    void unlock(const QByteArray& unit) { locks.remove(unit); }
 
 private:
-    struct link_t {
-        int client = -1;
-        QByteArray unit;
-        QByteArray unsent;
-        QByteArray unread;
-        QElapsedTimer last_used;
-    };
-    // Writes the link's message to its unit.
-    int send(link_t& link);
-    // lan_ok once the link may use its unit and the unit is current.
-    int reach(int id, link_t*& link);
-    int count_of(int client) const;
-
-    lan_units_t& units;
-    QMap<int, link_t> links;
-    // Serial number -> id of the link holding its lock.
+    std::map<int, lan_link_t> links;
     QMap<QByteArray, int> locks;
+    // Ids are not reused while the server runs, so a stale id finds nothing.
     int next_id = 1;
 };

@@ -2,41 +2,51 @@
 
 #include <QHostAddress>
 #include <QList>
-#include <QPair>
+#include <QObject>
 #include <QString>
+#include <QTcpServer>
+#include <functional>
 
-#include "lan/lan_links.h"
+#include "lan/lan_admission.h"
 
-using lan_subnet_t = QPair<QHostAddress, int>;
+class rpc_connection_t;
+class vxi11_service_t;
+struct vxi11_program_t;
 
-// Bound on client connections at once, each an open file.
-constexpr int lan_max_connections = 64;
-
-// The core and abort channels on one address, the core channel registered
-// with the system's rpcbind. Connections from outside the allowed networks,
-// or beyond the bound, are closed as soon as they are accepted.
-class lan_server_t {
+// A listening socket that hands each accepted connection on as a bare
+// descriptor, before anything has been read from it.
+class rpc_listener_t : public QTcpServer {
 public:
-    lan_server_t(lan_links_t& links, QList<lan_subnet_t> allowed)
-        : links(links), allowed(std::move(allowed)) {}
-    ~lan_server_t();
-    lan_server_t(const lan_server_t&) = delete;
-    lan_server_t& operator=(const lan_server_t&) = delete;
+    std::function<void(qintptr descriptor)> accepted;
 
-    bool start(const QHostAddress& address, QString& error);
-    // Serves until quit_fd becomes readable.
-    void serve(int quit_fd);
-
-private:
-    bool admitted(int fd) const;
-    void track_connections();
-
-    lan_links_t& links;
-    QList<lan_subnet_t> allowed;
-    int listeners[2] = {-1, -1};
-    bool registered = false;
-    QList<int> connections;
+protected:
+    void incomingConnection(qintptr descriptor) override { accepted(descriptor); }
 };
 
-// The abort channel's port, for create_link's answer.
-unsigned short lan_abort_port();
+// The core and abort channels on one address. A connection from outside the
+// allowed networks, or beyond the bounds, is closed as it is accepted: not
+// one byte of it is read.
+class lan_server_t : public QObject {
+public:
+    lan_server_t(QList<lan_subnet_t> allowed, vxi11_service_t& service);
+    // Closes every connection, so the service lets go of their links.
+    ~lan_server_t() override;
+
+    // Listens, not yet taking connections.
+    bool listen(const QHostAddress& address, QString& error);
+    quint16 core_port() const { return core.serverPort(); }
+    quint16 abort_port() const { return abort.serverPort(); }
+    // Takes connections from now on.
+    void serve();
+
+private:
+    void accept(qintptr descriptor, const vxi11_program_t& program);
+    void closed(rpc_connection_t* connection);
+
+    lan_admission_t admission;
+    rpc_listener_t core;
+    rpc_listener_t abort;
+    vxi11_service_t& service;
+    QList<rpc_connection_t*> connections;
+    int next_connection = 1;
+};

@@ -1,123 +1,168 @@
 #include "lan/lan_units.h"
 
-#include <QElapsedTimer>
-#include <QSerialPort>
-#include <QStringList>
 #include <QThread>
 #include <algorithm>
-#include <iterator>
 
-#include "driver/link.h"
-#include "driver/serial_link.h"
-#include "driver/unit_discovery.h"
-#include "driver/visa_session.h"
+#include "lan/lan_limits.h"
+#include "lan/unit_session.h"
 
-namespace {
+lan_units_t::lan_units_t(unit_search_t where) : where(std::move(where)) {}
 
-// An answer line is read on to this size at most, as the core's VISA reads are.
-constexpr int longest_answer = 4096;
-// A unit on a serial port takes the bytes that arrive until the line has been
-// quiet for 20 ms as one command. The core always waits for an answer between
-// commands; a network client may write twice in a row, so the second write
-// waits until the first has been taken on its own.
-constexpr qint64 serial_command_gap_ms = 25;
-
-// Runs from a serial write until an answer shows the unit took the command.
-QElapsedTimer& since_unanswered_write() {
-    static QElapsedTimer timer;
-    return timer;
+lan_units_t::~lan_units_t() {
+    if (finder != nullptr) {
+        finder->wait();
+        delete finder;
+    }
 }
 
-bool visa_read_line(QByteArray& line) {
-    line.clear();
-    ViStatus status = VI_SUCCESS_MAX_CNT;
-    while (status == VI_SUCCESS_MAX_CNT && !line.endsWith('\n') && line.size() < longest_answer) {
-        char buffer[visa_answer_size] = {};
-        const int length = visa_read(buffer, visa_answer_size, &status);
-        if (status < VI_SUCCESS) {
-            // A unit that went away is opened afresh by the next select.
-            if (status == VI_ERROR_CONN_LOST) {
-                visa_close();
+unit_worker_t* lan_units_t::worker_named(const QByteArray& name) const {
+    const auto found_worker = std::find_if(
+        workers.cbegin(), workers.cend(),
+        [&name](const std::unique_ptr<unit_worker_t>& w) { return w->name() == name; });
+    return found_worker == workers.cend() ? nullptr : found_worker->get();
+}
+
+unit_worker_t* lan_units_t::worker_of(const QByteArray& serial_number) const {
+    const auto found_worker =
+        std::find_if(workers.cbegin(), workers.cend(),
+                     [&serial_number](const std::unique_ptr<unit_worker_t>& w) {
+                         return !serial_number.isEmpty() && w->claim == serial_number;
+                     });
+    return found_worker == workers.cend() ? nullptr : found_worker->get();
+}
+
+QList<QByteArray> lan_units_t::serial_numbers() const {
+    QList<QByteArray> numbers;
+    for (const std::unique_ptr<unit_worker_t>& worker : workers) {
+        if (!worker->claim.isEmpty()) {
+            numbers.append(worker->claim);
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+// A unit found on one port is no longer on the one it was found on before.
+void lan_units_t::note_claim(const QByteArray& name, const QByteArray& claim) {
+    unit_worker_t* named = worker_named(name);
+    if (named == nullptr) {
+        return;
+    }
+    for (const std::unique_ptr<unit_worker_t>& worker : workers) {
+        if (worker.get() != named && !claim.isEmpty() && worker->claim == claim) {
+            worker->claim.clear();
+        }
+    }
+    named->claim = claim;
+}
+
+void lan_units_t::verify_worker(unit_worker_t& worker,
+                                std::function<void(const QByteArray&)> done) {
+    worker.post([this, name = worker.name(), done = std::move(done)](unit_session_t& session) {
+        session.verify();
+        QMetaObject::invokeMethod(
+            this,
+            [this, name, claim = session.claim(), serving = session.serving(), done] {
+                note_claim(name, claim);
+                done(serving);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void lan_units_t::search(std::function<void()> done) {
+    searching.append(std::move(done));
+    if (searching.size() > 1) {
+        return;
+    }
+    // Listing ports or resources may take a VISA library a while; the server
+    // goes on meanwhile.
+    finder = QThread::create([this] { found = find_units(where); });
+    connect(finder, &QThread::finished, this, [this] {
+        finder->wait();
+        delete finder;
+        finder = nullptr;
+        identify_found();
+    });
+    finder->start();
+}
+
+void lan_units_t::identify_found() {
+    for (const QString& name : qAsConst(found)) {
+        if (worker_named(name.toUtf8()) == nullptr) {
+            workers.emplace_back(new unit_worker_t(name.toUtf8()));
+        }
+    }
+    std::vector<unit_worker_t*> unknown;
+    for (const std::unique_ptr<unit_worker_t>& worker : workers) {
+        if (worker->claim.isEmpty()) {
+            unknown.push_back(worker.get());
+        }
+    }
+    unanswered = int(unknown.size());
+    if (unanswered == 0) {
+        end_search();
+    }
+    for (unit_worker_t* worker : unknown) {
+        verify_worker(*worker, [this](const QByteArray&) {
+            if (--unanswered == 0) {
+                end_search();
             }
-            return false;
-        }
-        line += QByteArray(buffer, length >= 0 ? length : int(qstrnlen(buffer, visa_answer_size)));
+        });
     }
-    return !line.isEmpty();
 }
 
-}  // namespace
-
-bool lan_units_t::find(const QByteArray& serial_number) {
-    if (!knows(serial_number) &&
-        (!last_search.isValid() || last_search.hasExpired(search_interval_ms))) {
-        rescan();
-    }
-    return knows(serial_number);
-}
-
-void lan_units_t::rescan() {
+void lan_units_t::end_search() {
     last_search.start();
-    if (!visa_available()) {
-        serial_close();
-    }
-    const QStringList names = find_units(search);
-    current.clear();
-    for (const QString& name : names) {
-        const QByteArray link_name = name.toUtf8();
-        if (std::find(link_names.cbegin(), link_names.cend(), link_name) != link_names.cend()) {
-            continue;
-        }
-        QByteArray serial_number;
-        if (connect_unit(link_name) && link_query("SN?", serial_number) &&
-            !serial_number.isEmpty()) {
-            link_names.insert(serial_number.trimmed(), link_name);
-            current = link_name;
-        }
+    const QList<std::function<void()>> done = searching;
+    searching.clear();
+    for (const std::function<void()>& call : done) {
+        call();
     }
 }
 
-bool lan_units_t::select(const QByteArray& serial_number) {
-    const QByteArray link_name = link_names.value(serial_number);
-    if (link_name.isEmpty()) {
-        return false;
+void lan_units_t::find(const QByteArray& serial_number, std::function<void(bool)> done) {
+    if (worker_of(serial_number) != nullptr) {
+        done(true);
+        return;
     }
-    // A link the core closed after a failure is opened again.
-    const bool open = visa_available() ? visa_session() != 0 : serial_port().isOpen();
-    if (link_name == current && open) {
-        return true;
+    const bool may_search = !searching.isEmpty() || !last_search.isValid() ||
+                            last_search.hasExpired(lan_search_interval_ms);
+    if (!may_search) {
+        done(false);
+        return;
     }
-    current.clear();
-    if (!connect_unit(link_name)) {
-        return false;
-    }
-    current = link_name;
-    return true;
+    search([this, serial_number, done] { done(worker_of(serial_number) != nullptr); });
 }
 
-bool unit_write(const QByteArray& message) {
-    if (visa_available()) {
-        return link_write(message);
+void lan_units_t::verify(const QByteArray& serial_number, std::function<void(bool)> done) {
+    unit_worker_t* worker = worker_of(serial_number);
+    if (worker == nullptr) {
+        done(false);
+        return;
     }
-    QElapsedTimer& quiet = since_unanswered_write();
-    if (quiet.isValid() && quiet.elapsed() < serial_command_gap_ms) {
-        QThread::msleep(unsigned(serial_command_gap_ms - quiet.elapsed()));
-    }
-    // An answer no client read (or read to its end) is not the next command's.
-    QByteArray stale;
-    serial_read(stale);
-    const bool written = serial_write(message);
-    quiet.start();
-    return written;
+    verify_worker(*worker, [serial_number, done](const QByteArray& serving) {
+        done(serving == serial_number);
+    });
 }
 
-bool unit_read_line(QByteArray& line) {
-    if (visa_available()) {
-        return visa_read_line(line);
+void lan_units_t::exchange(const lan_exchange_t& job,
+                           std::function<void(const lan_exchange_result_t&)> done) {
+    unit_worker_t* worker = worker_of(job.unit);
+    if (worker == nullptr) {
+        done({lan_io_error, {}});
+        return;
     }
-    if (!serial_read_line(line)) {
-        return false;
-    }
-    since_unanswered_write().invalidate();
-    return true;
+    worker->post([this, name = worker->name(), job, done](unit_session_t& session) {
+        // A job called off before its turn still reports, so its link knows.
+        const lan_exchange_result_t result =
+            job.job->start() ? session.exchange(job) : lan_exchange_result_t{lan_io_timeout, {}};
+        QMetaObject::invokeMethod(
+            this,
+            [this, name, claim = session.claim(), result, done] {
+                note_claim(name, claim);
+                done(result);
+            },
+            Qt::QueuedConnection);
+    });
 }

@@ -3,38 +3,55 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
-#include <QMap>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "driver/unit_discovery.h"
+#include "lan/unit_exchange.h"
+#include "lan/unit_worker.h"
 
-// The units this PC reaches through the core's links (VISA or serial, as the
-// window uses them), each named by its serial number. The core holds one
-// link at a time, so the unit a call is for is made current first.
-class lan_units_t {
+class QThread;
+
+// The units this PC reaches, each on a worker of its own and named by the
+// serial number it identified itself with. Everything here runs on the
+// server's thread; answers come back to it from the workers.
+class lan_units_t : public QObject {
 public:
-    explicit lan_units_t(unit_search_t search) : search(std::move(search)) {}
+    explicit lan_units_t(unit_search_t where);
+    ~lan_units_t() override;
 
-    // Finds the units and asks each new one its serial number. A unit keeps
-    // its name while it restarts, since its link name does not change.
-    void rescan();
-    QList<QByteArray> serial_numbers() const { return link_names.keys(); }
-    bool knows(const QByteArray& serial_number) const { return link_names.contains(serial_number); }
-    // Searches again for a unit not known yet (one attached since), but not
-    // more often than every search_interval_ms, whatever clients ask for.
-    bool find(const QByteArray& serial_number);
-    // Opens the unit's link unless it is the current one already.
-    bool select(const QByteArray& serial_number);
-
-    static constexpr qint64 search_interval_ms = 2000;
+    // Lists the ports or resources and has each unit not known yet identify
+    // itself, each on its own worker at once; done when all have answered.
+    void search(std::function<void()> done);
+    QList<QByteArray> serial_numbers() const;
+    // done(true) once a unit goes by this serial number; a number not known
+    // starts a search, but not more often than every lan_search_interval_ms.
+    void find(const QByteArray& serial_number, std::function<void(bool)> done);
+    // done(true) when the unit identifies itself as this serial number again,
+    // or is that unit in its bootloader during a restart it was told to make.
+    void verify(const QByteArray& serial_number, std::function<void(bool)> done);
+    // Sends the job's command to its unit; done always comes, on this thread.
+    void exchange(const lan_exchange_t& job,
+                  std::function<void(const lan_exchange_result_t&)> done);
 
 private:
-    unit_search_t search;
-    QElapsedTimer last_search;
-    QMap<QByteArray, QByteArray> link_names;
-    QByteArray current;
-};
+    unit_worker_t* worker_named(const QByteArray& name) const;
+    unit_worker_t* worker_of(const QByteArray& serial_number) const;
+    // done gets the serial number the unit is served under now, if any.
+    void verify_worker(unit_worker_t& worker, std::function<void(const QByteArray&)> done);
+    void note_claim(const QByteArray& name, const QByteArray& claim);
+    void identify_found();
+    void end_search();
 
-// Writes and reads on the current unit, with the core's pauses and bounds.
-bool unit_write(const QByteArray& message);
-// The unit's next answer line, its line feed kept.
-bool unit_read_line(QByteArray& line);
+    const unit_search_t where;
+    std::vector<std::unique_ptr<unit_worker_t>> workers;
+    QThread* finder = nullptr;
+    QStringList found;
+    // Whoever waits for the search under way; empty while none is.
+    QList<std::function<void()>> searching;
+    int unanswered = 0;
+    QElapsedTimer last_search;
+};

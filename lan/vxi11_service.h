@@ -1,14 +1,62 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <functional>
+
 #include "lan/lan_links.h"
+#include "lan/lan_waits.h"
+#include "lan/rpc_connection.h"
+#include "vxi11.h"
 
-// The links the generated dispatch functions work on; set before serving.
-void set_service_links(lan_links_t* links);
+class lan_units_t;
 
-// A device_lock that may wait is answered later: once the lock is free, or
-// with error 11 at its lock timeout. These keep those answers going.
-// Answers what can be answered now; returns the ms until the next timeout
-// (at most limit_ms).
-int answer_waiting_locks(int limit_ms);
-// A client's connection closed: its waiting requests are dropped unanswered.
-void drop_waiting_locks(int client);
+// A call being served: where its answer goes, who made it, and where that
+// client finds the abort channel.
+struct lan_call_t {
+    rpc_reply_t reply;
+    int connection;
+    QHostAddress host;
+    quint16 abort_port;
+};
+
+// What the VXI-11 calls do, on the server's thread. A call that needs its
+// unit, or another link's lock, waits without holding up anyone else: it is
+// answered when the unit's worker reports or the lock goes. Each call is
+// answered exactly once, unless its connection closes first.
+class vxi11_service_t {
+public:
+    explicit vxi11_service_t(lan_units_t& units) : units(units) {}
+
+    void on_create_link(const lan_call_t& call, const Create_LinkParms& parms);
+    void on_write(const lan_call_t& call, const Device_WriteParms& parms);
+    void on_read(const lan_call_t& call, const Device_ReadParms& parms);
+    void on_clear(const lan_call_t& call, const Device_GenericParms& parms);
+    void on_lock(const lan_call_t& call, const Device_LockParms& parms);
+    void on_unlock(const lan_call_t& call, Device_Link id);
+    void on_destroy_link(const lan_call_t& call, Device_Link id);
+    // The abort channel: ends what the link waits for, asked from its host.
+    void on_abort(const lan_call_t& call, Device_Link id);
+    // The connection has closed: its calls are dropped, its links destroyed.
+    void drop_connection(int connection);
+
+private:
+    using step_t = std::function<void(int error)>;
+    // Goes on once no other link holds the unit's lock: at once, or, when the
+    // call may wait, when the lock goes or the time is up.
+    void wait_for_lock(const lan_call_t& call, int id, const QByteArray& unit, bool wait,
+                       u_long lock_timeout, step_t next);
+    // The same for a call on an existing link.
+    void with_unit(const lan_call_t& call, int id, Device_Flags flags, u_long lock_timeout,
+                   step_t next);
+    // Sends the link's message to its unit; next once its answer is in.
+    void send_message(const lan_call_t& call, int id, u_long io_timeout, step_t next);
+    void make_link(const lan_call_t& call, const QByteArray& unit, bool lock);
+    // The unit's lock has gone: the calls waiting for it go on.
+    void unlocked(const QByteArray& unit);
+
+    lan_units_t& units;
+    lan_links_t links;
+    lan_waits_t waits;
+};

@@ -16,7 +16,7 @@ build_qt5="$root/build-bench-qt5"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=6 >/dev/null
 cmake --build "$build" -j "$(nproc)" \
   --target bench-startup bench-link bench-image-header bench-upgrade bench-kvtctl-rack \
-  kvt-lan >/dev/null
+  bench-lan-clients kvt-lan >/dev/null
 cmake -S "$root" -B "$build_qt5" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=5 >/dev/null
 cmake --build "$build_qt5" -j "$(nproc)" --target bench-startup >/dev/null
 
@@ -43,8 +43,11 @@ lan_ready=""
 rpcinfo -p 127.0.0.1 >/dev/null 2>&1 && lan_ready=1
 if [ -n "$lan_ready" ]; then
   LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" lan "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+  # kvt-lan serving clients on several kvt-sim units at once.
+  env -u LD_LIBRARY_PATH "$build/bench/bench-lan-clients" "$rounds"
 else
   echo "| Click and console query (kvt-lan, loopback) | no figure: rpcbind is not running | | | < 1 ms per query |"
+  echo "| kvt-lan, N clients on as many units | no figure: rpcbind is not running | | | ≥ 0.8 |"
 fi
 # upgrade_row LABEL: the median of bench-upgrade's runs on standard input.
 upgrade_row() {

@@ -102,7 +102,9 @@ ViStatus visa_lan_link_t::open(const QByteArray& host, const QByteArray& device,
         return status == VI_ERROR_CONN_LOST || status == VI_ERROR_IO ? VI_ERROR_RSRC_NFOUND
                                                                      : status;
     }
-    link.reset(new visa_lan_link_t(client, resp.lid, std::max<ViUInt32>(resp.maxRecvSize, 1)));
+    // A write's data can be no longer than vxi11.x lets it be encoded.
+    link.reset(new visa_lan_link_t(
+        client, resp.lid, std::clamp<ViUInt32>(resp.maxRecvSize, 1, ViUInt32(VXI11_ARGUMENT_MAX))));
     return VI_SUCCESS;
 }
 

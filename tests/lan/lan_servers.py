@@ -1,5 +1,5 @@
 """What the kvt-lan checks share: starting a program and reading its first
-line, a kvt-sim unit, and kvt-lan serving it on loopback."""
+lines, kvt-sim units, and kvt-lan serving them on loopback."""
 import contextlib
 import select
 import subprocess
@@ -16,7 +16,9 @@ def first_line(process):
 
 
 def start(args, env=None):
-    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, env=env)
+    # Unbuffered, so a line read leaves the next one for select to see.
+    return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, env=env,
+                            bufsize=0)
 
 
 def require_rpcbind():
@@ -28,23 +30,36 @@ def require_rpcbind():
 
 
 @contextlib.contextmanager
-def simulated_unit(sim, serial):
-    """Yields the port of a two-port unit with this serial number."""
-    units = start([sim, "--units", "KVT0402Q,sn=" + serial])
+def simulated_units(sim, *units):
+    """Yields the ports of kvt-sim units given in its --units form, e.g.
+    "KVT0402Q,sn=X"."""
+    process = start([sim, "--units", ";".join(units)])
     try:
-        yield first_line(units).split()[2]
+        yield [first_line(process).split()[2] for _ in units]
     finally:
-        units.terminate()
-        units.wait(START_S)
+        process.terminate()
+        process.wait(START_S)
 
 
 @contextlib.contextmanager
-def lan_server(lan, port, serial, env=None):
-    """kvt-lan serving the unit on port, once it has announced it; it must
-    end cleanly when asked."""
-    server = start([lan, "--port", port], env=env)
+def simulated_unit(sim, serial):
+    """Yields the port of a two-port unit with this serial number."""
+    with simulated_units(sim, "KVT0402Q,sn=" + serial) as ports:
+        yield ports[0]
+
+
+@contextlib.contextmanager
+def lan_server(lan, ports, serials, options=(), env=None):
+    """kvt-lan serving the units on ports, once it has announced them (by
+    serial number, in order); it must end cleanly when asked."""
+    ports = [ports] if isinstance(ports, str) else ports
+    serials = [serials] if isinstance(serials, str) else serials
+    args = [lan] + [word for port in ports for word in ("--port", port)] + list(options)
+    server = start(args, env=env)
     try:
-        assert first_line(server) == "%s TCPIP0::127.0.0.1::%s::INSTR\n" % (serial, serial)
+        address = dict(zip(options[::2], options[1::2])).get("--listen", "127.0.0.1")
+        for serial in sorted(serials):
+            assert first_line(server) == "%s TCPIP0::%s::%s::INSTR\n" % (serial, address, serial)
         yield server
     finally:
         server.terminate()

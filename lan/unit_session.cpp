@@ -1,0 +1,105 @@
+#include "lan/unit_session.h"
+
+#include <QThread>
+
+#include "driver/switch_model.h"
+#include "driver/unit_answers.h"
+#include "driver/unit_discovery.h"
+#include "driver/visa_session.h"
+
+namespace {
+
+// How long identification waits for each answer, so a slow unit is still known.
+constexpr int identify_answer_ms = 1000;
+// How long an answer that came too late for its command is waited for, so
+// it is not taken for the next command's.
+constexpr int late_answer_ms = 500;
+// A unit on a serial port takes the bytes that arrive until its line has been
+// quiet for 20 ms as one command. An answer shows the command was taken;
+// after a command that has none the next one waits this long. A VISA write
+// is one command in itself.
+constexpr int serial_command_gap_ms = 25;
+
+}  // namespace
+
+unit_session_t::unit_session_t(const QByteArray& link_name)
+    : link_name(link_name),
+      link(make_unit_link()),
+      unit(*link),
+      command_gap_ms(visa_available() ? 0 : serial_command_gap_ms) {}
+
+QByteArray unit_session_t::claim() const {
+    return !served.isEmpty() ? served : restart_pending ? last_served : QByteArray();
+}
+
+void unit_session_t::set_answer_timeout(int ms) {
+    if (ms != answer_timeout_ms) {
+        link->set_answer_timeout(ms);
+        answer_timeout_ms = ms;
+    }
+}
+
+bool unit_session_t::in_bootloader() {
+    QByteArray os;
+    return link->query("OS?", os) && os.trimmed() == "BOOTLOADER";
+}
+
+void unit_session_t::verify() {
+    set_answer_timeout(identify_answer_ms);
+    // A link found gone while the unit identifies is opened once more, and
+    // whatever answers there now is asked.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!link->is_open() && !link->open(link_name)) {
+            break;
+        }
+        answer_missed = false;
+        unit_info_t info;
+        if (identify_model(unit, info) != nullptr) {
+            served = last_served = info.serial_number.trimmed();
+            restart_pending = false;
+            return;
+        }
+        if (link->is_open()) {
+            break;
+        }
+    }
+    served = restart_pending && link->is_open() && in_bootloader() ? last_served : QByteArray();
+}
+
+lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
+    if (!link->is_open()) {
+        verify();
+    }
+    if (served.isEmpty() || served != job.unit || !link->is_open()) {
+        return {lan_io_error, {}};
+    }
+    if (answer_missed) {
+        set_answer_timeout(late_answer_ms);
+        QByteArray late;
+        link->read_line(late);
+        answer_missed = false;
+    }
+    if (quiet.isValid() && quiet.elapsed() < command_gap_ms) {
+        QThread::msleep(unsigned(command_gap_ms - quiet.elapsed()));
+    }
+    const qint64 left_ms = job.deadline.remainingTime();
+    if (left_ms == 0) {
+        return {lan_io_timeout, {}};
+    }
+    const bool answered = unit_answers(job.command);
+    if (answered) {
+        set_answer_timeout(int(left_ms));
+    }
+    if (!link->write(job.command)) {
+        return {lan_io_error, {}};
+    }
+    restart_pending = restart_pending || unit_restarts(job.command);
+    if (!answered) {
+        quiet.start();
+        return {lan_ok, {}};
+    }
+    quiet.invalidate();
+    QByteArray line;
+    answer_missed = !link->read_line(line);
+    return {lan_ok, line};
+}

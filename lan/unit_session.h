@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <memory>
+
+#include "driver/unit.h"
+#include "driver/unit_link.h"
+#include "lan/unit_exchange.h"
+
+// One port or VISA resource and the unit behind it, on the unit's own
+// thread. The unit is served under a serial number only while it is that
+// unit: whenever the link is opened again, the unit identifies itself first.
+// A unit told to restart keeps its number while it comes back, in its
+// application or its bootloader (which cannot identify itself), on the same
+// port or resource.
+class unit_session_t {
+public:
+    explicit unit_session_t(const QByteArray& link_name);
+
+    // Opens the link if it is closed, and has the unit identify itself.
+    void verify();
+    // Writes the command and, when the unit answers it, takes that answer
+    // at once, waiting for it until the job's deadline.
+    lan_exchange_result_t exchange(const lan_exchange_t& job);
+    // The serial number the unit goes by: the one it identified itself with
+    // or, during a restart it was told to make, the one it had before.
+    QByteArray claim() const;
+    // The serial number the unit is served under now; empty while it is not
+    // known to be there.
+    QByteArray serving() const { return served; }
+
+private:
+    void set_answer_timeout(int ms);
+    bool in_bootloader();
+
+    const QByteArray link_name;
+    const std::unique_ptr<unit_link_t> link;
+    drv_unit_t unit;
+    const int command_gap_ms;
+    // The unit served now, and the one before a restart.
+    QByteArray served;
+    QByteArray last_served;
+    bool restart_pending = false;
+    // An answer that came too late would pass for the next command's.
+    bool answer_missed = false;
+    // Runs from a command the unit does not answer.
+    QElapsedTimer quiet;
+    int answer_timeout_ms = 0;
+};

@@ -1,0 +1,101 @@
+"""Whom kvt-lan does not serve. A client outside --allow, a host over its
+share of the connections and a connection over the limit are closed before a
+byte of their calls is read, so nothing they send runs, and kvt-lan serves
+on. A second server, on the same address or another, does not take the
+rpcbind registration from the first."""
+import socket
+import subprocess
+import sys
+
+from lan_calls import BUSY, CoreClient, busy_calls, call_record, core_port, reply_of, send_calls, vxi11
+from lan_servers import START_S, lan_server, require_rpcbind, simulated_units
+
+import pyvisa
+
+SERIAL = "LANREF"
+CONNECTIONS = 64
+PER_HOST = CONNECTIONS // 4
+
+# name, --allow, the allowed client's address, connections held open besides
+# it (address, count), the refused client's address.
+REFUSALS = [
+    ("outside --allow", ["127.0.0.2/32"], "127.0.0.2", [], "127.0.0.1"),
+    ("over its host's share", [], "127.0.0.1", [("127.0.0.1", PER_HOST - 1)], "127.0.0.1"),
+    ("over the connection limit", [], "127.0.0.1",
+     [("127.0.0.1", PER_HOST - 1)] + [("127.0.0.%d" % host, PER_HOST) for host in (2, 3, 4)],
+     "127.0.0.5"),
+]
+
+# First server's address, second server's address.
+SECOND_SERVERS = [("127.0.0.1", "127.0.0.1"), ("127.0.0.1", "127.0.0.2"),
+                  ("127.0.0.2", "127.0.0.1")]
+
+
+def connect(source):
+    return socket.create_connection(("127.0.0.1", core_port()), START_S,
+                                    source_address=(source, 0))
+
+
+def switch_a(client, link):
+    end = vxi11.OP_FLAG_END
+    assert client.device_write(link, 1000, 0, end, b"GETA?\n")[0] == 0
+    return client.device_read(link, 100, 1000, 0, 0, 0)[2]
+
+
+def check_refused(lan, port, allow, allowed_source, held, refused_source):
+    options = [word for network in allow for word in ("--allow", network)]
+    with lan_server(lan, port, SERIAL, options):
+        allowed = CoreClient(source=allowed_source)
+        link = allowed.create_link(1, 0, 0, SERIAL)[1]
+        holding = [connect(source) for source, count in held for _ in range(count)]
+        # The refused client connects and sends while kvt-lan waits for the
+        # unit on the allowed client's behalf. Its calls, were they run, would
+        # lock the unit for a link of its own and set switch A on that link.
+        calls = busy_calls(link)
+        send_calls(allowed, calls)
+        refused = connect(refused_source)
+        try:
+            refused.sendall(
+                call_record(1, vxi11.CREATE_LINK, "pack_create_link_parms", (1, 1, 0, SERIAL)) +
+                call_record(2, vxi11.DEVICE_WRITE, "pack_device_write_parms",
+                            (link + 1, 1000, 0, vxi11.OP_FLAG_END, b"SETA=1\n")))
+            assert refused.recv(4096) == b"", "a refused client was answered"
+        except ConnectionError:
+            pass
+        refused.close()
+        for xid, (_, _, _, unpack, result) in enumerate(calls, 1):
+            assert reply_of(allowed.sock, unpack) == (xid, result)
+        assert switch_a(allowed, link) == b"0\n", "a refused client's call ran"
+        assert allowed.device_lock(link, 0, 0) == 0, "a refused client holds the lock"
+        for sock in holding:
+            sock.close()
+        allowed.close()
+
+
+def check_second_server(lan, port, first, second):
+    with lan_server(lan, port, SERIAL, ["--listen", first]):
+        refused = subprocess.run([lan, "--listen", second], timeout=START_S,
+                                 stdout=subprocess.DEVNULL)
+        assert refused.returncode == 1, refused.returncode
+        rm = pyvisa.ResourceManager("@py")
+        unit = rm.open_resource("TCPIP0::%s::%s::INSTR" % (first, SERIAL), read_termination="\n")
+        assert unit.query("SN?") == SERIAL
+        unit.close()
+        rm.close()
+
+
+def main(sim, lan):
+    require_rpcbind()
+    with simulated_units(sim, "KVT0402Q,sn=%s,faults=fail:%s" % (SERIAL, BUSY.decode().strip())) \
+            as port:
+        for name, allow, allowed_source, held, refused_source in REFUSALS:
+            check_refused(lan, port, allow, allowed_source, held, refused_source)
+            print("ok refused:", name, flush=True)
+        for first, second in SECOND_SERVERS:
+            check_second_server(lan, port, first, second)
+            print("ok second server on %s refused while one serves on %s" % (second, first),
+                  flush=True)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
