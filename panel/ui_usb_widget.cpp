@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "driver/link.h"
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
 #include "driver/unit.h"
@@ -96,11 +97,21 @@ void ui_usb_widget_t::device_change_slot(int index) {
         // Opening another unit closes the one before, so none is connected now.
         drv_unit_instance().set_link_state(link_disconnected);
         show_disconnected();
-        emit sendShowMsg(tr("Unit %1 could not be opened").arg(name));
+        emit device_unidentified_msg();
+        emit sendShowMsg(tr("Unit %1: %2").arg(name, open_failure_text(current_link())));
         return;
     }
+    drv_unit_instance().set_link_state(link_connected);
+    show_unit(name);
+}
+
+void ui_usb_widget_t::device_identify_slot() {
+    const wait_cursor_t wait;
+    show_unit(QString::fromUtf8(current_link().name()));
+}
+
+void ui_usb_widget_t::show_unit(const QString& name) {
     drv_unit_t& unit = drv_unit_instance();
-    unit.set_link_state(link_connected);
     unit_info_t info;
     const bool identified = unit.identify(info);
     // Lost while identifying: the bar shows it disconnected already.
@@ -109,14 +120,13 @@ void ui_usb_widget_t::device_change_slot(int index) {
     }
     state_label->set_text(QString::fromUtf8(info.model + "-" + info.serial_number));
     state_label->setStyleSheet("font-size:18px;color:rgb(140,140,250);font-weight:900");
-    if (!identified) {
-        emit sendShowMsg(tr("Unit %1 could not be identified").arg(name));
-        return;
-    }
     int product = 0;
-    if (!parse_product_number(info.product_id, product)) {
-        emit sendShowMsg(tr("Unit %1 reports no usable product number").arg(name));
+    if (!identified || !parse_product_number(info.product_id, product)) {
+        emit device_unidentified_msg();
+        emit sendShowMsg(identified ? tr("Unit %1 reports no usable product number").arg(name)
+                                    : tr("Unit %1 could not be identified").arg(name));
         return;
     }
+    emit sendShowMsg(QString());
     emit device_connect_msg(product);
 }
