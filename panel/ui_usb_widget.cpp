@@ -23,8 +23,6 @@ ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
       rescan_button(new ui_push_button_t("Rescan", this)) {
     show_disconnected();
     info_label->setStyleSheet("font-size:16px");
-    state_label->setAccessibleName(tr("Connection"));
-    info_label->setAccessibleName(tr("Unit"));
     module_combo->setAccessibleName(tr("Units found"));
     rescan_button->setFixedSize(60, 30);
 
