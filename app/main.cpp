@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <cstdio>
 
 #include "app/application_setup.h"
 #include "app/command_line.h"
@@ -9,14 +10,20 @@
 #include "panel/ui_usb_widget.h"
 
 int main(int argc, char** argv) {
-    if (asks_only_for_text(argc, argv)) {
-        // Help and version need no display; apply_command_line prints them and
-        // ends the process.
-        QCoreApplication text_only(argc, argv);
-        apply_command_line(QCoreApplication::arguments());
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const command_line_t line = read_command_line(arguments);
+    if (line.action == command_line_t::print_text) {
+        std::fputs(line.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.action == command_line_t::usage_error) {
+        std::fprintf(stderr, "quillon: %s\n", line.text.toLocal8Bit().constData());
+        return 2;
     }
     QApplication app(argc, argv);
-    const unit_search_t search = apply_command_line(QApplication::arguments());
     // The pool decodes the picture of the panel the window opens on, which
     // takes longest, and reads the fonts and the window icon while the GUI
     // thread goes on. Not before the application exists: a reader's plug-in
@@ -30,7 +37,7 @@ int main(int argc, char** argv) {
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");
     MainWindow window(nullptr);
-    window.findChild<ui_usb_widget_t*>()->set_search(search);
+    window.findChild<ui_usb_widget_t*>()->set_search(line.search);
     // Wanted first when the window is shown.
     QApplication::setWindowIcon(preloaded_icon(window_icon));
     window.show();

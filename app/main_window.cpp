@@ -18,7 +18,6 @@
 namespace {
 
 const char* const website = "https://www.norvane.example/";
-constexpr int status_message_ms = 1000;
 constexpr int dialog_width = 450;
 
 // Dialogs are top-level, application-modal and created afresh on every request.
@@ -93,8 +92,10 @@ bool MainWindow::check_link_state() {
     return false;
 }
 
+// A message stays until the next, so a screen reader or a glance can still
+// read it; an empty one clears it.
 void MainWindow::onReceiveMsg(QString msg) {
-    statusBar()->showMessage(msg, status_message_ms);
+    statusBar()->showMessage(msg);
 }
 
 void MainWindow::scpi_btn_click_slot() {

@@ -21,6 +21,13 @@ ui_central_widget_t::ui_central_widget_t(QWidget* parent)
     // Direct, so the panel reads back inside the bar's connection handling.
     connect(usb_widget, &ui_usb_widget_t::device_connect_msg, this,
             &ui_central_widget_t::change_port_widget_slot, Qt::DirectConnection);
+    connect(usb_widget, &ui_usb_widget_t::device_unidentified_msg, this,
+            &ui_central_widget_t::clear_port_widgets_slot);
+    // Direct, so a click waits for the unit to be identified again.
+    connect(port2_widget, &ui_2port_widget_t::unit_unconfirmed_msg, usb_widget,
+            &ui_usb_widget_t::device_identify_slot, Qt::DirectConnection);
+    connect(port6_widget, &ui_6port_widget_t::unit_unconfirmed_msg, usb_widget,
+            &ui_usb_widget_t::device_identify_slot, Qt::DirectConnection);
     connect(usb_widget, &ui_usb_widget_t::sendShowMsg, this, &ui_central_widget_t::onReceiveMsg);
     connect(port2_widget, &ui_2port_widget_t::sendShowMsg, this,
             &ui_central_widget_t::onReceiveMsg);
@@ -42,4 +49,9 @@ void ui_central_widget_t::change_port_widget_slot(int id) {
         port2_widget->show();
         port2_widget->device_connect_slot();
     }
+}
+
+void ui_central_widget_t::clear_port_widgets_slot() {
+    port2_widget->device_clear_slot();
+    port6_widget->device_clear_slot();
 }

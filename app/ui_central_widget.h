@@ -19,6 +19,8 @@ signals:
 public slots:
     void onReceiveMsg(QString msg);
     void change_port_widget_slot(int id);
+    // Neither panel shows a position: the unit chosen is not identified.
+    void clear_port_widgets_slot();
 
 private:
     ui_usb_widget_t* usb_widget;

@@ -12,7 +12,7 @@ namespace {
 const QString general_description = QStringLiteral(
     "Drives KVT switch units from a shell: over VISA when the VISA library is ready, else over "
     "the units' serial ports.\n\nCommands:\n%1\n\n"
-    "Exit status: 0 done, 1 a unit or a file failed, 2 a usage error. `kvtctl COMMAND --help` "
+    "Exit status: 0 done, 1 a unit or a file failed, 2 a usage error. kvtctl COMMAND --help "
     "tells more.");
 
 // Longest --timeout taken: ten minutes, as far as any unit's answer is worth waiting.

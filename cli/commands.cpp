@@ -14,6 +14,9 @@
 
 namespace {
 
+// A unit's answer to a command it does not take.
+const QByteArray refusal = "ERR";
+
 // The unit's identity, field names as in unit_info_t.
 QVector<QPair<QString, QByteArray>> identity_fields(const chosen_unit_t& unit) {
     return {
@@ -237,8 +240,7 @@ QString unit_file(const invocation_t& call, const chosen_unit_t& unit) {
     if (!call.several()) {
         return path;
     }
-    return QDir(path).filePath(QString::fromUtf8(unit.info.serial_number) +
-                               QStringLiteral(".json"));
+    return QDir(path).filePath(unit.serial_number() + QStringLiteral(".json"));
 }
 
 cli_status_t refuse_stream_for_several(const invocation_t& call) {
@@ -334,6 +336,10 @@ cli_status_t run_query(const invocation_t& call) {
         if (!unit.link->query(text.toUtf8(), answer)) {
             return unit.failure(QStringLiteral("no answer to %1").arg(text));
         }
+        if (answer == refusal) {
+            return unit.failure(QStringLiteral("the unit refused %1: it answered %2")
+                                    .arg(text, QString::fromUtf8(refusal)));
+        }
         call.json ? void(out.json = answer_value(unit, answer)) : out.lines.append(answer);
         return cli_status_t{};
     });
@@ -395,11 +401,15 @@ const command_t all_commands[] = {
      "model is refused. - is standard input. With --json it prints what the unit then holds.",
      1, 1, run_restore},
     {"query", "TEXT", "send a command and print its answer",
-     "Sends TEXT as it is, with nothing appended, and prints the unit's answer.", 1, 1, run_query},
+     "Sends TEXT as it is, with nothing appended, and prints the unit's answer; fails when "
+     "the unit answers ERR, refusing TEXT.",
+     1, 1, run_query},
     {"write", "TEXT", "send a command", "Sends TEXT as it is, with nothing appended.", 1, 1,
      run_write},
-    {"read", "", "print what the unit has sent", "Prints the answer the unit has sent.", 0, 0,
-     run_read},
+    {"read", "", "print what the unit has sent",
+     "Prints the answer the unit has sent, such as the answer to a command sent with write; "
+     "fails saying \"nothing to read\" when no answer waits.",
+     0, 0, run_read},
     {"upgrade", "FILE", "send an upgrade image to the unit",
      "Sends the upgrade image FILE to the unit over VISA, as the window's upgrade does, showing "
      "its progress, and prints the unit's software version afterwards. A file the unit would "

@@ -16,15 +16,14 @@ QString switch_list(const switch_model_t& model) {
 }
 
 // Why the unit told no position for switch sw.
-cli_status_t report_failure(const chosen_unit_t& unit, char sw, const switch_report_t& report) {
-    const QLatin1Char letter(sw);
+QString report_text(char sw, const switch_report_t& report) {
     switch (report.status) {
         case switch_report_t::not_identified:
-            return unit.failure(QStringLiteral("did not identify itself"));
+            return QStringLiteral("did not identify itself");
         case switch_report_t::no_position:
-            return unit.failure(QStringLiteral("switch %1 answered no position").arg(letter));
+            return no_position_text(sw, report.answer);
         default:
-            return unit.failure(QStringLiteral("switch %1 did not answer").arg(letter));
+            return QStringLiteral("switch %1 did not answer").arg(QLatin1Char(sw));
     }
 }
 
@@ -92,7 +91,7 @@ cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switche
     for (char sw : switches) {
         const switch_report_t report = unit.model->read_switch(*unit.unit, sw);
         if (report.status != switch_report_t::reported) {
-            return report_failure(unit, sw, report);
+            return unit.failure(report_text(sw, report));
         }
         read.append({sw, report.position});
     }
@@ -102,20 +101,30 @@ cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switche
 
 cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions) {
     QStringList failures;
-    for (const switch_position_t& setting : positions) {
+    for (int i = 0; i < positions.size(); ++i) {
+        const char sw = positions[i].sw;
         const switch_report_t report =
-            unit.model->move_switch(*unit.unit, setting.sw, setting.position);
+            unit.model->move_switch(*unit.unit, sw, positions[i].position);
+        QString silence;
         if (!report.set_answered) {
-            return unit.failure(QStringLiteral("switch %1 did not answer its set command")
-                                    .arg(QLatin1Char(setting.sw)));
+            silence =
+                QStringLiteral("switch %1 did not answer its set command").arg(QLatin1Char(sw));
+        } else if (report.status != switch_report_t::reported) {
+            silence = report_text(sw, report);
         }
-        if (report.status != switch_report_t::reported) {
-            return report_failure(unit, setting.sw, report);
+        // A unit that fell silent is asked no more, and what it was not asked is named.
+        if (!silence.isEmpty()) {
+            failures.append(silence);
+            for (const switch_position_t& left : positions.mid(i + 1)) {
+                failures.append(
+                    QStringLiteral("switch %1 not attempted").arg(QLatin1Char(left.sw)));
+            }
+            break;
         }
-        if (report.position != setting.position) {
+        if (report.position != positions[i].position) {
             failures.append(QStringLiteral("switch %1 did not hold position %2 (reads %3)")
-                                .arg(QLatin1Char(setting.sw))
-                                .arg(setting.position)
+                                .arg(QLatin1Char(sw))
+                                .arg(positions[i].position)
                                 .arg(report.position));
         }
     }

@@ -46,9 +46,8 @@ unit_result_t run_candidate(const invocation_t& call, const candidate_t& candida
         result.status = unit.failure(QStringLiteral("did not identify itself"));
     }
     const bool wanted =
-        candidate.named ||
-        (!unit.info.serial_number.isEmpty() &&
-         candidate.serial_numbers.contains(QString::fromUtf8(unit.info.serial_number)));
+        candidate.named || (!unit.serial_number().isEmpty() &&
+                            candidate.serial_numbers.contains(unit.serial_number()));
     if (result.status.ok() && wanted) {
         result.status = action(unit, result);
     }
@@ -66,15 +65,13 @@ chosen_unit_t::chosen_unit_t(const QString& link_name, int answer_timeout_ms)
 
 cli_status_t open_unit(chosen_unit_t& unit, bool identify) {
     if (!unit.link->open(unit.name.toUtf8())) {
-        return unit.failure(unit.link->busy()
-                                ? QStringLiteral("port busy: another program has it open")
-                                : QStringLiteral("cannot be opened"));
+        return unit.failure(open_failure_text(*unit.link));
     }
     if (identify && !identify_unit(unit)) {
         return unit.failure(unit.in_bootloader
                                 ? QStringLiteral("waits in its bootloader; kvtctl --unit %1 "
                                                  "upgrade FILE finishes its upgrade")
-                                      .arg(QString::fromUtf8(unit.info.serial_number))
+                                      .arg(unit.serial_number())
                                 : QStringLiteral("did not identify itself"));
     }
     return {};
@@ -84,7 +81,7 @@ QString chosen_unit_t::label() const {
     if (info.serial_number.isEmpty()) {
         return name;
     }
-    return QString::fromUtf8(info.serial_number) + QStringLiteral(" at ") + name;
+    return serial_number() + QStringLiteral(" at ") + name;
 }
 
 cli_status_t chosen_unit_t::named(const cli_status_t& status) const {
@@ -149,9 +146,8 @@ QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
     QStringList unasked;
     for (int i = 0; i < candidates.size(); ++i) {
         const unit_result_t& result = results[i];
-        const bool found =
-            !result.unit.info.serial_number.isEmpty() &&
-            serial_numbers.contains(QString::fromUtf8(result.unit.info.serial_number));
+        const bool found = !result.unit.serial_number().isEmpty() &&
+                           serial_numbers.contains(result.unit.serial_number());
         if (candidates[i].named || found) {
             chosen.append(result);
         } else if (!result.status.ok()) {
@@ -161,7 +157,7 @@ QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
     }
     for (const QString& serial_number : serial_numbers) {
         const bool found = std::any_of(chosen.cbegin(), chosen.cend(), [&](const unit_result_t& r) {
-            return QString::fromUtf8(r.unit.info.serial_number) == serial_number;
+            return r.unit.serial_number() == serial_number;
         });
         if (!found) {
             unit_result_t missing;

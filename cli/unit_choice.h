@@ -31,6 +31,10 @@ struct chosen_unit_t {
     // Set when it did not, but said its serial number from its bootloader.
     bool in_bootloader = false;
 
+    // The serial number units are matched and named by, once known.
+    QString serial_number() const {
+        return QString::fromUtf8(trimmed_serial_number(info.serial_number));
+    }
     // Names the unit in error lines: serial number and link name once known.
     QString label() const;
     // The status with the unit named in front of its error.

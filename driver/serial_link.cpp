@@ -155,13 +155,15 @@ bool serial_link_t::read(QByteArray& answer) {
     if (!usable()) {
         return false;
     }
-    answer = serial->readAll();
-    if (answer.contains('\n')) {
+    const QByteArray waiting = serial->readAll();
+    // Nothing waits: as over VISA, that is no answer, not an empty one.
+    if (waiting.isEmpty()) {
+        return false;
+    }
+    if (waiting.contains('\n')) {
         answer_owed = false;
     }
-    if (!answer.isEmpty()) {
-        answer.chop(1);
-    }
+    answer = waiting.chopped(1);
     return true;
 }
 

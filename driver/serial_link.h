@@ -28,7 +28,7 @@ public:
     bool busy() const override;
 
     bool write(const QByteArray& command) override;
-    // Takes what waits, without waiting.
+    // Takes what waits, without waiting; false when nothing does.
     bool read(QByteArray& answer) override;
     // Discards what waits, writes, and takes the answer line whole.
     bool query(const QByteArray& command, QByteArray& answer) override;

@@ -3,7 +3,7 @@
 switch_report_t switch_model_t::read_switch(drv_unit_t& unit, char sw) const {
     switch_report_t report;
     char wire_char = '\0';
-    if (!(unit.*get_state)(sw, wire_char)) {
+    if (!(unit.*get_state)(sw, wire_char, &report.answer)) {
         report.status = switch_report_t::no_answer;
     } else if (!position_of(wire_char, report.position)) {
         report.status = switch_report_t::no_position;
@@ -59,4 +59,9 @@ const switch_model_t* model_named(const QByteArray& name) {
         }
     }
     return nullptr;
+}
+
+QString no_position_text(char sw, const QByteArray& answer) {
+    return QStringLiteral("Switch %1 answered \"%2\", which is no position")
+        .arg(QString(QLatin1Char(sw)), QString::fromUtf8(answer));
 }

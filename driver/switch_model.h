@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <string_view>
 
 #include "driver/unit.h"
@@ -19,6 +20,8 @@ struct switch_report_t {
     };
     status_t status = no_answer;
     int position = 0;
+    // The state query's answer, when one came.
+    QByteArray answer;
     // After a move: false when the set command itself went unanswered.
     bool set_answered = true;
 };
@@ -34,7 +37,7 @@ struct switch_model_t {
     // The character that first_position travels as; the others follow in order.
     char first_wire;
     bool (drv_unit_t::*set_state)(char sw, char pos);
-    bool (drv_unit_t::*get_state)(char sw, char& pos);
+    bool (drv_unit_t::*get_state)(char sw, char& pos, QByteArray* answer);
 
     constexpr int position_count() const { return last_position - first_position + 1; }
     constexpr bool has_switch(char sw) const {
@@ -72,6 +75,9 @@ inline constexpr switch_model_t two_port_model = {
 // position travels as its own digit.
 inline constexpr switch_model_t six_port_model = {
     "KVT0206Q", "AB", 0, 6, '0', &drv_unit_t::set_6port_state, &drv_unit_t::get_6port_state};
+
+// What every program says of a switch whose state answer names no position.
+QString no_position_text(char sw, const QByteArray& answer);
 
 // The model a unit of this product number is.
 const switch_model_t& model_for_product(int product_number);

@@ -20,16 +20,11 @@ QByteArray fill(const char* templ, int switch_index, char sw, int position_index
     return command;
 }
 
-bool query_state(unit_link_t& link, const QByteArray& command, char& pos) {
-    QByteArray answer;
-    if (!link.query(command, answer)) {
-        return false;
-    }
-    pos = answer.isEmpty() ? '\0' : answer.at(0);
-    return true;
-}
-
 }  // namespace
+
+QByteArray trimmed_serial_number(const QByteArray& stated) {
+    return stated.trimmed();
+}
 
 drv_unit_t& drv_unit_instance() {
     static drv_unit_t unit(current_link());
@@ -62,30 +57,51 @@ bool drv_unit_t::identify(unit_info_t& out) {
     }
     out = info;
     identity_known = true;
+    doubt = false;
+    return true;
+}
+
+bool drv_unit_t::ask(const QByteArray& command, QByteArray& answer) {
+    if (link.query(command, answer)) {
+        return true;
+    }
+    doubt = true;
+    return false;
+}
+
+bool drv_unit_t::query_state(const QByteArray& command, char& pos, QByteArray* whole) {
+    QByteArray answer;
+    if (!ask(command, answer)) {
+        return false;
+    }
+    pos = answer.isEmpty() ? '\0' : answer.at(0);
+    if (whole != nullptr) {
+        *whole = answer;
+    }
     return true;
 }
 
 bool drv_unit_t::set_2port_state(char sw, char pos) {
     QByteArray answer;
-    return link.query(fill("SETA=1", 3, sw, 5, pos), answer);
+    return ask(fill("SETA=1", 3, sw, 5, pos), answer);
 }
 
-bool drv_unit_t::get_2port_state(char sw, char& pos) {
-    return query_state(link, fill("GETA?", 3, sw), pos);
+bool drv_unit_t::get_2port_state(char sw, char& pos, QByteArray* answer) {
+    return query_state(fill("GETA?", 3, sw), pos, answer);
 }
 
 bool drv_unit_t::set_6port_state(char sw, char pos) {
     QByteArray answer;
-    return link.query(fill("SP6TA:STATE:0", 4, sw, 12, pos), answer);
+    return ask(fill("SP6TA:STATE:0", 4, sw, 12, pos), answer);
 }
 
-bool drv_unit_t::get_6port_state(char sw, char& pos) {
-    return query_state(link, fill("SP6TA:STATE?", 4, sw), pos);
+bool drv_unit_t::get_6port_state(char sw, char& pos, QByteArray* answer) {
+    return query_state(fill("SP6TA:STATE?", 4, sw), pos, answer);
 }
 
 bool drv_unit_t::query_upgrade_identity(upgrade_identity_t& out) {
     QByteArray answer;
-    if (!link.query("UPGRADE:ID?", answer)) {
+    if (!ask("UPGRADE:ID?", answer)) {
         return false;
     }
     const QList<QByteArray> fields = answer.split(',');

@@ -40,6 +40,10 @@ public:
     // True from a successful identify until the next one begins or the link
     // is opened anew or lost: only a unit known to be a switch unit is driven.
     bool identified() const { return identity_known; }
+    // True once an exchange has failed since the last identification: the
+    // unit on the link may since be another (behind an adapter) or in its
+    // bootloader.
+    bool in_doubt() const { return doubt; }
     void forget_identity() { identity_known = false; }
     // The answers of the most recent identification.
     const unit_info_t& identity() const { return info; }
@@ -47,10 +51,11 @@ public:
     link_state_t link_state() const { return state; }
     void set_link_state(link_state_t value) { state = value; }
 
+    // The state queries also hand out the whole answer when asked for it.
     bool set_2port_state(char sw, char pos);
-    bool get_2port_state(char sw, char& pos);
+    bool get_2port_state(char sw, char& pos, QByteArray* answer = nullptr);
     bool set_6port_state(char sw, char pos);
-    bool get_6port_state(char sw, char& pos);
+    bool get_6port_state(char sw, char& pos, QByteArray* answer = nullptr);
 
     // False, changing nothing, unless the answer holds four fields and the
     // fourth is a number.
@@ -60,12 +65,20 @@ public:
     bool query(const QByteArray& command, QByteArray& answer);
 
 private:
+    bool ask(const QByteArray& command, QByteArray& answer);
+    bool query_state(const QByteArray& command, char& pos, QByteArray* whole);
+
     unit_link_t& link;
     unit_info_t info;
     upgrade_identity_t upgrade_identity;
     link_state_t state = link_disconnected;
     bool identity_known = false;
+    bool doubt = false;
 };
+
+// A serial number as the unit states it, without the blanks around it: what
+// every program matches units by.
+QByteArray trimmed_serial_number(const QByteArray& stated);
 
 // The window's one unit, on its one current link (link.h).
 drv_unit_t& drv_unit_instance();

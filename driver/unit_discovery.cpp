@@ -52,6 +52,11 @@ std::unique_ptr<unit_link_t> make_unit_link(int answer_timeout_ms) {
     return link;
 }
 
+QString open_failure_text(const unit_link_t& link) {
+    return link.busy() ? QStringLiteral("port busy: another program has it open")
+                       : QStringLiteral("cannot be opened");
+}
+
 bool connect_unit(const QByteArray& name) {
     drv_unit_instance().forget_identity();
     return current_link().open(name);

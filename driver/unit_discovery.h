@@ -48,6 +48,9 @@ QStringList find_units(const unit_search_t& search);
 // answer_timeout_ms for its answers (0 keeps the link's own).
 std::unique_ptr<unit_link_t> make_unit_link(int answer_timeout_ms = 0);
 
+// Why the link's last open failed, as every program says it.
+QString open_failure_text(const unit_link_t& link);
+
 // Opens the window's one link to a unit that find_units listed; whatever
 // answers there has yet to identify itself.
 bool connect_unit(const QByteArray& name);

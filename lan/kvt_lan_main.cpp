@@ -19,9 +19,12 @@
 
 namespace {
 
-int fail(const QString& message) {
+constexpr int exit_failed = 1;
+constexpr int exit_usage = 2;
+
+int fail(const QString& message, int status = exit_failed) {
     std::fprintf(stderr, "kvt-lan: %s\n", qPrintable(message));
-    return 1;
+    return status;
 }
 
 // SIGINT and SIGTERM become readable on the returned descriptor, for this
@@ -53,21 +56,35 @@ int main(int argc, char* argv[]) {
         "units' USB serial ports and the ports named with --port.\n\n"
         "VXI-11 has no authentication: anyone who may connect may drive the units. Clients\n"
         "from outside the --allow networks are disconnected as soon as they connect."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own would also offer --help-all, and take -v, which is verbose in kvt-sim.
+    parser.addOption({{"h", "help"}, "Show this help."});
+    parser.addOption({"version", "Show the version."});
     parser.addOption({"listen", "Address to serve on (default 127.0.0.1).", "address"});
     parser.addOption({"allow",
                       "Network whose clients are served, as address/prefix, e.g. 192.168.1.0/24; "
                       "repeatable (default: 127.0.0.0/8 only).",
                       "cidr"});
     parser.addOption({"port", "Serial port to search besides the units' own; repeatable.", "path"});
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        return fail(parser.errorText(), exit_usage);
+    }
+    if (parser.isSet("help")) {
+        parser.showHelp();
+    }
+    if (parser.isSet("version")) {
+        parser.showVersion();
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]),
+                    exit_usage);
+    }
 
     const QHostAddress listen(parser.isSet("listen") ? parser.value("listen")
                                                      : QStringLiteral("127.0.0.1"));
     if (listen.protocol() != QAbstractSocket::IPv4Protocol) {
         return fail(QStringLiteral("--listen takes an IPv4 address, not \"%1\"")
-                        .arg(parser.value("listen")));
+                        .arg(parser.value("listen")),
+                    exit_usage);
     }
     QList<lan_subnet_t> allowed;
     const QStringList networks =
@@ -77,7 +94,8 @@ int main(int argc, char* argv[]) {
         if (subnet.second < 0 || subnet.first.protocol() != QAbstractSocket::IPv4Protocol) {
             return fail(QStringLiteral("--allow takes an IPv4 network such as 10.0.0.0/8, not "
                                        "\"%1\"")
-                            .arg(network));
+                            .arg(network),
+                        exit_usage);
         }
         allowed.append(subnet);
     }

@@ -1,11 +1,11 @@
 #include "panel/ui_2port_widget.h"
 
 #include <QButtonGroup>
-#include <QRadioButton>
 
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
+#include "panel/position_button.h"
 #include "panel/ui_indicator_widgets.h"
 #include "panel/wait_cursor.h"
 
@@ -15,7 +15,7 @@ constexpr QSize child_size(50, 50);
 
 // Everything that differs between the switches; index [0] is position 1, [1] position 2.
 struct ui_2port_widget_item_t::switch_row_t {
-    QRadioButton* ui_2port_widget_item_t::*button[2];
+    position_button_t* ui_2port_widget_item_t::*button[2];
     void (ui_2port_widget_item_t::*slot[2])();
     QPoint button_at[2];
     ui_led_widget_t* ui_2port_widget_item_t::*led;
@@ -62,7 +62,8 @@ ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
     : QFrame(parent, Qt::WindowFlags()),
       panel(
           two_port_model, [this](char sw, int position) { place(sw, position); },
-          [this](const QString& text) { emit sendShowMsg(text); }) {
+          [this](const QString& text) { emit sendShowMsg(text); },
+          [this] { emit unit_unconfirmed_msg(); }) {
     for (const switch_row_t& row : switches) {
         this->*row.rect = new ui_rect4_widget_t(this);
         (this->*row.rect)->setGeometry(QRect(row.rect_at[0], child_size));
@@ -70,21 +71,20 @@ ui_2port_widget_item_t::ui_2port_widget_item_t(QWidget* parent)
     for (const switch_row_t& row : switches) {
         auto* group = new QButtonGroup(this);
         for (int i = 0; i < 2; ++i) {
-            this->*row.button[i] = new QRadioButton(this);
+            this->*row.button[i] = new position_button_t(this);
             (this->*row.button[i])->setGeometry(QRect(row.button_at[i], child_size));
             group->addButton(this->*row.button[i], i + 1);
         }
-        panel.add_switch({this->*row.button[0], this->*row.button[1]});
     }
     for (const switch_row_t& row : switches) {
         this->*row.led = new ui_led_widget_t(this);
         (this->*row.led)->setGeometry(QRect(row.led_at[0], child_size));
-        name_indicators(two_port_model.switches[&row - switches], this->*row.led,
-                        {this->*row.rect});
     }
     for (const switch_row_t& row : switches) {
+        panel.add_switch({this->*row.button[0], this->*row.button[1]}, this->*row.led,
+                         {this->*row.rect});
         for (int i = 0; i < 2; ++i) {
-            connect(this->*row.button[i], &QRadioButton::clicked, this, row.slot[i]);
+            connect(this->*row.button[i], &position_button_t::chosen, this, row.slot[i]);
         }
     }
 }
@@ -118,6 +118,8 @@ void ui_2port_widget_item_t::place(char sw, int position) {
     const switch_row_t& row = switches[sw - two_port_model.switches[0]];
     (this->*row.led)->setGeometry(QRect(row.led_at[position - 1], child_size));
     (this->*row.rect)->setGeometry(QRect(row.rect_at[position - 1], child_size));
+    (this->*row.led)->show();
+    (this->*row.rect)->show();
 }
 
 // A is asked twice and the second answer counts.
@@ -130,12 +132,22 @@ void ui_2port_widget_item_t::device_connect_slot() {
 
 void ui_2port_widget_item_t::device_disconnect_slot() {}
 
+void ui_2port_widget_item_t::device_clear_slot() {
+    panel.clear();
+}
+
 ui_2port_widget_t::ui_2port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_2port_widget_item_t(this);
     install_panel_item(this, m_item, "m_2portWidget", two_port_picture);
     connect(m_item, &ui_2port_widget_item_t::sendShowMsg, this, &ui_2port_widget_t::sendShowMsg);
+    connect(m_item, &ui_2port_widget_item_t::unit_unconfirmed_msg, this,
+            &ui_2port_widget_t::unit_unconfirmed_msg);
 }
 
 void ui_2port_widget_t::device_connect_slot() {
     m_item->device_connect_slot();
+}
+
+void ui_2port_widget_t::device_clear_slot() {
+    m_item->device_clear_slot();
 }

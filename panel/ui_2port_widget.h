@@ -4,7 +4,7 @@
 
 #include "panel/switch_panel.h"
 
-class QRadioButton;
+class position_button_t;
 class ui_led_widget_t;
 class ui_rect4_widget_t;
 
@@ -17,6 +17,8 @@ public:
 
 signals:
     void sendShowMsg(QString msg);
+    // The unit on the link must be identified again before it is switched.
+    void unit_unconfirmed_msg();
 
 public slots:
     void buttonA1_click_slot();
@@ -29,6 +31,8 @@ public slots:
     void buttonD2_click_slot();
     void device_connect_slot();
     void device_disconnect_slot();
+    // Shows no position on any switch.
+    void device_clear_slot();
 
 private:
     struct switch_row_t;
@@ -38,14 +42,14 @@ private:
 
     switch_panel_t panel;
 
-    QRadioButton* m_buttonA1;
-    QRadioButton* m_buttonA2;
-    QRadioButton* m_buttonB1;
-    QRadioButton* m_buttonB2;
-    QRadioButton* m_buttonC1;
-    QRadioButton* m_buttonC2;
-    QRadioButton* m_buttonD1;
-    QRadioButton* m_buttonD2;
+    position_button_t* m_buttonA1;
+    position_button_t* m_buttonA2;
+    position_button_t* m_buttonB1;
+    position_button_t* m_buttonB2;
+    position_button_t* m_buttonC1;
+    position_button_t* m_buttonC2;
+    position_button_t* m_buttonD1;
+    position_button_t* m_buttonD2;
     ui_led_widget_t* m_ledA;
     ui_led_widget_t* m_ledB;
     ui_led_widget_t* m_ledC;
@@ -67,9 +71,11 @@ public:
 
 signals:
     void sendShowMsg(QString msg);
+    void unit_unconfirmed_msg();
 
 public slots:
     void device_connect_slot();
+    void device_clear_slot();
 
 private:
     ui_2port_widget_item_t* m_item;

@@ -1,11 +1,11 @@
 #include "panel/ui_6port_widget.h"
 
 #include <QButtonGroup>
-#include <QRadioButton>
 
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/panel_picture_frame.h"
+#include "panel/position_button.h"
 #include "panel/ui_indicator_widgets.h"
 #include "panel/wait_cursor.h"
 
@@ -43,7 +43,7 @@ int path_code(char sw, int position) {
 struct ui_6port_widget_item_t::switch_row_t {
     int shift;
     int lamp_x;
-    QRadioButton* ui_6port_widget_item_t::*button[positions];
+    position_button_t* ui_6port_widget_item_t::*button[positions];
     void (ui_6port_widget_item_t::*slot[positions])();
     ui_led_widget_t* ui_6port_widget_item_t::*led;
     ui_rect1_widget_t* ui_6port_widget_item_t::*rect1;
@@ -83,7 +83,8 @@ ui_6port_widget_item_t::ui_6port_widget_item_t(QWidget* parent)
     : QFrame(parent, Qt::WindowFlags()),
       panel(
           six_port_model, [this](char sw, int position) { show_path(path_code(sw, position)); },
-          [this](const QString& text) { emit sendShowMsg(text); }) {
+          [this](const QString& text) { emit sendShowMsg(text); },
+          [this] { emit unit_unconfirmed_msg(); }) {
     for (const switch_row_t& row : switches) {
         this->*row.rect1 = new ui_rect1_widget_t(this);
         this->*row.rect2 = new ui_rect2_widget_t(this);
@@ -98,28 +99,28 @@ ui_6port_widget_item_t::ui_6port_widget_item_t(QWidget* parent)
     }
     for (const switch_row_t& row : switches) {
         auto* group = new QButtonGroup(this);
-        QVector<QRadioButton*> buttons;
         for (int position = 0; position < positions; ++position) {
-            QRadioButton*& button = this->*row.button[position];
-            button = new QRadioButton(this);
+            position_button_t*& button = this->*row.button[position];
+            button = new position_button_t(this);
             button->setGeometry(
                 QRect(places[position].button_at + QPoint(row.shift, 0), child_size));
             group->addButton(button);
-            buttons.append(button);
         }
-        panel.add_switch(buttons);
     }
     for (const switch_row_t& row : switches) {
         this->*row.led = new ui_led_widget_t(this);
         (this->*row.led)->setGeometry(QRect(QPoint(row.lamp_x, places[1].lamp_y), child_size));
         (this->*row.led)->setVisible(false);
-        name_indicators(six_port_model.switches[&row - switches], this->*row.led,
-                        {this->*row.rect1, this->*row.rect2, this->*row.rect3});
     }
     for (const switch_row_t& row : switches) {
+        QVector<position_button_t*> buttons;
         for (int position = 0; position < positions; ++position) {
-            connect(this->*row.button[position], &QRadioButton::clicked, this, row.slot[position]);
+            buttons.append(this->*row.button[position]);
+            connect(this->*row.button[position], &position_button_t::chosen, this,
+                    row.slot[position]);
         }
+        panel.add_switch(buttons, this->*row.led,
+                         {this->*row.rect1, this->*row.rect2, this->*row.rect3});
     }
 }
 
@@ -200,12 +201,22 @@ void ui_6port_widget_item_t::device_connect_slot() {
     panel.read_back();
 }
 
+void ui_6port_widget_item_t::device_clear_slot() {
+    panel.clear();
+}
+
 ui_6port_widget_t::ui_6port_widget_t(QWidget* parent) : QFrame(parent, Qt::WindowFlags()) {
     m_item = new ui_6port_widget_item_t(this);
     install_panel_item(this, m_item, "m_6portWidget", ":/image/KVT0206Q.png");
     connect(m_item, &ui_6port_widget_item_t::sendShowMsg, this, &ui_6port_widget_t::sendShowMsg);
+    connect(m_item, &ui_6port_widget_item_t::unit_unconfirmed_msg, this,
+            &ui_6port_widget_t::unit_unconfirmed_msg);
 }
 
 void ui_6port_widget_t::device_connect_slot() {
     m_item->device_connect_slot();
+}
+
+void ui_6port_widget_t::device_clear_slot() {
+    m_item->device_clear_slot();
 }

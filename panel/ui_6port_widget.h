@@ -4,7 +4,7 @@
 
 #include "panel/switch_panel.h"
 
-class QRadioButton;
+class position_button_t;
 class ui_led_widget_t;
 class ui_rect1_widget_t;
 class ui_rect2_widget_t;
@@ -22,6 +22,8 @@ public:
 
 signals:
     void sendShowMsg(QString msg);
+    // The unit on the link must be identified again before it is switched.
+    void unit_unconfirmed_msg();
 
 public slots:
     void buttonA0_click_slot();
@@ -39,6 +41,8 @@ public slots:
     void buttonB5_click_slot();
     void buttonB6_click_slot();
     void device_connect_slot();
+    // Shows no position on any switch.
+    void device_clear_slot();
 
 private:
     struct switch_row_t;
@@ -48,20 +52,20 @@ private:
 
     switch_panel_t panel;
 
-    QRadioButton* m_buttonA0;
-    QRadioButton* m_buttonA1;
-    QRadioButton* m_buttonA2;
-    QRadioButton* m_buttonA3;
-    QRadioButton* m_buttonA4;
-    QRadioButton* m_buttonA5;
-    QRadioButton* m_buttonA6;
-    QRadioButton* m_buttonB0;
-    QRadioButton* m_buttonB1;
-    QRadioButton* m_buttonB2;
-    QRadioButton* m_buttonB3;
-    QRadioButton* m_buttonB4;
-    QRadioButton* m_buttonB5;
-    QRadioButton* m_buttonB6;
+    position_button_t* m_buttonA0;
+    position_button_t* m_buttonA1;
+    position_button_t* m_buttonA2;
+    position_button_t* m_buttonA3;
+    position_button_t* m_buttonA4;
+    position_button_t* m_buttonA5;
+    position_button_t* m_buttonA6;
+    position_button_t* m_buttonB0;
+    position_button_t* m_buttonB1;
+    position_button_t* m_buttonB2;
+    position_button_t* m_buttonB3;
+    position_button_t* m_buttonB4;
+    position_button_t* m_buttonB5;
+    position_button_t* m_buttonB6;
     ui_led_widget_t* m_ledA;
     ui_led_widget_t* m_ledB;
     ui_rect1_widget_t* m_rect1A;
@@ -80,9 +84,11 @@ public:
 
 signals:
     void sendShowMsg(QString msg);
+    void unit_unconfirmed_msg();
 
 public slots:
     void device_connect_slot();
+    void device_clear_slot();
 
 private:
     ui_6port_widget_item_t* m_item;

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "driver/link.h"
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
 #include "driver/switch_model.h"
@@ -23,8 +24,6 @@ ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
       rescan_button(new ui_push_button_t("Rescan", this)) {
     show_disconnected();
     info_label->setStyleSheet("font-size:16px");
-    state_label->setAccessibleName(tr("Connection"));
-    info_label->setAccessibleName(tr("Unit"));
     module_combo->setAccessibleName(tr("Units found"));
     rescan_button->setFixedSize(60, 30);
 
@@ -97,11 +96,30 @@ void ui_usb_widget_t::device_change_slot(int index) {
         // Opening another unit closes the one before, so none is connected now.
         drv_unit_instance().set_link_state(link_disconnected);
         show_disconnected();
-        emit sendShowMsg(tr("Unit %1 could not be opened").arg(name));
+        emit device_unidentified_msg();
+        emit sendShowMsg(tr("Unit %1: %2").arg(name, open_failure_text(current_link())));
         return;
     }
+    drv_unit_instance().set_link_state(link_connected);
+    show_unit(name);
+}
+
+void ui_usb_widget_t::device_identify_slot() {
+    const wait_cursor_t wait;
+    show_unit(QString::fromUtf8(current_link().name()));
+}
+
+// A unit that an upgrade left in its bootloader is finished by an upgrade.
+QString ui_usb_widget_t::unidentified_text(const QString& name) {
+    QByteArray serial;
+    return bootloader_serial(drv_unit_instance(), serial)
+               ? tr("Unit %1 waits in its bootloader: Tool > Upgrade finishes it")
+                     .arg(QString::fromUtf8(serial))
+               : tr("Unit %1 could not be identified").arg(name);
+}
+
+void ui_usb_widget_t::show_unit(const QString& name) {
     drv_unit_t& unit = drv_unit_instance();
-    unit.set_link_state(link_connected);
     unit_info_t info;
     const bool identified = unit.identify(info);
     // Lost while identifying: the bar shows it disconnected already.
@@ -110,19 +128,13 @@ void ui_usb_widget_t::device_change_slot(int index) {
     }
     state_label->set_text(QString::fromUtf8(info.model + "-" + info.serial_number));
     state_label->setStyleSheet("font-size:18px;color:rgb(140,140,250);font-weight:900");
-    if (!identified) {
-        // A unit that an upgrade left in its bootloader is finished by an upgrade.
-        QByteArray serial;
-        emit sendShowMsg(bootloader_serial(unit, serial)
-                             ? tr("Unit %1 waits in its bootloader: Tool > Upgrade finishes it")
-                                   .arg(QString::fromUtf8(serial))
-                             : tr("Unit %1 could not be identified").arg(name));
-        return;
-    }
     int product = 0;
-    if (!parse_product_number(info.product_id, product)) {
-        emit sendShowMsg(tr("Unit %1 reports no usable product number").arg(name));
+    if (!identified || !parse_product_number(info.product_id, product)) {
+        emit device_unidentified_msg();
+        emit sendShowMsg(identified ? tr("Unit %1 reports no usable product number").arg(name)
+                                    : unidentified_text(name));
         return;
     }
+    emit sendShowMsg(QString());
     emit device_connect_msg(product);
 }

@@ -21,16 +21,24 @@ public:
 
 signals:
     void device_connect_msg(int id);
-    // Why a chosen unit could not be shown, for the status bar.
+    // The unit chosen could not be opened or identified: the panels show no
+    // position, since none of it is that unit's.
+    void device_unidentified_msg();
+    // Why a chosen unit could not be shown, for the status bar; empty once one is.
     void sendShowMsg(QString msg);
 
 public slots:
     void device_rescan_slot();
     void device_change_slot(int index);
+    // Identifies the unit on the link again and shows what answers, as after choosing it.
+    void device_identify_slot();
 
 private:
     void add_device(const QString& name);
+    void show_unit(const QString& name);
     void show_disconnected();
+    // Why a unit that did not identify itself is not shown.
+    static QString unidentified_text(const QString& name);
     // A unit the link found gone is no longer connected until the next connection.
     void unit_lost(const QString& name);
 

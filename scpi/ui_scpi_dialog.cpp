@@ -5,6 +5,7 @@
 
 #include "driver/link.h"
 #include "panel/wait_cursor.h"
+#include "scpi/command_history.h"
 #include "widget/group_box_layout.h"
 #include "widget/ui_line_edit.h"
 #include "widget/ui_push_button.h"
@@ -15,7 +16,8 @@ ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
       query_button(new ui_push_button_t("Query", this)),
       read_button(new ui_push_button_t("Read", this)),
       command_edit(new ui_line_edit_t("*IDN?", this)),
-      answer_edit(new ui_line_edit_t(this)) {
+      answer_edit(new ui_line_edit_t(this)),
+      history(new command_history_t(command_edit)) {
     answer_edit->setReadOnly(true);
     command_edit->setAccessibleName(tr("Command"));
     answer_edit->setAccessibleName(tr("Answer"));
@@ -33,6 +35,10 @@ ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
     set_group_box_layout(this, "Scpi Test ", group_layout);
 
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    // The keyboard starts where commands are typed, and Tab goes on to the answer.
+    command_edit->setFocus();
+    setTabOrder(command_edit, answer_edit);
+    setTabOrder(answer_edit, write_button);
     // A closed console is never shown again; the next opening builds a new one.
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -48,12 +54,14 @@ ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
 
 void ui_scpi_dialog_t::write_btn_click_slot() {
     const wait_cursor_t wait;
+    history->add(command_edit->text());
     link_write(command_edit->text().toUtf8());
 }
 
 // The emptied field says why it is empty.
 void ui_scpi_dialog_t::query_btn_click_slot() {
     const wait_cursor_t wait;
+    history->add(command_edit->text());
     QByteArray answer;
     const bool ok = link_query(command_edit->text().toUtf8(), answer);
     answer_edit->setText(ok ? QString::fromUtf8(answer) : QString());

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class command_history_t;
 class ui_line_edit_t;
 class ui_push_button_t;
 
@@ -22,4 +23,5 @@ private:
     ui_push_button_t* read_button;
     ui_line_edit_t* command_edit;
     ui_line_edit_t* answer_edit;
+    command_history_t* history;
 };

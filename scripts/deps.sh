@@ -6,7 +6,8 @@ quillon_common_packages=(
   fonts-dejavu-core xdg-utils python3 python3-pyvisa
   desktop-file-utils appstream dpkg-dev file xvfb xauth
   clang libclang-rt-14-dev
-  lintian help2man bash-completion
+  lintian help2man bash-completion man-db
+  at-spi2-core dbus-daemon
   libtirpc-dev rpcsvc-proto rpcbind python3-pyvisa-py
 )
 quillon_qt6_packages=(

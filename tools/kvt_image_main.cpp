@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
     if (command == "show") {
         return show_image_command(args);
     }
-    QTextStream(stderr) << usage;
+    QTextStream(stderr) << "kvt-image: "
+                        << (command.isEmpty() ? QStringLiteral("no command given")
+                                              : QStringLiteral("unknown command ") + command)
+                        << " (see --help)\n";
     return exit_usage;
 }

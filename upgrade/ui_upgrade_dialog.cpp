@@ -22,6 +22,9 @@ ui_upgrade_dialog_t::ui_upgrade_dialog_t(QWidget* parent) : QDialog(parent, Qt::
     path_edit->setPlaceholderText(" ");
     path_edit->setAlignment(Qt::AlignLeft);
     path_edit->setReadOnly(true);
+    // Unnamed, a screen reader would call it and the progress bar by the group
+    // box's title, blank and all.
+    path_edit->setAccessibleName(tr("Upgrade image"));
     browse_button = new ui_push_button_t("Browse", this);
     auto* path_layout = new QHBoxLayout;
     path_layout->addWidget(path_edit);
@@ -30,6 +33,7 @@ ui_upgrade_dialog_t::ui_upgrade_dialog_t(QWidget* parent) : QDialog(parent, Qt::
     begin_button = new ui_push_button_t("Begin", this);
     progress_bar = new QProgressBar(this);
     progress_bar->setValue(0);
+    progress_bar->setAccessibleName(tr("Upgrade progress"));
     note_label = new ui_label_t(this);
     note_label->setWordWrap(true);
     note_label->hide();

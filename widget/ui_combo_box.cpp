@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QIcon>
+#include <QItemSelectionModel>
 #include <QScroller>
 #include <QStyledItemDelegate>
 
@@ -17,6 +18,14 @@ ui_combo_box_t::ui_combo_box_t(QWidget* parent) : QComboBox(parent) {
     popup->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     popup->setAttribute(Qt::WA_TranslucentBackground, true);
     view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A screen reader chooses by selecting an item of the closed list (its
+    // Toggle); that is the operator's choice as much as a click in the open one.
+    connect(view()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!view()->isVisible() && !selected.indexes().isEmpty()) {
+                    setCurrentIndex(selected.indexes().first().row());
+                }
+            });
 }
 
 ui_combo_box_t::~ui_combo_box_t() {

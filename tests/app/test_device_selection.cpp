@@ -149,12 +149,10 @@ private slots:
         QCOMPARE(status.size(), 1);
         QVERIFY(status.first().first().toString().contains(bootloader.port_name()));
 
-        // The panel stays, but drives nothing that has not said what it is.
+        // A click asks the unit who it is again, and switches nothing that has not said.
         bootloader.clear_commands();
         central->findChild<ui_2port_widget_item_t*>()->findChildren<QRadioButton*>().at(1)->click();
-        QVERIFY(!bootloader.wait_for_commands(1, 3 * pty_server_t::command_gap_ms));
-        QCOMPARE(status.last().first().toString(),
-                 QString("The unit is not identified: press Rescan to try again"));
+        QCOMPARE(bootloader.commands(), QList<QByteArray>{"OS?"});
     }
 
     // The unit takes the set command for A, but A stays where it was.
@@ -222,7 +220,7 @@ private slots:
         QCOMPARE(drv_unit_instance().link_state(), link_disconnected);
         QCOMPARE(status.size(), 1);
         QCOMPARE(status.first().first().toString(),
-                 QString("Unit /dev/quillon-missing could not be opened"));
+                 QString("Unit /dev/quillon-missing: cannot be opened"));
     }
 
     void switching_to_an_unopenable_unit_leaves_none_shown() {
@@ -266,8 +264,10 @@ private slots:
         auto usb = serve(sim_model_t::kvt0402q, "SN-USB");
         auto named = serve(sim_model_t::kvt0206q, "SN-NAMED");
         ports = {usb_port(*usb)};
-        unit_search_t search = apply_command_line(
-            {"quillon", "--port", named->server.port_name(), "--port", "/dev/quillon-other"});
+        unit_search_t search =
+            read_command_line({"quillon", "-platform", "offscreen", "--port",
+                               named->server.port_name(), "--port", "/dev/quillon-other"})
+                .search;
         search.port_source = [this] { return ports; };
         bar->set_search(search);
         bar->device_rescan_slot();

@@ -33,5 +33,8 @@ re|read restore
 --timeout 300 --json u|upgrade
 --t|--timeout
 --json get |
+--resource |
+--resource TCPIP0::lab::SN-ONE::INSTR s|save set
+-u SN-TWO --resource R --json rea|read
 TABLE
 exit $failed

@@ -319,6 +319,63 @@ private slots:
                                                            "SETC=1", "GETC?", "SETD=1", "GETD?"}));
     }
 
+    // A unit that falls silent is asked no more; every switch it was not
+    // asked about is named, and so is one that did not hold before.
+    void a_silent_switch_names_the_rest_data() {
+        QTest::addColumn<QString>("faults");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("set unanswered")
+            << "fail:SETB=1"
+            << QByteArray("switch B did not answer its set command; switch C not attempted\n");
+        QTest::newRow("read-back unanswered after a stuck switch")
+            << "stuck:A+fail:GETB?"
+            << QByteArray(
+                   "switch A did not hold position 2 (reads 1); switch B did not answer; "
+                   "switch C not attempted\n");
+    }
+    void a_silent_switch_names_the_rest() {
+        QFETCH(QString, faults);
+        QFETCH(QByteArray, error);
+        served_unit_t unit(unit_config("KVT0402Q,sn=SN-QUIET,faults=" + faults));
+        const kvtctl_result_t result =
+            run_kvtctl({"--port", unit.server.port_name(), "set", "A=2", "B=2", "C=2"});
+        KVTCTL_CHECK(result, 1);
+        QVERIFY2(result.err.endsWith(": " + error), result.err);
+        QCOMPARE(unit.server.commands(), identified_then({"SETA=1", "GETA?", "SETB=1", "GETB?"}));
+    }
+
+    // Its serial number answer ends in a blank, which no operator types.
+    void a_serial_number_is_matched_without_its_blanks() {
+        pty_server_t unit(answering({{"OS?", "APP"},
+                                     {"MN?", "KVT0402Q"},
+                                     {"SN?", "TRAIL1 "},
+                                     {"SV?", "1.0.0"},
+                                     {"SHOW:PRODect:ID?", "17"}}));
+        const kvtctl_result_t result =
+            run_kvtctl({"--port", unit.port_name(), "--unit", "TRAIL1", "info"});
+        KVTCTL_CHECK(result, 0);
+        QVERIFY2(result.out.contains("TRAIL1"), result.out);
+    }
+
+    // For a script, ERR is a refusal, and a read with no answer waiting fails as over VISA.
+    void raw_answers_that_are_none_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("query refused")
+            << QStringList{"query", "BOGUS?"}
+            << QByteArray(": the unit refused BOGUS?: it answered ERR\n");
+        QTest::newRow("read nothing") << QStringList{"read"} << QByteArray(": nothing to read\n");
+    }
+    void raw_answers_that_are_none() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, error);
+        const kvtctl_result_t result =
+            run_kvtctl(QStringList{"--unit", two_port->server.port_name()} + arguments);
+        KVTCTL_CHECK(result, 1);
+        QCOMPARE(result.out, QByteArray());
+        QVERIFY2(result.err.endsWith(error), result.err);
+    }
+
     void raw_commands() {
         const kvtctl_result_t query = kvtctl({"--unit", "SN-SIX", "query", "*IDN?", "--json"});
         KVTCTL_CHECK(query, 0);

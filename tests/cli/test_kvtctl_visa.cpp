@@ -89,6 +89,7 @@ private slots:
 )");
         // Over VISA a read that finds no answer is a failure.
         QTest::newRow("read nothing") << QStringList{"read"} << 1 << QByteArray();
+        QTest::newRow("query refused") << QStringList{"query", "BOGUS?"} << 1 << QByteArray();
         // The error names what was asked for and stays one line.
         QTest::newRow("unknown unit")
             << QStringList{"--unit", "SN\nNONE", "get"} << 1 << QByteArray();

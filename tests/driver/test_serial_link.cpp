@@ -64,8 +64,8 @@ private slots:
         QVERIFY(serial_open(unit.port_name().toUtf8()));
         QCOMPARE(ask("GETA?"), QByteArray("(failed) (kept)"));
         QByteArray read = "old";
-        QVERIFY(link_read(read));
-        QCOMPARE(read, QByteArray());
+        QVERIFY(!link_read(read));
+        QCOMPARE(read, QByteArray("old"));
     }
 
     void next_query_gets_its_own_answer_after_a_fault_data() {

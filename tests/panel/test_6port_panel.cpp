@@ -100,6 +100,13 @@ view_t after(const view_t& before, char sw, int n) {
     return v;
 }
 
+// A switch that shows no position: lamp and bars hidden where they were.
+view_t dark(view_t v) {
+    v.lamp_visible = false;
+    std::fill(v.bar_visible, v.bar_visible + 3, false);
+    return v;
+}
+
 const QList<QByteArray> read_back = {"SP6TA:STATE?", "SP6TB:STATE?"};
 
 pty_server_t::handler_t simulated_six_port() {
@@ -291,9 +298,9 @@ private slots:
         const QList<QByteArray> both = {"SP6TA:STATE:3", "SP6TA:STATE?"};
         QTest::newRow("no unit connected")
             << false << QByteArray("APP") << none << none << -1 << "Device not connected!";
+        // The window has the unit identified again; here nothing answers that.
         QTest::newRow("unit in its bootloader")
-            << true << QByteArray("BOOTLOADER") << none << none << -1
-            << "The unit is not identified: press Rescan to try again";
+            << true << QByteArray("BOOTLOADER") << none << none << -1 << QString();
         QTest::newRow("re-read unanswered") << true << QByteArray("APP") << none << both << -1
                                             << "The unit did not report where switch A stands";
         QTest::newRow("unit stays at 5")
@@ -322,6 +329,33 @@ private slots:
                                             : QList<QRadioButton*>{panel.button('A', shown)});
         QCOMPARE(panel.view('A'), shown < 0 ? initial('A') : after(initial('A'), 'A', shown));
         QCOMPARE(messages.isEmpty() ? QString() : messages.last().first().toString(), message);
+    }
+
+    // The arrow keys walk a switch's positions in order, round past the ends.
+    void arrow_keys_move_along_the_positions_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("down") << 1 << int(Qt::Key_Down) << 2;
+        QTest::newRow("up") << 1 << int(Qt::Key_Up) << 0;
+        QTest::newRow("right past the last") << 6 << int(Qt::Key_Right) << 0;
+        QTest::newRow("left past the first") << 0 << int(Qt::Key_Left) << 6;
+    }
+
+    void arrow_keys_move_along_the_positions() {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, to);
+        pty_server_t peer(simulated_six_port());
+        QVERIFY(serial_open(peer.port_name().toUtf8()));
+        panel_t panel;
+        click(panel.button('B', from));
+        QVERIFY(peer.wait_for_commands(2, 5000));
+        peer.clear_commands();
+        QTest::keyClick(panel.button('B', from), Qt::Key(key));
+        const QByteArray position = QByteArray::number(to);
+        QCOMPARE(peer.commands(), (QList<QByteArray>{"SP6TB:STATE:" + position, "SP6TB:STATE?"}));
+        QCOMPARE(panel.checked(), QList<QRadioButton*>{panel.button('B', to)});
     }
 
     // Read-back
@@ -380,59 +414,54 @@ private slots:
         QCOMPARE(panel.view('B'), after(initial('B'), 'B', 6));
     }
 
-    void an_answer_that_is_no_position_changes_nothing_data() {
+    // A1 and B3 were shown; the read-back then meets a fault.
+    void a_read_back_without_a_position_shows_none_data() {
+        QTest::addColumn<bool>("linked");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("7") << QByteArray("7");
-        QTest::newRow("letter") << QByteArray("A");
-        QTest::newRow("empty line") << QByteArray("");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("7") << true << QByteArray("7")
+                           << "Switch A answered \"7\", which is no position; "
+                              "Switch B answered \"7\", which is no position";
+        QTest::newRow("letter") << true << QByteArray("A")
+                                << "Switch A answered \"A\", which is no position; "
+                                   "Switch B answered \"A\", which is no position";
+        QTest::newRow("empty line") << true << QByteArray("")
+                                    << "Switch A answered \"\", which is no position; "
+                                       "Switch B answered \"\", which is no position";
+        QTest::newRow("silent unit") << true << QByteArray() << "The unit did not answer";
+        QTest::newRow("no link") << false << QByteArray() << "The unit did not answer";
     }
 
-    void an_answer_that_is_no_position_changes_nothing() {
+    void a_read_back_without_a_position_shows_none() {
+        QFETCH(bool, linked);
         QFETCH(QByteArray, line);
-        pty_server_t peer(
-            taking_sets({{"SP6TA:STATE?", {"1", line}}, {"SP6TB:STATE?", {"3", line}}}));
+        QFETCH(QString, message);
+        QList<QByteArray> faulty;
+        if (!line.isNull()) {
+            faulty << line;
+        }
+        pty_server_t peer(taking_sets({{"SP6TA:STATE?", QList<QByteArray>{"1"} + faulty},
+                                       {"SP6TB:STATE?", QList<QByteArray>{"3"} + faulty}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;
         click(panel.button('A', 1));
         click(panel.button('B', 3));
         const view_t a = panel.view('A');
         const view_t b = panel.view('B');
+        if (!linked) {
+            serial_close();
+        }
+        QSignalSpy messages(&panel.frame, &ui_6port_widget_t::sendShowMsg);
         panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 6).mid(4), read_back);
-        QCOMPARE(panel.view('A'), a);
-        QCOMPARE(panel.view('B'), b);
-        QCOMPARE(panel.checked(),
-                 (QList<QRadioButton*>{panel.button('A', 1), panel.button('B', 3)}));
+        QCOMPARE(panel.view('A'), dark(a));
+        QCOMPARE(panel.view('B'), dark(b));
+        QVERIFY(panel.checked().isEmpty());
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().first().toString(), message);
     }
 
-    void a_silent_unit_changes_nothing() {
-        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {"2"}}}));
-        QVERIFY(serial_open(peer.port_name().toUtf8()));
-        panel_t panel;
-        click(panel.button('A', 2));
-        const view_t a = panel.view('A');
-        panel.frame.device_connect_slot();
-        QCOMPARE(received(peer, 4).mid(2), read_back);
-        QCOMPARE(panel.view('A'), a);
-        QCOMPARE(panel.view('B'), initial('B'));
-    }
-
-    void without_a_link_read_back_changes_nothing() {
-        pty_server_t peer(taking_sets({{"SP6TA:STATE?", {"4"}}, {"SP6TB:STATE?", {"2"}}}));
-        QVERIFY(serial_open(peer.port_name().toUtf8()));
-        panel_t panel;
-        click(panel.button('A', 4));
-        click(panel.button('B', 2));
-        serial_close();
-        panel.frame.device_connect_slot();
-        QCOMPARE(panel.view('A'), after(initial('A'), 'A', 4));
-        QCOMPARE(panel.view('B'), after(initial('B'), 'B', 2));
-        QCOMPARE(panel.checked(),
-                 (QList<QRadioButton*>{panel.button('A', 4), panel.button('B', 2)}));
-    }
-
-    // The link goes away right after A's lamp has moved: B keeps what it showed.
-    void a_failed_b_query_leaves_b() {
+    // The link goes away right after A's lamp has moved: B shows no position.
+    void a_failed_b_query_shows_b_at_none() {
         pty_server_t peer(scripted({{"SP6TA:STATE?", {"3"}}, {"SP6TB:STATE?", {"1"}}}));
         QVERIFY(serial_open(peer.port_name().toUtf8()));
         panel_t panel;

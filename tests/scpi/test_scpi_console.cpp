@@ -81,6 +81,37 @@ private slots:
         QVERIFY(console->isVisible());
     }
 
+    // Typing starts in the command field; Up and Down walk the commands sent
+    // in this run, in any console, each kept once in a row.
+    void keyboard_starts_in_the_command_field_with_the_run_s_commands() {
+        QVERIFY(QTest::qWaitForWindowActive(console));
+        QCOMPARE(QApplication::focusWidget(), command());
+        QTest::keyClick(console, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), answer());
+        for (const char* sent : {"HIST1?", "HIST2?", "HIST2?"}) {
+            command()->setText(sent);
+            click("Write");
+        }
+        command()->setText("typed");
+        command()->setFocus();
+        const struct {
+            Qt::Key key;
+            const char* shown;
+        } steps[] = {{Qt::Key_Up, "HIST2?"},
+                     {Qt::Key_Up, "HIST1?"},
+                     {Qt::Key_Down, "HIST2?"},
+                     {Qt::Key_Down, "typed"},
+                     {Qt::Key_Down, "typed"}};
+        for (const auto& step : steps) {
+            QTest::keyClick(command(), step.key);
+            QCOMPARE(command()->text(), QString(step.shown));
+        }
+        ui_scpi_dialog_t next(nullptr);
+        auto* next_command = next.findChildren<ui_line_edit_t*>().at(0);
+        QTest::keyClick(next_command, Qt::Key_Up);
+        QCOMPARE(next_command->text(), QString("HIST2?"));
+    }
+
     void without_a_link_query_empties_and_read_keeps() {
         answer()->setText("last answer");
         click("Read");

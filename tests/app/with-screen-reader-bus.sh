@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs a Qt program as a screen reader would meet it: on an X server, with a
+# session bus and the accessibility bus, and Qt's AT-SPI bridge on. Exits 77
+# (skipped) where those are not installed.
+# Usage: with-screen-reader-bus.sh PROGRAM [ARGUMENT...]
+set -uo pipefail
+launcher=/usr/libexec/at-spi-bus-launcher
+if ! command -v xvfb-run >/dev/null || ! command -v dbus-run-session >/dev/null ||
+    [[ ! -x $launcher ]]; then
+    exit 77
+fi
+if [[ -z ${QUILLON_SCREEN_READER_BUS:-} ]]; then
+    exec env QUILLON_SCREEN_READER_BUS=1 xvfb-run -a dbus-run-session -- "$0" "$@"
+fi
+# Qt's bridge turns on once the bus is there; the program waits for that itself.
+"$launcher" --launch-immediately &
+launched=$!
+trap 'kill $launched' EXIT
+QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$@"
