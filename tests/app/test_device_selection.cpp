@@ -149,10 +149,11 @@ private slots:
         QCOMPARE(status.size(), 1);
         QVERIFY(status.first().first().toString().contains(bootloader.port_name()));
 
-        // A click asks the unit who it is again, and switches nothing that has not said.
+        // A click asks the unit who it is again, and whether it waits in its
+        // bootloader, and switches nothing that has not said.
         bootloader.clear_commands();
         central->findChild<ui_2port_widget_item_t*>()->findChildren<QRadioButton*>().at(1)->click();
-        QCOMPARE(bootloader.commands(), QList<QByteArray>{"OS?"});
+        QCOMPARE(bootloader.commands(), (QList<QByteArray>{"OS?", "OS?", "SN?"}));
     }
 
     // The unit takes the set command for A, but A stays where it was.

@@ -60,9 +60,9 @@ const case_t cases[] = {
      {},
      0,
      "-",
-     "Unit {name} could not be identified",
+     "Unit BOOT waits in its bootloader: Tool > Upgrade finishes it",
      {0, 0, 0, 0},
-     {"OS?"}},
+     {"OS?", "OS?", "SN?"}},
     // Silent once while it is swapped, then another unit answers.
     {"unit changed on its port",
      true,
