@@ -1,8 +1,9 @@
 #include "cli/unit_choice.h"
 
+#include <QEventLoop>
 #include <QSerialPort>
-#include <QThread>
 #include <algorithm>
+#include <thread>
 
 #include "cli/commands.h"
 #include "driver/switch_model.h"
@@ -128,19 +129,22 @@ QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
         }
     }
     QVector<unit_result_t> results(candidates.size());
-    // Threads of Qt's own: a serial port watches its device with the
-    // thread's event dispatcher.
-    std::vector<std::unique_ptr<QThread>> runs;
+    // Threads that are joined, so that none is still ending, its thread data
+    // not yet freed, when kvtctl ends right after.
+    std::vector<std::thread> runs;
     for (int i = 0; i < candidates.size(); ++i) {
         candidates[i].serial_numbers = serial_numbers;
         if (candidates[i].named || !serial_numbers.isEmpty()) {
-            runs.emplace_back(QThread::create(
-                [&, i] { results[i] = run_candidate(call, candidates[i], identify, action); }));
-            runs.back()->start();
+            runs.emplace_back([&, i] {
+                // A serial port watches its device with the thread's event
+                // dispatcher, which an event loop makes for a thread Qt did not start.
+                const QEventLoop dispatcher_maker;
+                results[i] = run_candidate(call, candidates[i], identify, action);
+            });
         }
     }
-    for (const std::unique_ptr<QThread>& run : runs) {
-        run->wait();
+    for (std::thread& run : runs) {
+        run.join();
     }
     QVector<unit_result_t> chosen;
     QStringList unasked;
