@@ -135,12 +135,13 @@ def check_waiting_lock(rm):
 
 
 def check_abort_ends_wait_for_unit(rm):
-    # A write of a command the unit never answers waits for that answer.
+    # A write of a command the unit never answers waits for that answer; the
+    # unit itself is waited for on (2 s here), and then serves the next check.
     client = vxi11.CoreClient("127.0.0.1")
     _, link, abort_port, _ = client.create_link(1, 0, 0, SERIAL)
     abort = abort_client(abort_port)
     send_calls(client, [(vxi11.DEVICE_WRITE, "pack_device_write_parms",
-                         (link, 5000, 0, vxi11.OP_FLAG_END, BUSY), None, None)])
+                         (link, 2000, 0, vxi11.OP_FLAG_END, BUSY), None, None)])
     abort_until_answered(abort, client, link)
     assert reply_of(client.sock, "unpack_device_write_resp") == (1, (vxi11.ErrorCodes.abort, 0))
     abort.close()
