@@ -3,6 +3,7 @@ Debian's pyvisa-py. Queries, locks, a client killed while it holds a lock,
 calls sent before the replies to earlier ones are read, and the refusals: an
 oversized write, garbage on the port, unknown procedures, too many links."""
 import os
+import select
 import socket
 import struct
 import subprocess
@@ -92,15 +93,28 @@ def lock_answer(client):
     return client.unpacker.unpack_device_error()
 
 
+def abort_client(port):
+    abort = rpc.RawTCPClient("127.0.0.1", vxi11.DEVICE_ASYNC_PROG, vxi11.DEVICE_ASYNC_VERS, port)
+    abort.packer, abort.unpacker = vxi11.Vxi11Packer(), vxi11.Vxi11Unpacker("")
+    return abort
+
+
+def abort_until_answered(abort, client, link):
+    """Aborts the link's waiting call until its reply is there: an abort that
+    comes before the call has begun to wait ends nothing."""
+    for _ in range(100):
+        assert abort.make_call(
+            1, link, abort.packer.pack_device_link, abort.unpacker.unpack_device_error) == 0
+        if select.select([client.sock], [], [], 0.05)[0]:
+            return
+    raise AssertionError("the waiting call was never answered")
+
+
 def check_waiting_lock(rm):
-    # Connected in this order, kvt-lan takes the first one's request before
-    # the calls of the later ones that follow it.
     waiter, holder = vxi11.CoreClient("127.0.0.1"), vxi11.CoreClient("127.0.0.1")
     _, waiter_link, abort_port, _ = waiter.create_link(1, 0, 0, SERIAL)
     holder_link = holder.create_link(2, 0, 0, SERIAL)[1]
-    abort = rpc.RawTCPClient("127.0.0.1", vxi11.DEVICE_ASYNC_PROG, vxi11.DEVICE_ASYNC_VERS,
-                             abort_port)
-    abort.packer, abort.unpacker = vxi11.Vxi11Packer(), vxi11.Vxi11Unpacker("")
+    abort = abort_client(abort_port)
     assert holder.device_lock(holder_link, 0, 0) == 0
     started = time.monotonic()
     error = waiter.device_lock(waiter_link, vxi11.OP_FLAG_WAIT_BLOCK, WAIT_MS)
@@ -108,8 +122,7 @@ def check_waiting_lock(rm):
     assert time.monotonic() - started >= WAIT_MS / 1000, "the lock request did not wait"
     # The abort channel ends a waiting request.
     send_lock_request(waiter, waiter_link)
-    assert abort.make_call(
-        1, waiter_link, abort.packer.pack_device_link, abort.unpacker.unpack_device_error) == 0
+    abort_until_answered(abort, waiter, waiter_link)
     assert lock_answer(waiter) == vxi11.ErrorCodes.abort
     # A waiting request is answered once the holder lets go.
     send_lock_request(waiter, waiter_link)
@@ -119,6 +132,20 @@ def check_waiting_lock(rm):
     assert holder.device_lock(holder_link, 0, 0) == vxi11.ErrorCodes.device_locked_by_another_link
     for client in (abort, waiter, holder):
         client.close()
+
+
+def check_abort_ends_wait_for_unit(rm):
+    # A write of a command the unit never answers waits for that answer; the
+    # unit itself is waited for on (2 s here), and then serves the next check.
+    client = vxi11.CoreClient("127.0.0.1")
+    _, link, abort_port, _ = client.create_link(1, 0, 0, SERIAL)
+    abort = abort_client(abort_port)
+    send_calls(client, [(vxi11.DEVICE_WRITE, "pack_device_write_parms",
+                         (link, 2000, 0, vxi11.OP_FLAG_END, BUSY), None, None)])
+    abort_until_answered(abort, client, link)
+    assert reply_of(client.sock, "unpack_device_write_resp") == (1, (vxi11.ErrorCodes.abort, 0))
+    abort.close()
+    client.close()
 
 
 def check_killed_holder_frees_unit(rm):
@@ -268,6 +295,7 @@ CHECKS = [
     check_long_write_then_write,
     check_lock_blocks_other,
     check_waiting_lock,
+    check_abort_ends_wait_for_unit,
     check_killed_holder_frees_unit,
     check_oversized_write,
     check_garbage,
