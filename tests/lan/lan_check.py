@@ -1,7 +1,8 @@
 """kvt-lan serving a kvt-sim unit, against a VXI-11 client written elsewhere:
-Debian's pyvisa-py. Queries, locks, a client killed while it holds a lock,
-calls sent before the replies to earlier ones are read, and the refusals: an
-oversized write, garbage on the port, unknown procedures, too many links."""
+Debian's pyvisa-py. Queries, messages without END, locks, aborts, a client
+killed while it holds a lock, calls sent before the replies to earlier ones
+are read, and the refusals: an oversized write, garbage on the port, calls
+no procedure takes, too many links, device_docmd."""
 import os
 import select
 import socket
