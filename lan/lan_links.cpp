@@ -1,10 +1,12 @@
 #include "lan/lan_links.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "lan/lan_limits.h"
 
-int lan_links_t::add(int connection, const QHostAddress& host, const QByteArray& unit, int& id) {
+int lan_links_t::add(quint64 connection, const QHostAddress& host, const QByteArray& unit,
+                     int& id) {
     const auto count = [this](auto same) {
         return int(std::count_if(links.cbegin(), links.cend(),
                                  [&same](const auto& entry) { return same(entry.second); }));
@@ -16,7 +18,10 @@ int lan_links_t::add(int connection, const QHostAddress& host, const QByteArray&
             lan_links_per_connection) {
         return lan_out_of_resources;
     }
-    id = next_id++;
+    do {
+        id = next_id;
+        next_id = next_id == std::numeric_limits<int>::max() ? 1 : next_id + 1;
+    } while (links.count(id) != 0);
     lan_link_t& link = links[id];
     link.connection = connection;
     link.host = host;
@@ -29,7 +34,7 @@ lan_link_t* lan_links_t::find(int id) {
     return found == links.end() ? nullptr : &found->second;
 }
 
-lan_link_t* lan_links_t::owned(int connection, int id) {
+lan_link_t* lan_links_t::owned(quint64 connection, int id) {
     lan_link_t* link = find(id);
     return link != nullptr && link->connection == connection ? link : nullptr;
 }
@@ -48,7 +53,7 @@ QByteArray lan_links_t::remove(int id) {
     return unit;
 }
 
-QList<int> lan_links_t::of_connection(int connection) const {
+QList<int> lan_links_t::of_connection(quint64 connection) const {
     QList<int> ids;
     for (const auto& entry : links) {
         if (entry.second.connection == connection) {

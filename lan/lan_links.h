@@ -10,7 +10,7 @@
 
 // One client's link to one unit, on the connection that made it.
 struct lan_link_t {
-    int connection = 0;
+    quint64 connection = 0;
     QHostAddress host;
     QByteArray unit;
     // The message the client is still writing.
@@ -28,13 +28,13 @@ class lan_links_t {
 public:
     // lan_ok and id set, or lan_out_of_resources when the server, the host
     // or the connection holds all the links it may.
-    int add(int connection, const QHostAddress& host, const QByteArray& unit, int& id);
+    int add(quint64 connection, const QHostAddress& host, const QByteArray& unit, int& id);
     lan_link_t* find(int id);
     // The link, if it belongs to connection.
-    lan_link_t* owned(int connection, int id);
+    lan_link_t* owned(quint64 connection, int id);
     // Removes the link and its lock; returns the unit it held locked, if any.
     QByteArray remove(int id);
-    QList<int> of_connection(int connection) const;
+    QList<int> of_connection(quint64 connection) const;
 
     // The link holding the unit's lock, 0 if none.
     int lock_holder(const QByteArray& unit) const { return locks.value(unit, 0); }
@@ -45,6 +45,7 @@ public:
 private:
     std::map<int, lan_link_t> links;
     QMap<QByteArray, int> locks;
-    // Ids are not reused while the server runs, so a stale id finds nothing.
+    // An id comes round again only after two thousand million links, and
+    // never while its link is open, so a stale id finds nothing.
     int next_id = 1;
 };

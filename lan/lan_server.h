@@ -48,5 +48,5 @@ private:
     rpc_listener_t abort;
     vxi11_service_t& service;
     QList<rpc_connection_t*> connections;
-    int next_connection = 1;
+    quint64 next_connection = 1;
 };

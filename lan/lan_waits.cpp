@@ -6,10 +6,10 @@
 
 #include "lan/lan_errors.h"
 
-void lan_waits_t::park(kind_t kind, int connection, int link, const QByteArray& unit,
+void lan_waits_t::park(kind_t kind, quint64 connection, int link, const QByteArray& unit,
                        int timeout_ms, int timeout_error, std::function<bool()> may_end,
                        resume_t resume) {
-    const int id = next_id++;
+    const quint64 id = next_id++;
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);
     // A coarse timer may end a wait early.
@@ -25,7 +25,7 @@ void lan_waits_t::park(kind_t kind, int connection, int link, const QByteArray& 
         {id, kind, connection, link, unit, timer, std::move(may_end), std::move(resume)});
 }
 
-std::list<lan_waits_t::wait_t>::iterator lan_waits_t::find(int id) {
+std::list<lan_waits_t::wait_t>::iterator lan_waits_t::find(quint64 id) {
     return std::find_if(waits.begin(), waits.end(),
                         [id](const wait_t& wait) { return wait.id == id; });
 }
@@ -38,7 +38,7 @@ std::list<lan_waits_t::wait_t>::iterator lan_waits_t::erase(std::list<wait_t>::i
 }
 
 // The wait leaves the list before it resumes, so what it does next may park anew.
-void lan_waits_t::finish(int id, int error) {
+void lan_waits_t::finish(quint64 id, int error) {
     const auto wait = find(id);
     if (wait == waits.end()) {
         return;
@@ -48,8 +48,8 @@ void lan_waits_t::finish(int id, int error) {
     resume(error);
 }
 
-std::vector<int> lan_waits_t::ids(const std::function<bool(const wait_t&)>& match) const {
-    std::vector<int> matching;
+std::vector<quint64> lan_waits_t::ids(const std::function<bool(const wait_t&)>& match) const {
+    std::vector<quint64> matching;
     for (const wait_t& wait : waits) {
         if (match(wait)) {
             matching.push_back(wait.id);
@@ -71,14 +71,14 @@ void lan_waits_t::resume_ready(const QByteArray& unit, const std::function<bool(
 }
 
 void lan_waits_t::resume_link(int link, int error) {
-    for (const int id :
+    for (const quint64 id :
          ids([link](const wait_t& wait) { return wait.kind == for_answer && wait.link == link; })) {
         finish(id, error);
     }
 }
 
 void lan_waits_t::abort_link(int link) {
-    for (const int id : ids([link](const wait_t& wait) { return wait.link == link; })) {
+    for (const quint64 id : ids([link](const wait_t& wait) { return wait.link == link; })) {
         const auto wait = find(id);
         if (wait != waits.end()) {
             wait->may_end();
@@ -87,7 +87,7 @@ void lan_waits_t::abort_link(int link) {
     }
 }
 
-void lan_waits_t::drop_connection(int connection) {
+void lan_waits_t::drop_connection(quint64 connection) {
     for (auto wait = waits.begin(); wait != waits.end();) {
         if (wait->connection == connection) {
             wait->may_end();

@@ -20,7 +20,7 @@ public:
     // unit. When timeout_ms is up, may_end decides: true ends the call with
     // timeout_error, false keeps it for its resumption. Abort and a closed
     // connection ask may_end too, for what it calls off.
-    void park(kind_t kind, int connection, int link, const QByteArray& unit, int timeout_ms,
+    void park(kind_t kind, quint64 connection, int link, const QByteArray& unit, int timeout_ms,
               int timeout_error, std::function<bool()> may_end, resume_t resume);
     // Resumes, one after the other in the order they came, the lock waits on
     // unit that ready lets go on (it is asked again before each).
@@ -30,24 +30,24 @@ public:
     // Ends every call waiting on link with lan_aborted.
     void abort_link(int link);
     // Forgets the connection's calls; nobody is there to answer.
-    void drop_connection(int connection);
+    void drop_connection(quint64 connection);
 
 private:
     struct wait_t {
-        int id;
+        quint64 id;
         kind_t kind;
-        int connection;
+        quint64 connection;
         int link;
         QByteArray unit;
         QTimer* timer;
         std::function<bool()> may_end;
         resume_t resume;
     };
-    std::list<wait_t>::iterator find(int id);
+    std::list<wait_t>::iterator find(quint64 id);
     std::list<wait_t>::iterator erase(std::list<wait_t>::iterator wait);
-    std::vector<int> ids(const std::function<bool(const wait_t&)>& match) const;
-    void finish(int id, int error);
+    std::vector<quint64> ids(const std::function<bool(const wait_t&)>& match) const;
+    void finish(quint64 id, int error);
 
     std::list<wait_t> waits;
-    int next_id = 1;
+    quint64 next_id = 1;
 };

@@ -18,7 +18,7 @@ bool rpc_reply_t::open() const {
     return connection && connection->is_open();
 }
 
-rpc_connection_t::rpc_connection_t(qintptr descriptor, int id, const QHostAddress& peer,
+rpc_connection_t::rpc_connection_t(qintptr descriptor, quint64 id, const QHostAddress& peer,
                                    dispatch_t dispatch, QObject* parent)
     : QObject(parent),
       number_of_connection(id),

@@ -42,10 +42,10 @@ public:
     // is answered with reply() under that number, now or later.
     using dispatch_t = std::function<void(rpc_connection_t&, QByteArray record, quint64 number)>;
 
-    rpc_connection_t(qintptr descriptor, int id, const QHostAddress& peer, dispatch_t dispatch,
+    rpc_connection_t(qintptr descriptor, quint64 id, const QHostAddress& peer, dispatch_t dispatch,
                      QObject* parent);
 
-    int id() const { return number_of_connection; }
+    quint64 id() const { return number_of_connection; }
     const QHostAddress& peer() const { return peer_address; }
     // Sends the record as the reply to call number, if that call is the one
     // in progress; an empty record closes the connection instead.
@@ -60,7 +60,7 @@ signals:
 private:
     void take_calls();
 
-    const int number_of_connection;
+    const quint64 number_of_connection;
     const QHostAddress peer_address;
     dispatch_t dispatch;
     QTcpSocket socket;

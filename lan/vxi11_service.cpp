@@ -266,7 +266,7 @@ void vxi11_service_t::on_abort(const lan_call_t& call, Device_Link id) {
     answer_error(call, lan_ok);
 }
 
-void vxi11_service_t::drop_connection(int connection) {
+void vxi11_service_t::drop_connection(quint64 connection) {
     waits.drop_connection(connection);
     for (const int id : links.of_connection(connection)) {
         unlocked(links.remove(id));

@@ -16,7 +16,7 @@ class lan_units_t;
 // client finds the abort channel.
 struct lan_call_t {
     rpc_reply_t reply;
-    int connection;
+    quint64 connection;
     QHostAddress host;
     quint16 abort_port;
 };
@@ -39,7 +39,7 @@ public:
     // The abort channel: ends what the link waits for, asked from its host.
     void on_abort(const lan_call_t& call, Device_Link id);
     // The connection has closed: its calls are dropped, its links destroyed.
-    void drop_connection(int connection);
+    void drop_connection(quint64 connection);
 
 private:
     using step_t = std::function<void(int error)>;

@@ -1,7 +1,8 @@
 """kvt-lan serving a kvt-sim unit, against a VXI-11 client written elsewhere:
-Debian's pyvisa-py. Queries, locks, a client killed while it holds a lock,
-calls sent before the replies to earlier ones are read, and the refusals: an
-oversized write, garbage on the port, unknown procedures, too many links."""
+Debian's pyvisa-py. Queries, messages without END, locks, aborts, a client
+killed while it holds a lock, calls sent before the replies to earlier ones
+are read, and the refusals: an oversized write, garbage on the port, calls
+no procedure takes, too many links, device_docmd."""
 import os
 import select
 import socket
@@ -205,11 +206,25 @@ def rpc_refusal(call):
     raise AssertionError("a malformed call was answered")
 
 
+# Call headers that are answered with a refusal: RPC version, program,
+# program version, procedure, and what the refusal says.
+REFUSED_HEADERS = [
+    (3, vxi11.DEVICE_CORE_PROG, 1, vxi11.CREATE_LINK, "rpc_mismatch: (2, 2)"),
+    (2, vxi11.DEVICE_INTR_PROG, 1, vxi11.CREATE_LINK, "program_unavailable"),
+    (2, vxi11.DEVICE_CORE_PROG, 2, vxi11.CREATE_LINK, "program_mismatch: (1, 1)"),
+    (2, vxi11.DEVICE_CORE_PROG, 1, 99, "procedure_unavailable"),
+]
+
+
 def check_malformed_calls(rm):
     client = vxi11.CoreClient("127.0.0.1")
-    # A procedure VXI-11 does not have, and a write whose data is cut short.
-    assert "procedure_unavailable" in rpc_refusal(lambda: client.make_call(99, None, None, None))
-    # (link, io_timeout): the client reads its timeout from the second.
+    for xid, (rpc_version, program, version, procedure, refusal) in enumerate(REFUSED_HEADERS):
+        # xid, CALL, the header's four numbers, and empty credentials and verifier.
+        body = struct.pack(">10I", xid, 0, rpc_version, program, version, procedure, 0, 0, 0, 0)
+        client.sock.sendall(struct.pack(">I", 0x80000000 | len(body)) + body)
+        assert refusal in rpc_refusal(lambda: reply_of(client.sock, "unpack_device_error")), refusal
+    # A write whose data is cut short: (link, io_timeout), and the client
+    # reads its timeout from the second.
     cut_short = (1, 1000)
     assert rpc_refusal(lambda: client.make_call(
         vxi11.DEVICE_WRITE, cut_short, lambda args: client.packer.pack_int(args[0]), None)

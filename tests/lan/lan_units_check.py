@@ -148,30 +148,31 @@ def main(sim, lan):
     units = ["KVT0402Q,sn=" + serial for serial in UNITS] + [
         "KVT0402Q,sn=%s,faults=delay:300" % SLOW, "KVT0402Q,sn=%s,faults=never-back" % GONE]
     first = start([sim, "--units", "KVT0402Q,sn=" + SWAPPED[0]])
-    with tempfile.TemporaryDirectory() as work, simulated_units(sim, *units) as ports, \
-            simulated_units(sim, "KVT0402Q,sn=" + SWAPPED[1]) as second_ports:
-        # kvt-lan opens the swapped unit's port by a name that is made to
-        # lead elsewhere, as a port name does when one unit is unplugged and
-        # another takes its place.
-        swapping_port = os.path.join(work, "port")
-        os.symlink(first_line(first).split()[2], swapping_port)
+    try:
+        with tempfile.TemporaryDirectory() as work, simulated_units(sim, *units) as ports, \
+                simulated_units(sim, "KVT0402Q,sn=" + SWAPPED[1]) as second_ports:
+            # kvt-lan opens the swapped unit's port by a name that is made to
+            # lead elsewhere, as a port name does when one unit is unplugged
+            # and another takes its place.
+            swapping_port = os.path.join(work, "port")
+            os.symlink(first_line(first).split()[2], swapping_port)
 
-        def swap():
-            # The first unit's line goes dead, as an unplugged unit's does.
-            first.terminate()
-            first.wait(START_S)
-            os.symlink(second_ports[0], swapping_port + ".new")
-            os.replace(swapping_port + ".new", swapping_port)
+            def swap():
+                # The first unit's line goes dead, as an unplugged unit's does.
+                first.terminate()
+                first.wait(START_S)
+                os.symlink(second_ports[0], swapping_port + ".new")
+                os.replace(swapping_port + ".new", swapping_port)
 
-        with lan_server(lan, ports + [swapping_port], UNITS + [SLOW, GONE, SWAPPED[0]]):
-            rm = pyvisa.ResourceManager("@py")
-            for check in CHECKS:
-                check(rm, swap)
-                print("ok", check.__name__, flush=True)
-            rm.close()
-    first.terminate()
-    first.wait(START_S)
-
+            with lan_server(lan, ports + [swapping_port], UNITS + [SLOW, GONE, SWAPPED[0]]):
+                rm = pyvisa.ResourceManager("@py")
+                for check in CHECKS:
+                    check(rm, swap)
+                    print("ok", check.__name__, flush=True)
+                rm.close()
+    finally:
+        first.terminate()
+        first.wait(START_S)
 
 if __name__ == "__main__":
     main(sys.argv[1], sys.argv[2])
