@@ -39,11 +39,6 @@ void unit_session_t::set_answer_timeout(int ms) {
     }
 }
 
-bool unit_session_t::in_bootloader() {
-    QByteArray os;
-    return link->query("OS?", os) && os.trimmed() == "BOOTLOADER";
-}
-
 void unit_session_t::verify() {
     set_answer_timeout(identify_answer_ms);
     // A link found gone while the unit identifies is opened once more, and
@@ -55,7 +50,7 @@ void unit_session_t::verify() {
         answer_missed = false;
         unit_info_t info;
         if (identify_model(unit, info) != nullptr) {
-            served = last_served = info.serial_number.trimmed();
+            served = last_served = trimmed_serial_number(info.serial_number);
             restart_pending = false;
             return;
         }
@@ -63,7 +58,13 @@ void unit_session_t::verify() {
             break;
         }
     }
-    served = restart_pending && link->is_open() && in_bootloader() ? last_served : QByteArray();
+    // A unit an upgrade restarted into its bootloader is still served under its
+    // name while it says that serial number there.
+    QByteArray serial;
+    served = restart_pending && link->is_open() && bootloader_serial(unit, serial) &&
+                     trimmed_serial_number(serial) == last_served
+                 ? last_served
+                 : QByteArray();
 }
 
 lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {

@@ -32,7 +32,6 @@ public:
 
 private:
     void set_answer_timeout(int ms);
-    bool in_bootloader();
 
     const QByteArray link_name;
     const std::unique_ptr<unit_link_t> link;
