@@ -58,13 +58,15 @@ void unit_session_t::verify() {
             break;
         }
     }
-    // A unit an upgrade restarted into its bootloader is still served under its
-    // name while it says that serial number there.
+    // A unit in its bootloader is served under the serial number it says
+    // there, so that an upgrade can finish it.
     QByteArray serial;
-    served = restart_pending && link->is_open() && bootloader_serial(unit, serial) &&
-                     trimmed_serial_number(serial) == last_served
-                 ? last_served
-                 : QByteArray();
+    served = link->is_open() && bootloader_serial(unit, serial) ? trimmed_serial_number(serial)
+                                                                : QByteArray();
+    if (!served.isEmpty()) {
+        last_served = served;
+        restart_pending = false;
+    }
 }
 
 lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {

@@ -17,6 +17,7 @@ from pyvisa.errors import VisaIOError
 UNITS = ["LANU1", "LANU2", "LANU3", "LANU4"]
 SLOW = "LANSLOW"
 GONE = "LANGONE"
+BOOT = "LANBOOT"
 SWAPPED = ("LANSWAPA", "LANSWAPB")
 ROUNDS = 20
 
@@ -109,6 +110,13 @@ def link_refused(rm, serial):
     return False
 
 
+def check_unit_in_its_bootloader(rm, _):
+    # Served under the serial number it says there, for an upgrade to finish it.
+    unit = open_unit(rm, BOOT)
+    assert unit.query("OS?") == "BOOTLOADER"
+    unit.close()
+
+
 def check_unit_that_never_comes_back(rm, _):
     unit = open_unit(rm, GONE)
     unit.write("REBOOT")
@@ -138,6 +146,7 @@ CHECKS = [
     check_clients_sharing_a_unit,
     check_writes_then_reads_across_units,
     check_slow_unit_within_io_timeout,
+    check_unit_in_its_bootloader,
     check_unit_that_never_comes_back,
     check_swapped_unit,
 ]
@@ -146,7 +155,8 @@ CHECKS = [
 def main(sim, lan):
     require_rpcbind()
     units = ["KVT0402Q,sn=" + serial for serial in UNITS] + [
-        "KVT0402Q,sn=%s,faults=delay:300" % SLOW, "KVT0402Q,sn=%s,faults=never-back" % GONE]
+        "KVT0402Q,sn=%s,faults=delay:300" % SLOW, "KVT0402Q,sn=%s,faults=never-back" % GONE,
+        "KVT0402Q,sn=%s,mode=boot" % BOOT]
     first = start([sim, "--units", "KVT0402Q,sn=" + SWAPPED[0]])
     try:
         with tempfile.TemporaryDirectory() as work, simulated_units(sim, *units) as ports, \
@@ -164,7 +174,7 @@ def main(sim, lan):
                 os.symlink(second_ports[0], swapping_port + ".new")
                 os.replace(swapping_port + ".new", swapping_port)
 
-            with lan_server(lan, ports + [swapping_port], UNITS + [SLOW, GONE, SWAPPED[0]]):
+            with lan_server(lan, ports + [swapping_port], UNITS + [SLOW, GONE, BOOT, SWAPPED[0]]):
                 rm = pyvisa.ResourceManager("@py")
                 for check in CHECKS:
                     check(rm, swap)
