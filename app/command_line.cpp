@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <memory>
 
 #include "quillon_version.h"
 
@@ -69,6 +71,15 @@ command_line_t read_command_line(const QStringList& arguments) {
             QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0]);
     } else if (parser.isSet("help")) {
         line.action = command_line_t::print_text;
+        // Qt 5 takes the program's name for its help from the application
+        // object, which the window's start has not made yet.
+        static int text_argc = 1;
+        static char text_name[] = "quillon";
+        static char* text_argv[] = {text_name, nullptr};
+        std::unique_ptr<QCoreApplication> text_only;
+        if (QCoreApplication::instance() == nullptr) {
+            text_only = std::make_unique<QCoreApplication>(text_argc, text_argv);
+        }
         // Qt's usage line names the program by the path it was started with.
         const QString text = parser.helpText();
         line.text = QStringLiteral("Usage: quillon [options]") + text.mid(text.indexOf('\n'));
