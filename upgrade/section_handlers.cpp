@@ -2,6 +2,7 @@
 
 #include <QThread>
 #include <cstring>
+#include <mutex>
 
 #include "driver/visa_session.h"
 #include "upgrade/image_reader.h"
@@ -48,14 +49,7 @@ bool send_block(visa_link_t& link, const QByteArray& path, quint32& progress, qu
     return wait_upready(link);
 }
 
-}  // namespace
-
-std::map<quint8, section_handler_t>& section_handlers() {
-    static std::map<quint8, section_handler_t> handlers;
-    return handlers;
-}
-
-void register_section_handlers() {
+void fill_section_handlers() {
     const std::pair<quint8, section_handler_t> entries[] = {
         {section_application, send_application_section},
         {section_bootloader, send_bootloader_section},
@@ -68,6 +62,20 @@ void register_section_handlers() {
     for (const auto& entry : entries) {
         section_handlers()[entry.first] = entry.second;
     }
+}
+
+}  // namespace
+
+std::map<quint8, section_handler_t>& section_handlers() {
+    static std::map<quint8, section_handler_t> handlers;
+    return handlers;
+}
+
+// The entries are always the same, so they are written once: a rack's
+// upgrades construct their workers on several threads at a time.
+void register_section_handlers() {
+    static std::once_flag filled;
+    std::call_once(filled, fill_section_handlers);
 }
 
 bool dispatch_section(visa_link_t& link, const QByteArray& path, quint32& progress, quint32 type,
