@@ -7,7 +7,7 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "panel/position_button.h"
-#include "panel/wait_cursor.h"
+#include "widget/wait_cursor.h"
 
 switch_panel_t::switch_panel_t(const switch_model_t& model, place_t place, say_t say,
                                identify_t identify)

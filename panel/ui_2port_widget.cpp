@@ -7,7 +7,7 @@
 #include "panel/panel_picture_frame.h"
 #include "panel/position_button.h"
 #include "panel/ui_indicator_widgets.h"
-#include "panel/wait_cursor.h"
+#include "widget/wait_cursor.h"
 
 namespace {
 constexpr QSize child_size(50, 50);

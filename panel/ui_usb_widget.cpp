@@ -11,7 +11,7 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "driver/visa_session.h"
-#include "panel/wait_cursor.h"
+#include "widget/wait_cursor.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
 #include "widget/ui_push_button.h"

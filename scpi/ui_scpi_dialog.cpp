@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "driver/link.h"
-#include "panel/wait_cursor.h"
+#include "widget/wait_cursor.h"
 #include "scpi/command_history.h"
 #include "widget/group_box_layout.h"
 #include "widget/ui_line_edit.h"
