@@ -1,13 +1,9 @@
 // kvt-lan: serves the units attached to this PC as VXI-11 instruments.
-#include <pthread.h>
 #include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <cstdio>
 
 #include "driver/unit_discovery.h"
@@ -16,33 +12,7 @@
 #include "lan/vxi11_registration.h"
 #include "lan/vxi11_service.h"
 #include "quillon_version.h"
-
-namespace {
-
-constexpr int exit_failed = 1;
-constexpr int exit_usage = 2;
-
-int fail(const QString& message, int status = exit_failed) {
-    std::fprintf(stderr, "kvt-lan: %s\n", qPrintable(message));
-    return status;
-}
-
-// SIGINT and SIGTERM become readable on the returned descriptor, for this
-// thread and every thread started after it. A client that goes away while
-// its reply is written costs a failed write, not the process.
-int quit_signals() {
-    signal(SIGPIPE, SIG_IGN);
-    sigset_t quitting;
-    sigemptyset(&quitting);
-    sigaddset(&quitting, SIGINT);
-    sigaddset(&quitting, SIGTERM);
-    if (pthread_sigmask(SIG_BLOCK, &quitting, nullptr) != 0) {
-        return -1;
-    }
-    return signalfd(-1, &quitting, SFD_CLOEXEC);
-}
-
-}  // namespace
+#include "tools/service_program.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -56,35 +26,24 @@ int main(int argc, char* argv[]) {
         "units' USB serial ports and the ports named with --port.\n\n"
         "VXI-11 has no authentication: anyone who may connect may drive the units. Clients\n"
         "from outside the --allow networks are disconnected as soon as they connect."));
-    // Qt's own would also offer --help-all, and take -v, which is verbose in kvt-sim.
-    parser.addOption({{"h", "help"}, "Show this help."});
-    parser.addOption({"version", "Show the version."});
+    add_service_options(parser);
     parser.addOption({"listen", "Address to serve on (default 127.0.0.1).", "address"});
     parser.addOption({"allow",
                       "Network whose clients are served, as address/prefix, e.g. 192.168.1.0/24; "
                       "repeatable (default: 127.0.0.0/8 only).",
                       "cidr"});
     parser.addOption({"port", "Serial port to search besides the units' own; repeatable.", "path"});
-    if (!parser.parse(QCoreApplication::arguments())) {
-        return fail(parser.errorText(), exit_usage);
-    }
-    if (parser.isSet("help")) {
-        parser.showHelp();
-    }
-    if (parser.isSet("version")) {
-        parser.showVersion();
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]),
-                    exit_usage);
+    QString error;
+    if (!parse_service_arguments(parser, error)) {
+        return service_fail(error, exit_usage);
     }
 
     const QHostAddress listen(parser.isSet("listen") ? parser.value("listen")
                                                      : QStringLiteral("127.0.0.1"));
     if (listen.protocol() != QAbstractSocket::IPv4Protocol) {
-        return fail(QStringLiteral("--listen takes an IPv4 address, not \"%1\"")
-                        .arg(parser.value("listen")),
-                    exit_usage);
+        return service_fail(QStringLiteral("--listen takes an IPv4 address, not \"%1\"")
+                                .arg(parser.value("listen")),
+                            exit_usage);
     }
     QList<lan_subnet_t> allowed;
     const QStringList networks =
@@ -92,16 +51,19 @@ int main(int argc, char* argv[]) {
     for (const QString& network : networks) {
         const lan_subnet_t subnet = QHostAddress::parseSubnet(network);
         if (subnet.second < 0 || subnet.first.protocol() != QAbstractSocket::IPv4Protocol) {
-            return fail(QStringLiteral("--allow takes an IPv4 network such as 10.0.0.0/8, not "
-                                       "\"%1\"")
-                            .arg(network),
-                        exit_usage);
+            return service_fail(
+                QStringLiteral("--allow takes an IPv4 network such as 10.0.0.0/8, not "
+                               "\"%1\"")
+                    .arg(network),
+                exit_usage);
         }
         allowed.append(subnet);
     }
-    const int quit_fd = quit_signals();
-    if (quit_fd < 0) {
-        return fail(QStringLiteral("cannot watch for signals"));
+    // A client that goes away while its reply is written costs a failed
+    // write, not the process.
+    signal(SIGPIPE, SIG_IGN);
+    if (!quit_on_signals()) {
+        return service_fail(QStringLiteral("cannot watch for signals"), exit_failed);
     }
 
     unit_search_t search;
@@ -109,20 +71,21 @@ int main(int argc, char* argv[]) {
     lan_units_t units(search);
     vxi11_service_t service(units);
     lan_server_t server(allowed, service);
-    QString error;
     if (!server.listen(listen, error)) {
-        return fail(error);
+        return service_fail(error, exit_failed);
     }
     if (vxi11_registration_t::held_elsewhere(listen)) {
-        return fail(
-            QStringLiteral("another VXI-11 server is registered with rpcbind on this host"));
+        return service_fail(
+            QStringLiteral("another VXI-11 server is registered with rpcbind on this host"),
+            exit_failed);
     }
     QEventLoop identifying;
     units.search([&identifying] { identifying.quit(); });
     identifying.exec();
     vxi11_registration_t registration;
     if (!registration.take(listen, server.core_port())) {
-        return fail(QStringLiteral("cannot register with rpcbind (is it running?)"));
+        return service_fail(QStringLiteral("cannot register with rpcbind (is it running?)"),
+                            exit_failed);
     }
     server.serve();
     for (const QByteArray& serial_number : units.serial_numbers()) {
@@ -130,9 +93,5 @@ int main(int argc, char* argv[]) {
                     qPrintable(listen.toString()), serial_number.constData());
     }
     std::fflush(stdout);
-    QSocketNotifier quit(quit_fd, QSocketNotifier::Read);
-    QObject::connect(&quit, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    const int status = app.exec();
-    close(quit_fd);
-    return status;
+    return app.exec();
 }

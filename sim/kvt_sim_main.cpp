@@ -8,22 +8,10 @@
 #include "quillon_version.h"
 #include "sim/kvt_sim_options.h"
 #include "sim/pty_server.h"
-#include "sim/quit_on_signal.h"
 #include "sim/sim_config.h"
 #include "sim/sim_unit.h"
 #include "sim/wire_log.h"
-
-namespace {
-
-constexpr int exit_failed = 1;
-constexpr int exit_usage = 2;
-
-int fail(const QString& message, int status) {
-    std::fprintf(stderr, "kvt-sim: %s\n", qPrintable(message));
-    return status;
-}
-
-}  // namespace
+#include "tools/service_program.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -31,28 +19,18 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(quillon_version));
     QCommandLineParser parser;
     kvt_sim_add_options(parser);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        return fail(parser.errorText(), exit_usage);
-    }
-    if (parser.isSet("help")) {
-        parser.showHelp();
-    }
-    if (parser.isSet("version")) {
-        parser.showVersion();
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]),
-                    exit_usage);
+    QString error;
+    if (!parse_service_arguments(parser, error)) {
+        return service_fail(error, exit_usage);
     }
 
     QString text;
-    QString error;
     QVector<sim_unit_config_t> configs;
     if (!kvt_sim_units_text(parser, text, error) || !sim_parse_units(text, configs, error)) {
-        return fail(error, exit_usage);
+        return service_fail(error, exit_usage);
     }
     if (!quit_on_signals()) {
-        return fail(QStringLiteral("cannot watch for signals"), exit_failed);
+        return service_fail(QStringLiteral("cannot watch for signals"), exit_failed);
     }
 
     // Servers go before the units they call into.
@@ -70,7 +48,7 @@ int main(int argc, char* argv[]) {
         servers.push_back(
             std::make_unique<pty_server_t>(handler, [unit] { return !unit->vanished(); }));
         if (!servers.back()->is_open()) {
-            return fail(QStringLiteral("cannot open a pseudo-terminal"), exit_failed);
+            return service_fail(QStringLiteral("cannot open a pseudo-terminal"), exit_failed);
         }
         std::printf("%s %s %s\n", sim_model_name(config.model), config.serial_number.constData(),
                     qPrintable(servers.back()->port_name()));

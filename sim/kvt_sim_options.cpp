@@ -2,6 +2,7 @@
 
 #include "sim/pty_server.h"
 #include "sim/sim_config.h"
+#include "tools/service_program.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ void kvt_sim_add_options(QCommandLineParser& parser) {
             "Exit status: 0 when ended by SIGINT or SIGTERM, 1 when it cannot serve, 2 on a "
             "usage error.")
             .arg(pty_server_t::command_gap_ms));
-    // Qt's help option would also offer --help-all, for options kvt-sim does not take.
-    parser.addOption({{"h", "help"}, "Show this help."});
-    parser.addOption({"version", "Show the version."});
+    add_service_options(parser);
     parser.addOption({units_option,
                       "Units to serve, e.g. \"KVT0402Q,sn=KVT2024001;KVT0206Q,faults=delay:150\"; "
                       "keys sn, sv, pn, id, restart, mode (app|boot), faults.",
