@@ -11,10 +11,10 @@
 #include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "driver/visa_session.h"
-#include "widget/wait_cursor.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
 #include "widget/ui_push_button.h"
+#include "widget/wait_cursor.h"
 
 ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
     : QFrame(parent, Qt::WindowFlags()),

@@ -4,11 +4,11 @@
 #include <QVBoxLayout>
 
 #include "driver/link.h"
-#include "widget/wait_cursor.h"
 #include "scpi/command_history.h"
 #include "widget/group_box_layout.h"
 #include "widget/ui_line_edit.h"
 #include "widget/ui_push_button.h"
+#include "widget/wait_cursor.h"
 
 ui_scpi_dialog_t::ui_scpi_dialog_t(QWidget* parent)
     : QDialog(parent, Qt::WindowFlags()),
