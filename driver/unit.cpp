@@ -2,7 +2,7 @@
 
 #include <QList>
 #include <cctype>
-#include <limits>
+#include <charconv>
 
 #include "driver/link.h"
 #include "driver/link_events.h"
@@ -122,30 +122,22 @@ bool drv_unit_t::query(const QByteArray& command, QByteArray& answer) {
 }
 
 bool parse_product_number(const QByteArray& text, int& out) {
-    int i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
-        ++i;
+    const char* first = text.constData();
+    const char* const last = first + text.size();
+    while (first != last && std::isspace(static_cast<unsigned char>(*first))) {
+        ++first;
     }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const int first_digit = i;
-    qint64 value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > qint64(std::numeric_limits<int>::max()) + 1) {
+    // from_chars takes a minus sign only.
+    if (first != last && *first == '+') {
+        ++first;
+        if (first == last || !std::isdigit(static_cast<unsigned char>(*first))) {
             return false;
         }
     }
-    if (i == first_digit) {
+    int value = 0;
+    if (std::from_chars(first, last, value).ec != std::errc()) {
         return false;
     }
-    value = negative ? -value : value;
-    if (value > std::numeric_limits<int>::max()) {
-        return false;
-    }
-    out = int(value);
+    out = value;
     return true;
 }

@@ -2,6 +2,7 @@
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QtTest>
+#include <limits>
 #include <memory>
 
 #include "app/command_line.h"
@@ -179,10 +180,18 @@ private slots:
     }
 
     void product_number_is_read_as_a_leading_decimal() {
+        constexpr int none = std::numeric_limits<int>::max();  // nothing announced
         const struct {
             QByteArray answer;
-            int emitted;  // -1: nothing announced
-        } cases[] = {{"29", 29}, {"29abc", 29}, {"  +7", 7}, {"x29", -1}, {"99999999999", -1}};
+            int emitted;
+        } cases[] = {{"29", 29},
+                     {"29abc", 29},
+                     {"  +7", 7},
+                     {"x29", none},
+                     {"99999999999", none},
+                     {"+-7", none},
+                     {"\t-3", -3},
+                     {"-2147483648", std::numeric_limits<int>::min()}};
         for (const auto& c : cases) {
             pty_server_t peer(answering({{"OS?", "APP"},
                                          {"MN?", "KVT0402Q"},
@@ -193,8 +202,8 @@ private slots:
             QSignalSpy connected(bar, &ui_usb_widget_t::device_connect_msg);
             bar->device_rescan_slot();
             QCOMPARE(state_label()->text(), QString("KVT0402Q-S1"));
-            QCOMPARE(connected.size(), c.emitted < 0 ? 0 : 1);
-            if (c.emitted >= 0) {
+            QCOMPARE(connected.size(), c.emitted == none ? 0 : 1);
+            if (c.emitted != none) {
                 QCOMPARE(connected.first().first().toInt(), c.emitted);
             }
         }
