@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
-#include <QPixmap>
 
 QString load_style_sheet(const QStringList& resources) {
     QString sheet;
@@ -29,16 +28,4 @@ void install_application_font(const QString& resource) {
     QFont font;
     font.setFamily(families.first());
     QApplication::setFont(font);
-}
-
-QIcon preloaded_icon(const image_preload_t& preload) {
-    QList<QImage> images;
-    if (!preload.take(images)) {
-        return QIcon(preload.file());
-    }
-    QIcon icon;
-    for (const QImage& image : images) {
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
 }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <string_view>
 
@@ -37,31 +38,21 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     // The pool decodes the picture of the panel the window opens on, which
-    // takes longest, and reads the fonts and the window icon while the GUI
-    // thread goes on. Not before the application exists: a reader's plug-in
-    // search started earlier can leave it without its platform plug-in.
+    // takes longest, while the GUI thread goes on. Not before the application
+    // exists: a reader's plug-in search started earlier can leave it without
+    // its platform plug-in.
     if (left_out != "picture") {
         preload_panel_picture(two_port_picture);
     }
-    if (left_out != "fonts") {
-        preload_font_database();
-    }
     if (left_out != "bus") {
         connect_session_bus_early();
-    }
-    const QString icon_file(":/image/norvane.ico");
-    const image_preload_t window_icon(left_out != "icon" ? icon_file : QString());
-    if (left_out != "window") {
-        set_up_window_graphics();
     }
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));
     QApplication::setStyle("Fusion");
     install_application_font(":/front/SourceHanSansCN-Bold.otf");
     MainWindow window(nullptr);
     window.findChild<ui_usb_widget_t*>()->set_search(line.search);
-    // Wanted first when the window is shown.
-    QApplication::setWindowIcon(left_out != "icon" ? preloaded_icon(window_icon)
-                                                   : QIcon(icon_file));
+    QApplication::setWindowIcon(QIcon(":/image/norvane.ico"));
     window.show();
     return app.exec();
 }

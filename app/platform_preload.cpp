@@ -1,38 +1,15 @@
 #include "app/platform_preload.h"
 
-#include <QFontDatabase>
-#include <QGuiApplication>
-#include <QThreadPool>
-#include <QWindow>
+#include <QtGlobal>
 
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#define QUILLON_BUS_EARLY
 #include <QDBusConnection>
+#include <QThreadPool>
 #endif
-
-void preload_font_database() {
-    QThreadPool::globalInstance()->start([] {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-        QFontDatabase::families();
-#else
-        QFontDatabase().families();
-#endif
-    });
-}
 
 void connect_session_bus_early() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#ifdef QUILLON_BUS_EARLY
     QThreadPool::globalInstance()->start([] { QDBusConnection::sessionBus(); });
-#endif
-}
-
-void set_up_window_graphics() {
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return;
-    }
-    // Widget windows have this surface type: it asks for the same set-up.
-    QWindow first;
-    first.setSurfaceType(QSurface::RasterGLSurface);
-    first.create();
 #endif
 }

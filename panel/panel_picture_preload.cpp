@@ -4,18 +4,29 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QImage>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QScreen>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <cstring>
-
-#include "panel/image_preload.h"
+#include <memory>
 
 namespace {
 
+// Far longer than a decode takes.
+constexpr int preload_wait_ms = 2000;
+
+// Shared with the pool thread, which may outlive the wait.
+struct decoded_t {
+    QSemaphore done;
+    QImage image;
+};
+
 // Touched on the GUI thread only.
-QHash<QString, image_preload_t>& preloads() {
-    static QHash<QString, image_preload_t> pending;
+QHash<QString, std::shared_ptr<decoded_t>>& preloads() {
+    static QHash<QString, std::shared_ptr<decoded_t>> pending;
     return pending;
 }
 
@@ -53,7 +64,12 @@ QString screen_sized_copy(const QString& picture, qreal device_pixel_ratio) {
 void preload_panel_picture(const QString& picture) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1;
-    preloads().insert(picture, image_preload_t(screen_sized_copy(picture, ratio)));
+    auto decoded = std::make_shared<decoded_t>();
+    preloads().insert(picture, decoded);
+    QThreadPool::globalInstance()->start([decoded, file = screen_sized_copy(picture, ratio)] {
+        decoded->image = QImage(file);
+        decoded->done.release();
+    });
 }
 
 void hand_over_preloaded_picture(const QString& picture) {
@@ -61,15 +77,14 @@ void hand_over_preloaded_picture(const QString& picture) {
     if (pending == preloads().end()) {
         return;
     }
-    QList<QImage> images;
-    const bool decoded = pending->take(images);
+    const std::shared_ptr<decoded_t> decoded = *pending;
     preloads().erase(pending);
     // Past the wait, or for a picture that does not decode, the rule decodes
     // it itself.
-    if (!decoded || images.isEmpty() || images.first().isNull()) {
+    if (!decoded->done.tryAcquire(1, preload_wait_ms) || decoded->image.isNull()) {
         return;
     }
-    const QPixmap pixmap = QPixmap::fromImage(std::move(images.first()));
+    const QPixmap pixmap = QPixmap::fromImage(std::move(decoded->image));
     const QString key = pixmap_load_key(picture);
     QPixmapCache::insert(key, pixmap);
     // A Qt that keys its loads otherwise decodes here, once, as the rule would

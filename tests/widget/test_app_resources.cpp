@@ -5,23 +5,13 @@
 #include <QRawFont>
 #include <QtTest>
 
-#include "app/application_setup.h"
-
 class test_app_resources : public QObject {
     Q_OBJECT
 private slots:
-    void logo_icon_holds_four_sizes_data() {
-        QTest::addColumn<bool>("read_on_pool");
-        QTest::newRow("read here") << false;
-        QTest::newRow("read on a pool thread") << true;
-    }
-
     void logo_icon_holds_four_sizes() {
-        QFETCH(bool, read_on_pool);
         QImageReader reader(":/image/norvane.ico");
         QCOMPARE(reader.imageCount(), 4);
-        const QIcon icon = read_on_pool ? preloaded_icon(image_preload_t(":/image/norvane.ico"))
-                                        : QIcon(":/image/norvane.ico");
+        const QIcon icon(":/image/norvane.ico");
         QVERIFY(!icon.isNull());
         const QList<QSize> sizes = icon.availableSizes();
         for (const QSize& size : {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(256, 256)}) {
