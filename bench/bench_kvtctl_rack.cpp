@@ -1,7 +1,6 @@
 // kvtctl on a rack against kvtctl on one unit: the units are identified and
 // upgraded side by side, so a rack should cost little more than one unit.
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "bench/bench_table.h"
+#include "bench/child_process.h"
 #include "upgrade/image_writer.h"
 
 namespace {
@@ -18,7 +18,6 @@ namespace {
 constexpr int visa_rack = 24;
 constexpr int upgrade_rack = 8;
 constexpr int serial_rack = 8;
-constexpr int start_timeout_ms = 10000;
 constexpr int list_timeout_ms = 60000;
 
 // One run of kvtctl, in milliseconds; negative when it failed.
@@ -96,13 +95,8 @@ bool run_serial(int rounds) {
     QProcess sim;
     sim.start(BENCH_KVT_SIM_PATH, {"--units", units.join(';')});
     QStringList ports;
-    const QDeadlineTimer deadline(start_timeout_ms);
-    while (ports.size() < serial_rack && !deadline.hasExpired() &&
-           sim.waitForReadyRead(int(deadline.remainingTime()))) {
-        while (sim.canReadLine()) {
-            ports << "--port"
-                  << QString::fromLocal8Bit(sim.readLine()).simplified().section(' ', 2);
-        }
+    for (const QString& port : sim_ports(first_lines(sim, serial_rack))) {
+        ports << "--port" << port;
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("LD_LIBRARY_PATH");
@@ -110,11 +104,7 @@ bool run_serial(int rounds) {
                       measure("kvtctl list, 8 units (kvt-sim, serial)", serial_rack, rounds,
                               "≤ 1.5", ports.mid(0, 2) + QStringList{"list"}, environment,
                               ports + QStringList{"list"}, environment);
-    sim.terminate();
-    if (!sim.waitForFinished(start_timeout_ms)) {
-        sim.kill();
-        sim.waitForFinished(start_timeout_ms);
-    }
+    stop_process(sim);
     return done;
 }
 

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "bench/bench_table.h"
+#include "bench/child_process.h"
 #include "bench/monotonic_clock.h"
 #include "vxi11.h"
 
@@ -31,31 +31,7 @@ namespace {
 constexpr int most_clients = 8;
 constexpr int client_counts[] = {1, 2, 4, 8};
 constexpr int queries_per_client = 20;
-constexpr int start_timeout_ms = 15000;
 constexpr int skipped = 77;
-
-// Lines the process prints, until it has printed count or the time is up.
-QStringList lines_of(QProcess& process, int count) {
-    const QDeadlineTimer deadline(start_timeout_ms);
-    QStringList lines;
-    while (lines.size() < count && !deadline.hasExpired()) {
-        if (!process.canReadLine() && !process.waitForReadyRead(int(deadline.remainingTime()))) {
-            break;
-        }
-        while (process.canReadLine() && lines.size() < count) {
-            lines << QString::fromLocal8Bit(process.readLine()).simplified();
-        }
-    }
-    return lines;
-}
-
-void stop(QProcess& process) {
-    process.terminate();
-    if (!process.waitForFinished(start_timeout_ms)) {
-        process.kill();
-        process.waitForFinished(start_timeout_ms);
-    }
-}
 
 bool rpcbind_answers() {
     sockaddr_in binder{};
@@ -161,8 +137,8 @@ int main(int argc, char** argv) {
     QProcess sim;
     sim.start(BENCH_KVT_SIM_PATH, {"--units", units.join(';')});
     QStringList lan_arguments;
-    for (const QString& line : lines_of(sim, most_clients)) {
-        lan_arguments << "--port" << line.section(' ', 2, 2);
+    for (const QString& port : sim_ports(first_lines(sim, most_clients))) {
+        lan_arguments << "--port" << port;
     }
     // kvt-lan reaches the units over their serial ports, not a VISA library.
     QProcess lan;
@@ -171,7 +147,7 @@ int main(int argc, char** argv) {
     lan.setProcessEnvironment(environment);
     lan.start(BENCH_KVT_LAN_PATH, lan_arguments);
     std::vector<std::unique_ptr<client_t>> clients;
-    for (const QString& line : lines_of(lan, most_clients)) {
+    for (const QString& line : first_lines(lan, most_clients)) {
         clients.emplace_back(new client_t{line.section(' ', 0, 0).toStdString()});
         if (!clients.back()->open()) {
             clients.pop_back();
@@ -204,7 +180,7 @@ int main(int argc, char** argv) {
                   fixed(summarize(ratios).median, 2), "≥ 0.8");
     }
     clients.clear();
-    stop(lan);
-    stop(sim);
+    stop_process(lan);
+    stop_process(sim);
     return status;
 }

@@ -10,7 +10,6 @@
 //           against the same action on a stand-in unit over USB plus
 //           kvt-lan's own pause after each write, the two taking turns.
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
@@ -24,6 +23,7 @@
 #include "app/ui_central_widget.h"
 #include "bench/bare_pty_client.h"
 #include "bench/bench_table.h"
+#include "bench/child_process.h"
 #include "driver/serial_link.h"
 #include "driver/unit_discovery.h"
 #include "driver/visa_session.h"
@@ -36,7 +36,6 @@ namespace {
 constexpr double visa_pauses_per_query_ms = 5 + 10;
 // kvt-lan writes to its unit through the core's VISA link, which pauses after each write.
 constexpr double lan_pause_per_query_ms = 5;
-constexpr int sim_start_timeout_ms = 5000;
 
 // The traffic of each figure: identification, then the two-port read-back.
 const std::vector<std::string> connect_commands = {
@@ -107,21 +106,6 @@ int run_visa(int rounds) {
     return 0;
 }
 
-// Starts kvt-sim with two two-port units and returns their ports.
-QStringList start_sim(QProcess& sim) {
-    sim.start(BENCH_KVT_SIM_PATH, {"--units", "KVT0402Q;KVT0402Q"});
-    const QDeadlineTimer deadline(sim_start_timeout_ms);
-    QStringList ports;
-    // A negative wait would never end: the loop stops at the deadline instead.
-    while (ports.size() < 2 && !deadline.hasExpired() &&
-           sim.waitForReadyRead(int(deadline.remainingTime()))) {
-        while (sim.canReadLine()) {
-            ports << QString::fromLocal8Bit(sim.readLine()).simplified().section(' ', 2);
-        }
-    }
-    return ports;
-}
-
 // The bare client's turn: what Rescan does to a port (reopen it and let the
 // line settle), then the commands.
 bool bare_turn(const std::string& port, const std::vector<std::string>& commands, bool reopen,
@@ -144,7 +128,8 @@ int run_serial(int rounds) {
         return 1;
     }
     QProcess sim;
-    const QStringList ports = start_sim(sim);
+    sim.start(BENCH_KVT_SIM_PATH, {"--units", "KVT0402Q;KVT0402Q"});
+    const QStringList ports = sim_ports(first_lines(sim, 2));
     if (ports.size() < 2) {
         std::fprintf(stderr, "kvt-sim did not offer two ports\n");
         return 1;
@@ -179,21 +164,15 @@ int run_serial(int rounds) {
                   fixed(summarize(overhead).median, 2, true) + " ms per query", "< 1 ms per query");
     }
     bare_close(fd);
-    sim.terminate();
-    if (!sim.waitForFinished(sim_start_timeout_ms)) {
-        sim.kill();
-        sim.waitForFinished(sim_start_timeout_ms);
-    }
+    stop_process(sim);
     return status;
 }
 
 // Starts kvt-lan on the stand-in's units and returns the first one's resource.
 QString start_lan(QProcess& lan) {
     lan.start(BENCH_KVT_LAN_PATH, QStringList());
-    if (!lan.waitForReadyRead(sim_start_timeout_ms) || !lan.canReadLine()) {
-        return {};
-    }
-    return QString::fromLocal8Bit(lan.readLine()).simplified().section(' ', 1);
+    const QStringList lines = first_lines(lan, 1);
+    return lines.isEmpty() ? QString() : lines.first().section(' ', 1);
 }
 
 int run_lan(int rounds) {
@@ -235,11 +214,7 @@ int run_lan(int rounds) {
                       fixed(lan_pause_per_query_ms, 0) + " ms pause per query in kvt-lan",
                   fixed(summarize(added).median, 2, true) + " ms per query", "< 1 ms per query");
     }
-    lan.terminate();
-    if (!lan.waitForFinished(sim_start_timeout_ms)) {
-        lan.kill();
-        lan.waitForFinished(sim_start_timeout_ms);
-    }
+    stop_process(lan);
     return status;
 }
 
