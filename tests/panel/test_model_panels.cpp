@@ -263,7 +263,7 @@ pty_server_t::handler_t simulated_unit(const model_t& model) {
 }
 
 // The unit on the link when a click meets a fault.
-enum unit_t { this_model, unplugged, in_bootloader };
+enum unit_t { this_model, unplugged, in_bootloader, other_model };
 
 }  // namespace
 
@@ -409,6 +409,9 @@ private slots:
             << "Switch B did not switch to position 2: it stands at position 1";
         QTest::newRow("2-port set unanswered, unit at 2")
             << two << int(this_model) << no << lines_t{"1"} << true << 2 << QString();
+        // A panel sends nothing to a unit of the other model.
+        QTest::newRow("2-port a 6-port unit identified")
+            << two << int(other_model) << ok << lines_t{"1"} << false << none << b_silent;
         QTest::newRow("6-port no unit connected")
             << six << int(unplugged) << ok << no << false << none << unlinked;
         QTest::newRow("6-port unit in its bootloader")
@@ -418,6 +421,8 @@ private slots:
         QTest::newRow("6-port unit stays at 5")
             << six << int(this_model) << ok << lines_t{"5"} << true << 5
             << "Switch A did not switch to position 3: it stands at position 5";
+        QTest::newRow("6-port a 2-port unit identified")
+            << six << int(other_model) << ok << lines_t{"3"} << false << none << a_silent;
     }
 
     void a_click_the_unit_did_not_take_leaves_the_panel_true() {
@@ -431,7 +436,8 @@ private slots:
         const bool two = model == &two_port;
         const char sw = two ? 'B' : 'A';
         const int position = two ? 2 : 3;
-        identify_unit(unit == in_bootloader ? "BOOTLOADER" : "APP", model->product);
+        identify_unit(unit == in_bootloader ? "BOOTLOADER" : "APP",
+                      unit == other_model ? (two ? six_port : two_port).product : model->product);
         script_t lines;
         if (two) {
             for (const QByteArray& query : model->read_back) {
