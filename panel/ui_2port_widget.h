@@ -2,11 +2,8 @@
 
 #include <QFrame>
 
+#include "panel/panel_builder.h"
 #include "panel/switch_panel.h"
-
-class position_button_t;
-class ui_led_widget_t;
-class ui_rect4_widget_t;
 
 // Picture of the four-switch unit with a button on each outer connector, a
 // lamp and a bar per switch showing its path.
@@ -35,29 +32,8 @@ public slots:
     void device_clear_slot();
 
 private:
-    struct switch_row_t;
-    static const switch_row_t switches[4];
-
-    void place(char sw, int position);
-
     switch_panel_t panel;
-
-    position_button_t* m_buttonA1;
-    position_button_t* m_buttonA2;
-    position_button_t* m_buttonB1;
-    position_button_t* m_buttonB2;
-    position_button_t* m_buttonC1;
-    position_button_t* m_buttonC2;
-    position_button_t* m_buttonD1;
-    position_button_t* m_buttonD2;
-    ui_led_widget_t* m_ledA;
-    ui_led_widget_t* m_ledB;
-    ui_led_widget_t* m_ledC;
-    ui_led_widget_t* m_ledD;
-    ui_rect4_widget_t* m_rectA;
-    ui_rect4_widget_t* m_rectB;
-    ui_rect4_widget_t* m_rectC;
-    ui_rect4_widget_t* m_rectD;
+    panel_builder_t parts;
 };
 
 // The two-port unit's front panel, the one the window opens on.

@@ -2,13 +2,8 @@
 
 #include <QFrame>
 
+#include "panel/panel_builder.h"
 #include "panel/switch_panel.h"
-
-class position_button_t;
-class ui_led_widget_t;
-class ui_rect1_widget_t;
-class ui_rect2_widget_t;
-class ui_rect3_widget_t;
 
 // Picture of the two six-way switches with a button on every connector; a lamp
 // and one of three bars per switch show its path, none at position 0.
@@ -45,35 +40,8 @@ public slots:
     void device_clear_slot();
 
 private:
-    struct switch_row_t;
-    static const switch_row_t switches[2];
-
-    QFrame* bar(const switch_row_t& row, int kind) const;
-
     switch_panel_t panel;
-
-    position_button_t* m_buttonA0;
-    position_button_t* m_buttonA1;
-    position_button_t* m_buttonA2;
-    position_button_t* m_buttonA3;
-    position_button_t* m_buttonA4;
-    position_button_t* m_buttonA5;
-    position_button_t* m_buttonA6;
-    position_button_t* m_buttonB0;
-    position_button_t* m_buttonB1;
-    position_button_t* m_buttonB2;
-    position_button_t* m_buttonB3;
-    position_button_t* m_buttonB4;
-    position_button_t* m_buttonB5;
-    position_button_t* m_buttonB6;
-    ui_led_widget_t* m_ledA;
-    ui_led_widget_t* m_ledB;
-    ui_rect1_widget_t* m_rect1A;
-    ui_rect2_widget_t* m_rect2A;
-    ui_rect3_widget_t* m_rect3A;
-    ui_rect1_widget_t* m_rect1B;
-    ui_rect2_widget_t* m_rect2B;
-    ui_rect3_widget_t* m_rect3B;
+    panel_builder_t parts;
 };
 
 // Frame around the picture; the central widget shows it for the six-port model.

@@ -70,6 +70,11 @@ qreal distance_to_quad(QPointF p, const QPolygonF& quad) {
     return nearest;
 }
 
+template <class T>
+bool is_a(QObject* object) {
+    return qobject_cast<T*>(object) != nullptr;
+}
+
 }  // namespace
 
 class test_indicator_widgets : public QObject {
@@ -83,9 +88,16 @@ private slots:
             new ui_rect4_widget_t(&parent)};
         const QStringList names = {"ui_led_widget_t", "ui_rect1_widget_t", "ui_rect2_widget_t",
                                    "ui_rect3_widget_t", "ui_rect4_widget_t"};
+        const QList<bool (*)(QObject*)> casts = {&is_a<ui_led_widget_t>, &is_a<ui_rect1_widget_t>,
+                                                 &is_a<ui_rect2_widget_t>, &is_a<ui_rect3_widget_t>,
+                                                 &is_a<ui_rect4_widget_t>};
+        QCOMPARE(ui_figure_widget_t::staticMetaObject.superClass(), &QFrame::staticMetaObject);
         for (int i = 0; i < widgets.size(); ++i) {
             QCOMPARE(widgets[i]->metaObject()->className(), qPrintable(names[i]));
-            QCOMPARE(widgets[i]->metaObject()->superClass(), &QFrame::staticMetaObject);
+            for (int kind = 0; kind < casts.size(); ++kind) {
+                QCOMPARE(casts[kind](widgets[i]), kind == i);
+            }
+            QCOMPARE(widgets[i]->metaObject()->superClass(), &ui_figure_widget_t::staticMetaObject);
             QCOMPARE(widgets[i]->frameShape(), QFrame::NoFrame);
             QVERIFY(!widgets[i]->autoFillBackground());
             QCOMPARE(widgets[i]->parentWidget(), &parent);
