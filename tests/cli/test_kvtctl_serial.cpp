@@ -230,6 +230,10 @@ private slots:
         QTest::newRow("save to standard output")
             << QStringList{"save", "-"} << QByteArray() << 0
             << positions({{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}}) << QByteArray();
+        // The file is the output: one document, which --json adds nothing to.
+        QTest::newRow("save to standard output under --json")
+            << QStringList{"save", "-", "--json"} << QByteArray() << 0
+            << positions({{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}}) << QByteArray();
         QTest::newRow("save where no folder is")
             << QStringList{"save", "/nonexistent/kvt.json"} << QByteArray() << 1 << QJsonObject()
             << QByteArray("kvtctl: /nonexistent/kvt.json: ");
