@@ -97,8 +97,11 @@ cli_status_t put_held(const invocation_t& call, chosen_unit_t& unit, unit_result
 cli_status_t print_results(const invocation_t& call, const QVector<unit_result_t>& results) {
     if (!call.several()) {
         const unit_result_t& result = results.first();
-        if (result.status.ok()) {
-            call.json ? print_json(result.json) : print_lines(result.lines);
+        if (result.status.ok() && !call.json) {
+            print_lines(result.lines);
+        } else if (result.status.ok() && !result.json.isNull()) {
+            // Not after a save to standard output: its file is the one document.
+            print_json(result.json);
         }
         return result.status;
     }

@@ -64,6 +64,7 @@ const QByteArray boot_listed =
     "{FAULTY} - FAULTY - - bootloader\n{HEALTHY} KVT0402Q HEALTHY 1.0.0 17";
 const QByteArray garbled = "\xA5\xA5\xA5\xA5\xA5\xA5";
 const QByteArray overlong = "FAULTY" + QByteArray(65, '#');
+const QByteArray set_unanswered = "FAULTY at {FAULTY}: switch A did not answer its set command";
 const QByteArray upgraded = "Upgrade OK! Software version {version}";
 // An answer late or in pieces confirms no step of the handshake, so such a
 // run never counts as upgraded.
@@ -114,7 +115,7 @@ const QVector<cell_t> matrix = {
     {serial, faulty("mode=boot,faults=no-lf"), query_os, 1, named, query, 0, "FAULTY"},
     {serial, faulty("mode=boot,faults=no-lf"), list, 1, healthy_listed, query, 0, "FAULTY"},
     {serial, faulty("faults=fail:SV?"), info, 1, named, query, 0, "FAULTY"},
-    {serial, faulty("faults=fail:SETA=1"), set, 1, named, get, 0, "A=1"},
+    {serial, faulty("faults=fail:SETA=1"), set, 1, set_unanswered, get, 0, "A=1"},
     {serial, faulty("faults=fail:SN?"), query, 1, named, query, 1, named},
     {serial, faulty("faults=fail:SV?"), list, 1, healthy_listed, query, 0, "FAULTY"},
     {serial, faulty("faults=stuck:A"), info, 0, identity, query, 0, "FAULTY"},
@@ -173,7 +174,7 @@ const QVector<cell_t> matrix = {
     {visa, faulty("mode=boot,faults=no-lf"), query_os, 0, "BOOTLOADER"},
     {visa, faulty("mode=boot,faults=no-lf"), list, 0, boot_listed},
     {visa, faulty("faults=fail:SV?"), info, 1, named},
-    {visa, faulty("faults=fail:SETA=1"), set, 1, named},
+    {visa, faulty("faults=fail:SETA=1"), set, 1, set_unanswered},
     {visa, faulty("faults=fail:SN?"), query, 1, named},
     {visa, faulty("faults=fail:SV?"), list, 1, healthy_listed},
     {visa, faulty("faults=stuck:A"), info, 0, identity},

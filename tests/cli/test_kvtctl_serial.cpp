@@ -85,10 +85,13 @@ private slots:
     }
 
     void info_of_the_unit_named() {
-        // A port path is searched without --port.
+        // A port path is searched without --port; a port's short name is its path without /dev/.
+        const QString path = six_port->server.port_name();
+        QVERIFY(path.startsWith("/dev/"));
         for (const kvtctl_result_t& result :
              {kvtctl({"--unit", "SN-SIX", "info", "--json"}),
               kvtctl({"--unit", six_port->server.port_name(), "info", "--json"}),
+              kvtctl({"--unit", path.mid(5), "info", "--json"}),
               run_kvtctl({"--unit", six_port->server.port_name(), "info", "--json"})}) {
             KVTCTL_CHECK(result, 0);
             QCOMPARE(result.json().object().value("serial_number").toString(), QString("SN-SIX"));
@@ -230,6 +233,17 @@ private slots:
         QTest::newRow("save to standard output")
             << QStringList{"save", "-"} << QByteArray() << 0
             << positions({{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}}) << QByteArray();
+        // The file is the output: one document, which --json adds nothing to.
+        QTest::newRow("save to standard output under --json")
+            << QStringList{"save", "-", "--json"} << QByteArray() << 0
+            << positions({{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}}) << QByteArray();
+        QTest::newRow("restore a file without positions")
+            << QStringList{"restore", "-"} << QByteArray(R"({"model": "KVT0402Q"})") << 2
+            << QJsonObject() << QByteArray("kvtctl: standard input: no model and positions\n");
+        QTest::newRow("restore a file of no positions")
+            << QStringList{"restore", "-"}
+            << QByteArray(R"({"model": "KVT0402Q", "positions": {}})") << 2 << QJsonObject()
+            << QByteArray("kvtctl: standard input: no model and positions\n");
         QTest::newRow("save where no folder is")
             << QStringList{"save", "/nonexistent/kvt.json"} << QByteArray() << 1 << QJsonObject()
             << QByteArray("kvtctl: /nonexistent/kvt.json: ");

@@ -99,6 +99,19 @@ private slots:
         QCOMPARE(ask("SN?"), QByteArray("KVT2024001"));
     }
 
+    // An open waits for the line to fall quiet only so long: a unit that
+    // talks on is still talking when the open is done. Its talk ends, so a
+    // broken bound fails here instead of hanging.
+    void open_settles_within_its_bound_while_the_unit_talks_on() {
+        pty_server_t unit([](const QByteArray&) { return answer_t(200, {50, "x"}); });
+        QVERIFY(serial_open(unit.port_name().toUtf8()));
+        QVERIFY(link_write("TALK"));
+        QVERIFY(unit.wait_for_commands(1, 5000));
+        serial_close();
+        QVERIFY(serial_open(unit.port_name().toUtf8()));
+        QVERIFY(!unit.wait_for_answers(0));
+    }
+
     void query_after_an_unread_write_gets_its_own_answer() {
         pty_server_t unit(simulated(std::make_shared<sim_unit_t>(unit_config("KVT0402Q"))));
         QVERIFY(serial_open(unit.port_name().toUtf8()));

@@ -3,15 +3,13 @@ loopback address of the caller's choice, and calls written by hand, record by
 record."""
 import socket
 import struct
-import sys
 
-from lan_servers import SKIP, START_S
+from lan_servers import START_S, skip
 
 try:
     from pyvisa_py.protocols import rpc, vxi11
 except ImportError:
-    print("SKIP: python3-pyvisa-py is not installed")
-    sys.exit(SKIP)
+    skip("python3-pyvisa-py is not installed")
 
 # A command that a unit configured with "faults=fail:BUSY?" never answers:
 # the read that follows it waits.

@@ -1,8 +1,9 @@
 """kvt-lan serving a kvt-sim unit, against a VXI-11 client written elsewhere:
 Debian's pyvisa-py. Queries, messages without END, locks, aborts, a client
 killed while it holds a lock, calls sent before the replies to earlier ones
-are read, and the refusals: an oversized write, garbage on the port, calls
-no procedure takes, too many links, device_docmd."""
+are read, termination characters, and the refusals: another link's unlock,
+a message over the bound, garbage on the port, calls no procedure takes,
+too many links, device_docmd."""
 import os
 import select
 import socket
@@ -49,6 +50,26 @@ def check_query_and_read_back(rm):
     unit.close()
 
 
+# Reads of one answer in turn, each (flags, termination character, request
+# size, data, reason): a termination character set ends the read and stays
+# in its data.
+IDN_READS = [
+    (vxi11.OP_FLAG_TERMCHAR_SET, ord(","), 100, b"Norvane,", vxi11.RX_CHR),
+    (vxi11.OP_FLAG_TERMCHAR_SET, ord(","), 3, b"KVT", vxi11.RX_REQCNT),
+    (0, ord(","), 8, b"0402Q,KV", vxi11.RX_REQCNT),
+    (vxi11.OP_FLAG_TERMCHAR_SET, ord("\n"), 100, b"T2024001,1.0.0\n", vxi11.RX_CHR | vxi11.RX_END),
+]
+
+
+def check_termination_character(rm):
+    client = vxi11.CoreClient("127.0.0.1")
+    link = client.create_link(1, 0, 0, SERIAL)[1]
+    assert client.device_write(link, 1000, 0, vxi11.OP_FLAG_END, b"*IDN?\n") == (0, 6)
+    for flags, term_char, size, data, reason in IDN_READS:
+        assert client.device_read(link, size, 1000, 0, flags, term_char) == (0, reason, data), data
+    client.close()
+
+
 def check_long_write_then_read(rm):
     # pyvisa-py sends a write of more than a kilobyte without the END flag;
     # the read that follows ends the message all the same.
@@ -77,6 +98,25 @@ def check_lock_blocks_other(rm):
     fails_with(StatusCode.error_io, lambda: other.query("SN?"))
     holder.unlock()
     assert other.query("SN?") == SERIAL
+    holder.close()
+    other.close()
+
+
+def check_lock_is_its_holders(rm):
+    # Another link's unlock, through its own link or the holder's, and
+    # another link's end all leave the lock with its holder.
+    holder, other = vxi11.CoreClient("127.0.0.1"), vxi11.CoreClient("127.0.0.1")
+    holder_link = holder.create_link(1, 0, 0, SERIAL)[1]
+    other_link, ended_link = (other.create_link(2, 0, 0, SERIAL)[1] for _ in range(2))
+    assert holder.device_lock(holder_link, 0, 0) == 0
+    codes = vxi11.ErrorCodes
+    releases = [(other.device_unlock, other_link, codes.no_lock_held_by_this_link),
+                (other.device_unlock, holder_link, codes.invalid_link_identifier),
+                (other.destroy_link, ended_link, 0)]
+    for release, link, error in releases:
+        assert release(link) == error, error
+        assert other.device_lock(other_link, 0, 0) == codes.device_locked_by_another_link, error
+    assert holder.device_unlock(holder_link) == 0
     holder.close()
     other.close()
 
@@ -174,12 +214,25 @@ def check_killed_holder_frees_unit(rm):
     other.close()
 
 
+# A message's writes, each (size, flags, error): whole up to the bound, in one
+# write or in pieces, and refused a byte beyond it.
+MESSAGES = [
+    [(MAX_MESSAGE, vxi11.OP_FLAG_END, 0)],
+    [(MAX_MESSAGE + 1, vxi11.OP_FLAG_END, vxi11.ErrorCodes.parameter_error)],
+    [(MAX_MESSAGE - 1, 0, 0), (1, vxi11.OP_FLAG_END, 0)],
+    [(MAX_MESSAGE, 0, 0), (1, vxi11.OP_FLAG_END, vxi11.ErrorCodes.parameter_error)],
+]
+
+
 def check_oversized_write(rm):
     client = vxi11.CoreClient("127.0.0.1")
     error, link, _, max_size = client.create_link(1, 0, 0, SERIAL)
     assert error == 0 and max_size == MAX_MESSAGE, (error, max_size)
-    error, _ = client.device_write(link, 1000, 0, vxi11.OP_FLAG_END, b"x" * (MAX_MESSAGE + 1))
-    assert error == vxi11.ErrorCodes.parameter_error, error
+    for message in MESSAGES:
+        for size, flags, error in message:
+            taken = 0 if error else size
+            result = client.device_write(link, 10 * 1000, 0, flags, b"x" * size)
+            assert result == (error, taken), (message, result)
     # A record beyond what any write needs closes the connection.
     try:
         client.device_write(link, 1000, 0, 0, b"x" * (4 * MAX_MESSAGE))
@@ -306,9 +359,11 @@ def check_client_leaving_unread_replies(rm):
 
 CHECKS = [
     check_query_and_read_back,
+    check_termination_character,
     check_long_write_then_read,
     check_long_write_then_write,
     check_lock_blocks_other,
+    check_lock_is_its_holders,
     check_waiting_lock,
     check_abort_ends_wait_for_unit,
     check_killed_holder_frees_unit,

@@ -1,8 +1,9 @@
 """Quillon's core (through kvtctl, the window's operations without widgets)
 reaches a kvt-sim unit over the network: the VISA stand-in's TCPIP INSTR path
 -> kvt-lan -> the unit's serial port. A click with its read-back, a console
-query, and a firmware upgrade that restarts the unit into its bootloader and back and
-must leave exactly the image's application in it."""
+query, reads that end at a termination character, and a firmware upgrade that
+restarts the unit into its bootloader and back and must leave exactly the
+image's application in it."""
 import hashlib
 import os
 import subprocess
@@ -53,7 +54,37 @@ def check_upgrade_byte_exact(kvtctl, image_tool, work):
     assert kvtctl.run("query", "SV?").strip() == expected, "the unit holds other bytes"
 
 
-CHECKS = [check_click_and_console, check_upgrade_byte_exact]
+# pyvisa on the VISA stand-in reads the unit's identification over the
+# network with a termination character set: each read ends at it, keeps it
+# and says so in its status, up to the answer's end.
+TERM_CHAR_READS = r"""
+import sys
+import pyvisa
+from pyvisa import constants
+rm = pyvisa.ResourceManager(sys.argv[1])
+unit = rm.open_resource(sys.argv[2])
+unit.write_raw(b"*IDN?\n")
+rm.visalib.set_attribute(unit.session, constants.VI_ATTR_TERMCHAR, ord(","))
+rm.visalib.set_attribute(unit.session, constants.VI_ATTR_TERMCHAR_EN, constants.VI_TRUE)
+for _ in range(4):
+    data, status = rm.visalib.read(unit.session, 100)
+    print("%r %x" % (data, status))
+"""
+TERM_CHAR = 0x3FFF0005
+
+
+def check_termination_character_read(kvtctl, image_tool, work):
+    library = os.path.join(kvtctl.env["LD_LIBRARY_PATH"], "libvisa.so")
+    done = subprocess.run([sys.executable, "-c", TERM_CHAR_READS, library, RESOURCE],
+                          env=dict(kvtctl.env, ASAN_OPTIONS="detect_leaks=0"),
+                          capture_output=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    expected = ["b'Norvane,' %x" % TERM_CHAR, "b'KVT0402Q,' %x" % TERM_CHAR,
+                "b'%s,' %x" % (SERIAL, TERM_CHAR), "b'1.0.0\\n' 0"]
+    assert done.stdout.decode().splitlines() == expected, done.stdout
+
+
+CHECKS = [check_click_and_console, check_termination_character_read, check_upgrade_byte_exact]
 
 
 def main(sim, lan, kvtctl_path, image_tool, standin_dir):

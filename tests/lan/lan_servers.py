@@ -1,12 +1,23 @@
 """What the kvt-lan checks share: starting a program and reading its first
 lines, kvt-sim units, and kvt-lan serving them on loopback."""
 import contextlib
+import os
 import select
 import subprocess
 import sys
 
 SKIP = 77
 START_S = 10
+
+
+def skip(reason):
+    """Ends a check that lacks what it needs: skipped, except where
+    QUILLON_NO_SKIP is set (as CI sets it), where it fails."""
+    if os.environ.get("QUILLON_NO_SKIP"):
+        print("FAIL: %s, and QUILLON_NO_SKIP is set" % reason)
+        sys.exit(1)
+    print("SKIP: " + reason)
+    sys.exit(SKIP)
 
 
 def first_line(process):
@@ -25,8 +36,7 @@ def require_rpcbind():
     try:
         subprocess.run(["rpcinfo", "-p", "127.0.0.1"], check=True, capture_output=True)
     except (OSError, subprocess.CalledProcessError):
-        print("SKIP: no rpcbind on 127.0.0.1")
-        sys.exit(SKIP)
+        skip("no rpcbind on 127.0.0.1")
 
 
 @contextlib.contextmanager

@@ -1,10 +1,15 @@
+#include <unistd.h>
+
 #include <QElapsedTimer>
+#include <QLibrary>
+#include <QScopeGuard>
 #include <QtTest>
 #include <atomic>
 #include <thread>
 
 #include "driver/visa_binding.h"
 #include "sim/visa/visa_attributes.h"
+#include "sim/visa/visa_statuses.h"
 
 // The stand-in through the C interface, configured with a unit whose answers
 // come in two pieces 150 ms apart and which restarts in 3 s, a unit that never
@@ -39,6 +44,30 @@ ViStatus write(ViSession session, const QByteArray& bytes) {
     ViUInt32 count = 0;
     return vi().viWrite(session, reinterpret_cast<const ViByte*>(bytes.constData()),
                         ViUInt32(bytes.size()), &count);
+}
+
+// The program never locks, so its binding lacks these.
+using lock_function_t = ViStatus (*)(ViSession, ViAccessMode, ViUInt32, const ViChar*, ViChar*);
+using unlock_function_t = ViStatus (*)(ViSession);
+
+ViStatus lock(ViSession session, ViUInt32 timeout_ms) {
+    static const auto function =
+        reinterpret_cast<lock_function_t>(QLibrary::resolve("visa", "viLock"));
+    return function(session, VI_EXCLUSIVE_LOCK, timeout_ms, nullptr, nullptr);
+}
+
+ViStatus unlock(ViSession session) {
+    static const auto function =
+        reinterpret_cast<unlock_function_t>(QLibrary::resolve("visa", "viUnlock"));
+    return function(session);
+}
+
+// The state letter /proc gives a thread of this process: 'S' while it sleeps.
+char thread_state(pid_t thread) {
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(thread));
+    const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    const int name_end = text.lastIndexOf(')');
+    return name_end >= 0 && name_end + 2 < text.size() ? text.at(name_end + 2) : '?';
 }
 
 }  // namespace
@@ -283,6 +312,41 @@ private slots:
         QCOMPARE(read_status, VI_ERROR_INV_OBJECT);
         QCOMPARE(searches_not_found.load(), searches);
         vi().viClose(other);
+    }
+
+    // Only its holder releases a lock, and a session waiting for it gets it
+    // as soon as the holder does, long before its own timeout.
+    void lock_is_its_holders_and_passes_to_a_waiter() {
+        const ViSession holder = open(foreign);
+        const ViSession waiter = open(foreign);
+        const auto close_both = qScopeGuard([&] {
+            vi().viClose(waiter);
+            vi().viClose(holder);
+        });
+        QCOMPARE(lock(holder, 0), VI_SUCCESS);
+        QCOMPARE(unlock(waiter), VI_ERROR_SESN_NLOCKED);
+        QCOMPARE(write(waiter, "locked out"), VI_ERROR_RSRC_LOCKED);
+
+        std::atomic<pid_t> waiting_thread{0};
+        std::atomic<ViStatus> lock_status{VI_ERROR_TMO};
+        std::atomic<bool> lock_ended{false};
+        std::thread locker([&] {
+            waiting_thread = gettid();
+            lock_status = lock(waiter, 600000);
+            lock_ended = true;
+        });
+        // Closing its session ends a wait that the unlock failed to end.
+        const auto end_locker = qScopeGuard([&] {
+            vi().viClose(waiter);
+            locker.join();
+        });
+        // Asleep in its wait: a locker not yet there would find the lock free anyway.
+        QTRY_VERIFY(waiting_thread != 0 && thread_state(waiting_thread) == 'S');
+        QVERIFY(!lock_ended);
+        QCOMPARE(unlock(holder), VI_SUCCESS);
+        QTRY_VERIFY_WITH_TIMEOUT(lock_ended, 10000);
+        QCOMPARE(lock_status.load(), VI_SUCCESS);
+        QCOMPARE(write(holder, "locked out"), VI_ERROR_RSRC_LOCKED);
     }
 
     void closed_session_is_invalid() {
