@@ -138,6 +138,10 @@ QString switch_panel_t::report_text(char sw, const switch_report_t& report) cons
     if (report.status == switch_report_t::no_position) {
         return no_position_text(sw, report.answer);
     }
+    if (report.status == switch_report_t::not_identified) {
+        return QObject::tr("Nothing was switched: the unit on the link is not a %1")
+            .arg(QString::fromLatin1(model.name));
+    }
     return QObject::tr("The unit did not report where switch %1 stands").arg(QLatin1Char(sw));
 }
 

@@ -411,7 +411,8 @@ private slots:
             << two << int(this_model) << no << lines_t{"1"} << true << 2 << QString();
         // A panel sends nothing to a unit of the other model.
         QTest::newRow("2-port a 6-port unit identified")
-            << two << int(other_model) << ok << lines_t{"1"} << false << none << b_silent;
+            << two << int(other_model) << ok << lines_t{"1"} << false << none
+            << "Nothing was switched: the unit on the link is not a KVT0402Q";
         QTest::newRow("6-port no unit connected")
             << six << int(unplugged) << ok << no << false << none << unlinked;
         QTest::newRow("6-port unit in its bootloader")
@@ -422,7 +423,8 @@ private slots:
             << six << int(this_model) << ok << lines_t{"5"} << true << 5
             << "Switch A did not switch to position 3: it stands at position 5";
         QTest::newRow("6-port a 2-port unit identified")
-            << six << int(other_model) << ok << lines_t{"3"} << false << none << a_silent;
+            << six << int(other_model) << ok << lines_t{"3"} << false << none
+            << "Nothing was switched: the unit on the link is not a KVT0206Q";
     }
 
     void a_click_the_unit_did_not_take_leaves_the_panel_true() {
