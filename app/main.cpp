@@ -6,7 +6,6 @@
 #include "app/application_setup.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/platform_preload.h"
 #include "panel/panel_picture_preload.h"
 #include "panel/ui_2port_widget.h"
 #include "panel/ui_usb_widget.h"
@@ -43,9 +42,6 @@ int main(int argc, char** argv) {
     // its platform plug-in.
     if (left_out != "picture") {
         preload_panel_picture(two_port_picture);
-    }
-    if (left_out != "bus") {
-        connect_session_bus_early();
     }
     app.setStyleSheet(load_style_sheet({":/ui.qss"}));
     QApplication::setStyle("Fusion");
