@@ -20,4 +20,6 @@ fi
 "$launcher" --launch-immediately &
 launched=$!
 trap 'kill $launched' EXIT
-QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$@"
+# No OpenGL: Qt 5 would load Mesa's GL driver, which unloads at exit before
+# the leak check and leaves its allocations looking leaked.
+QT_QPA_PLATFORM=xcb QT_XCB_GL_INTEGRATION=none QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$@"
