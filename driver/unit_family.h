@@ -10,23 +10,18 @@ constexpr quint16 unit_vendor_id = 0xA5C3;
 constexpr quint16 unit_product_id = 0x0E21;
 constexpr char unit_resource_tag[] = "0xA5C3::0x0E21";
 
-// True for a VISA resource text of a unit of the family.
-inline bool is_unit_resource(const QString& resource) {
-    return resource.contains(QLatin1String(unit_resource_tag), Qt::CaseSensitive);
-}
+// The fields of a VISA resource text, split at "::" as the resource grammar
+// reads it: never inside an IPv6 host address's brackets.
+QStringList resource_fields(const QString& resource);
 
-// The serial number a unit's VISA resource text names: the fourth field of a
-// USB unit's ("USB0::0xA5C3::0x0E21::<serial>::INSTR") and the device name of
-// a network unit's as kvt-lan serves it ("TCPIP0::<host>::<serial>::INSTR");
-// empty for any other text, a VXI-11 instrument's generic "inst0" included.
-inline QString unit_resource_serial(const QString& resource) {
-    if (is_unit_resource(resource)) {
-        return resource.section(QLatin1String("::"), 3, 3);
-    }
-    const QStringList fields = resource.split(QLatin1String("::"));
-    if (fields.size() == 4 && fields[0].startsWith(QLatin1String("TCPIP")) &&
-        fields[3] == QLatin1String("INSTR") && !fields[2].startsWith(QLatin1String("inst"))) {
-        return fields[2];
-    }
-    return QString();
-}
+// True for a VISA resource text of a unit of the family:
+// "USB<board>::0xA5C3::0x0E21::<serial>[::<interface>][::INSTR]".
+bool is_unit_resource(const QString& resource);
+
+// The serial number a unit's VISA resource text names, read by the grammar:
+// the serial field of a USB unit's and the device name of a network unit's as
+// kvt-lan serves it ("TCPIP0::<host>::<serial>::INSTR"). Empty for any other
+// text, a VXI-11 instrument's generic "inst0" included, and for a text the
+// grammar does not read (a serial number holding "::"), so a unit named so
+// must say its serial number itself.
+QString unit_resource_serial(const QString& resource);
