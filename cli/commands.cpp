@@ -11,27 +11,29 @@
 #include "cli/unit_choice.h"
 #include "cli/upgrade_command.h"
 #include "driver/switch_model.h"
+#include "driver/unit_identity.h"
 
 namespace {
 
 // A unit's answer to a command it does not take.
 const QByteArray refusal = "ERR";
 
-// The unit's identity, field names as in unit_info_t.
-QVector<QPair<QString, QByteArray>> identity_fields(const chosen_unit_t& unit) {
+// The unit's identity, field names as in unit_info_t; what the unit said,
+// shown as text.
+QVector<QPair<QString, QString>> identity_fields(const chosen_unit_t& unit) {
     return {
-        {QStringLiteral("unit"), unit.name.toUtf8()},
-        {QStringLiteral("model"), unit.info.model},
-        {QStringLiteral("serial_number"), unit.info.serial_number},
-        {QStringLiteral("software_version"), unit.info.software_version},
-        {QStringLiteral("product_id"), unit.info.product_id},
+        {QStringLiteral("unit"), shown_text(unit.name.toUtf8())},
+        {QStringLiteral("model"), shown_text(unit.info.model)},
+        {QStringLiteral("serial_number"), shown_text(unit.info.serial_number)},
+        {QStringLiteral("software_version"), shown_text(unit.info.software_version)},
+        {QStringLiteral("product_id"), shown_text(unit.info.product_id)},
     };
 }
 
 QJsonObject identity_json(const chosen_unit_t& unit) {
     QJsonObject object;
     for (const auto& field : identity_fields(unit)) {
-        object.insert(field.first, QString::fromUtf8(field.second));
+        object.insert(field.first, field.second);
     }
     return object;
 }
@@ -64,7 +66,7 @@ QJsonValue positions_value(const chosen_unit_t& unit, const switch_positions_t& 
     return QJsonObject{
         {QStringLiteral("unit"), unit.name},
         {QStringLiteral("model"), QString::fromLatin1(unit.model->name)},
-        {QStringLiteral("serial_number"), QString::fromUtf8(unit.info.serial_number)},
+        {QStringLiteral("serial_number"), shown_text(unit.info.serial_number)},
         {QStringLiteral("positions"), positions_json(positions)},
     };
 }
@@ -140,13 +142,14 @@ cli_status_t run_list(const invocation_t& call) {
     }
     invocation_t every = call;
     every.all = true;
-    // A unit waiting in its bootloader is listed too, for an upgrade to finish it.
+    // Every unit has said who it is before the action; a unit waiting in its
+    // bootloader is listed too, for an upgrade to finish it.
     const QVector<unit_result_t> results =
         run_on_units(every, false, [](chosen_unit_t& unit, unit_result_t&) {
-            return identify_unit(unit) || unit.in_bootloader
+            return unit.model != nullptr || unit.in_bootloader
                        ? cli_status_t{}
                        : unit.failure(QStringLiteral("did not identify itself"));
-        });
+        }).results;
     QJsonArray units;
     QVector<QByteArrayList> rows;
     QStringList failures;
@@ -159,15 +162,20 @@ cli_status_t run_list(const invocation_t& call) {
         QJsonObject object = identity_json(unit);
         object.insert(QStringLiteral("state"), unit.in_bootloader ? QStringLiteral("bootloader")
                                                                   : QStringLiteral("application"));
-        units.append(object);
-        if (unit.in_bootloader) {
-            rows.append({unit.name.toUtf8(), "-", unit.info.serial_number, "-", "-", "bootloader"});
-            continue;
-        }
+        object.insert(QStringLiteral("name"), unit.unit_name.isEmpty() ? QJsonValue()
+                                                                       : QJsonValue(unit.unit_name));
         QByteArrayList row;
         for (const auto& field : identity_fields(unit)) {
-            row.append(field.second);
+            row.append(field.second.toUtf8());
         }
+        if (unit.in_bootloader) {
+            row = QByteArrayList{row[0], "-", row[2], "-", "-", "bootloader"};
+        }
+        if (!unit.why_unnamed.isEmpty()) {
+            object.insert(QStringLiteral("note"), unit.why_unnamed);
+            row.append("(" + unit.why_unnamed.toUtf8() + ")");
+        }
+        units.append(object);
         rows.append(row);
     }
     if (call.json) {
@@ -192,7 +200,7 @@ cli_status_t run_info(const invocation_t& call) {
         }
         QVector<QByteArrayList> rows;
         for (const auto& field : identity_fields(unit)) {
-            rows.append({field.first.toUtf8(), field.second});
+            rows.append({field.first.toUtf8(), field.second.toUtf8()});
         }
         out.lines = column_lines(rows);
         return cli_status_t{};
@@ -237,13 +245,20 @@ cli_status_t run_set(const invocation_t& call) {
 }
 
 // With several units FILE is a folder that holds one file per unit, named
-// by its serial number.
-QString unit_file(const invocation_t& call, const chosen_unit_t& unit) {
+// by the unit's name: a serial number that no other unit states and that
+// the name rule lets into a file name, so no file is another unit's and none
+// lies outside the folder.
+cli_status_t unit_file(const invocation_t& call, const chosen_unit_t& unit, QString& file) {
     const QString& path = call.arguments.at(0);
     if (!call.several()) {
-        return path;
+        file = path;
+        return {};
     }
-    return QDir(path).filePath(unit.serial_number() + QStringLiteral(".json"));
+    if (unit.unit_name.isEmpty()) {
+        return unit.failure(QStringLiteral("has no file in %1: it %2").arg(path, unit.why_unnamed));
+    }
+    file = QDir(path).filePath(unit.unit_name + QStringLiteral(".json"));
+    return {};
 }
 
 cli_status_t refuse_stream_for_several(const invocation_t& call) {
@@ -267,7 +282,11 @@ cli_status_t run_save(const invocation_t& call) {
         }
         file.model = unit.model->name;
         file.serial_number = unit.info.serial_number;
-        const QString path = unit_file(call, unit);
+        QString path;
+        status = unit_file(call, unit, path);
+        if (!status.ok()) {
+            return status;
+        }
         status = save_position_file(path, file);
         // Saved to standard output, the file is the output.
         if (status.ok() && call.json && !names_standard_stream(path)) {
@@ -277,9 +296,8 @@ cli_status_t run_save(const invocation_t& call) {
     });
 }
 
-cli_status_t restore_unit(const invocation_t& call, chosen_unit_t& unit,
+cli_status_t restore_unit(const QString& path, const invocation_t& call, chosen_unit_t& unit,
                           const position_file_t& file, unit_result_t& out) {
-    const QString path = unit_file(call, unit);
     if (model_named(file.model) != unit.model) {
         return unit.named(usage_error(QStringLiteral("%1 holds positions of a %2, not of a %3")
                                           .arg(source_name(path), QString::fromUtf8(file.model),
@@ -304,13 +322,18 @@ cli_status_t run_restore(const invocation_t& call) {
     }
     return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
         position_file_t own = file;
+        QString path;
+        const cli_status_t named = unit_file(call, unit, path);
+        if (!named.ok()) {
+            return named;
+        }
         if (call.several()) {
-            const cli_status_t loaded = load_position_file(unit_file(call, unit), own);
+            const cli_status_t loaded = load_position_file(path, own);
             if (!loaded.ok()) {
                 return unit.named(loaded);
             }
         }
-        return restore_unit(call, unit, own, out);
+        return restore_unit(path, call, unit, own, out);
     });
 }
 
@@ -321,9 +344,16 @@ cli_status_t refuse_empty_text(const invocation_t& call) {
     return {};
 }
 
-QJsonValue answer_value(const chosen_unit_t& unit, const QByteArray& answer) {
-    return QJsonObject{{QStringLiteral("unit"), unit.name},
-                       {QStringLiteral("answer"), QString::fromUtf8(answer)}};
+// An answer is the unit's text: shown as text, so no control character of
+// it reaches a terminal.
+void put_answer(const invocation_t& call, const QByteArray& answer, unit_result_t& out) {
+    const QString shown = shown_text(answer);
+    if (call.json) {
+        out.json = QJsonObject{{QStringLiteral("unit"), out.unit.name},
+                               {QStringLiteral("answer"), shown}};
+    } else {
+        out.lines.append(shown.toUtf8());
+    }
 }
 
 // The raw commands talk to the unit as the console does: no identification
@@ -343,7 +373,7 @@ cli_status_t run_query(const invocation_t& call) {
             return unit.failure(QStringLiteral("the unit refused %1: it answered %2")
                                     .arg(text, QString::fromUtf8(refusal)));
         }
-        call.json ? void(out.json = answer_value(unit, answer)) : out.lines.append(answer);
+        put_answer(call, answer, out);
         return cli_status_t{};
     });
 }
@@ -374,7 +404,7 @@ cli_status_t run_read(const invocation_t& call) {
         if (!unit.link->read(answer)) {
             return unit.failure(QStringLiteral("nothing to read"));
         }
-        call.json ? void(out.json = answer_value(unit, answer)) : out.lines.append(answer);
+        put_answer(call, answer, out);
         return cli_status_t{};
     });
 }
@@ -423,7 +453,8 @@ const command_t all_commands[] = {
 }  // namespace
 
 cli_status_t run_each(const invocation_t& call, bool identify, const unit_action_t& action) {
-    return print_results(call, run_on_units(call, identify, action));
+    const units_run_t run = run_on_units(call, identify, action);
+    return run.refused.ok() ? print_results(call, run.results) : run.refused;
 }
 
 const command_t* find_command(const QString& name) {

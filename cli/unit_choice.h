@@ -31,11 +31,18 @@ struct chosen_unit_t {
     // Set when it did not, but said its serial number from its bootloader.
     bool in_bootloader = false;
 
-    // The serial number units are matched and named by, once known.
-    QString serial_number() const {
-        return QString::fromUtf8(trimmed_serial_number(info.serial_number));
-    }
-    // Names the unit in error lines: serial number and link name once known.
+    // What the unit goes by among the units of the run: its serial number
+    // when that names it (unit_identity.h), else empty, and why_unnamed says why.
+    QString unit_name;
+    QString why_unnamed;
+
+    // The serial number as the unit states it, once known: what --unit matches.
+    QByteArray serial_number() const { return trimmed_serial_number(info.serial_number); }
+    // How the operator names the unit again: its serial number when that may
+    // be a name, else its port or resource.
+    QString way_to() const;
+    // Names the unit in error lines: serial number, shown as text, and link
+    // name once known.
     QString label() const;
     // The status with the unit named in front of its error.
     cli_status_t named(const cli_status_t& status) const;
@@ -63,9 +70,18 @@ struct unit_result_t {
 };
 using unit_action_t = std::function<cli_status_t(chosen_unit_t& unit, unit_result_t& out)>;
 
+// The units a call chose, and what the action did with each; or, when the
+// choice itself is wrong (a serial number that several units state), why,
+// and then no unit was acted on.
+struct units_run_t {
+    cli_status_t refused;
+    QVector<unit_result_t> results;
+};
+
 // Runs the action on every unit the call names (--unit, repeated, by serial
 // number, resource or port; --all; else the first unit found), each on its
-// own link and all at once. Results come in the order the units were found;
-// a serial number that no unit answered to ends them as a failed result.
-QVector<unit_result_t> run_on_units(const invocation_t& call, bool identify,
-                                    const unit_action_t& action);
+// own link and all at once. Every unit opened first says who it is, so that
+// the units are chosen and named knowing all their answers; only then does
+// the action run. Results come in the order the units were found; a serial
+// number that no unit answered to ends them as a failed result.
+units_run_t run_on_units(const invocation_t& call, bool identify, const unit_action_t& action);

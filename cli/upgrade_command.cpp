@@ -52,9 +52,7 @@ QString finishing_command(const invocation_t& call, const chosen_unit_t& unit) {
     for (const QString& resource : call.search.resources) {
         words << QStringLiteral("--resource") << resource;
     }
-    const QString name =
-        unit.info.serial_number.isEmpty() ? unit.name : QString::fromUtf8(unit.info.serial_number);
-    words << QStringLiteral("--unit") << name << QStringLiteral("upgrade") << call.arguments.at(0);
+    words << QStringLiteral("--unit") << unit.way_to() << QStringLiteral("upgrade") << call.arguments.at(0);
     return words.join(QLatin1Char(' '));
 }
 

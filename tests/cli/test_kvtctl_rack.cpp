@@ -55,10 +55,52 @@ struct rack_t {
         return run_kvtctl(ports + arguments);
     }
 
+    // The port or resource of the unit at this place in the list.
+    QString place(int index) const {
+        if (!visa) {
+            return served[size_t(index)]->server.port_name();
+        }
+        return "USB0::0xA5C3::0x0E21::" + units.split(';')[index].section(",sn=", 1).section(',', 0, 0) +
+               "::INSTR";
+    }
+
+    // The commands each unit took during the run, by place; over VISA the
+    // stand-in's log lines ("SN <- command") leave the run's error output.
+    QVector<QByteArrayList> taken(kvtctl_result_t& result) const {
+        const QStringList configs = units.split(';');
+        QVector<QByteArrayList> commands(configs.size());
+        if (!visa) {
+            for (size_t i = 0; i < served.size(); ++i) {
+                commands[int(i)] = served[i]->server.commands();
+            }
+            return commands;
+        }
+        QByteArray own;
+        for (const QByteArray& line : result.err.split('\n')) {
+            bool logged = false;
+            for (int i = 0; i < configs.size(); ++i) {
+                const QByteArray tag = configs[i].section(",sn=", 1).section(',', 0, 0).toUtf8();
+                logged = logged || line.startsWith(tag + " -> ");
+                if (line.startsWith(tag + " <- ")) {
+                    commands[i].append(line.mid(tag.size() + 4));
+                    logged = true;
+                }
+            }
+            if (!logged && !line.isEmpty()) {
+                own += line + '\n';
+            }
+        }
+        result.err = own;
+        return commands;
+    }
+
     bool visa;
     QString units;
     std::vector<std::unique_ptr<served_unit_t>> served;
 };
+
+// What a unit takes when it is only asked who it is.
+const QByteArrayList identification = {"OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?"};
 
 const QString both_models = "KVT0402Q,sn=TWO;KVT0206Q,sn=SIX";
 const QString six_silent = "KVT0402Q,sn=TWO;KVT0206Q,sn=SIX,faults=silent";
@@ -181,6 +223,126 @@ private slots:
             upgraded << unit.toObject().value("unit").toString();
         }
         QCOMPARE(upgraded, (QStringList{rack.name_of("R1"), rack.name_of("R3")}));
+    }
+
+    // A serial number is what a unit says, not who it is: shared, refused by
+    // the name rule or naming another unit's resource, it never merges two
+    // units, reaches a unit not named, or names a file outside the folder.
+    // {N} in the texts is the place of unit N; "-" in the units kept to
+    // identification marks one that takes nothing at all.
+    void trusted_names_data() {
+        QTest::addColumn<bool>("visa");
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QStringList>("shows");
+        // Units that take no more than identification, or nothing ("-N").
+        QTest::addColumn<QStringList>("untouched");
+        const QString dup = "KVT0402Q,sn=DUP;KVT0206Q,sn=DUP";
+        const QString shared = "2 units answer to USB0::0xA5C3::0x0E21::DUP::INSTR";
+        QTest::newRow("serial: duplicates listed once each, with a note")
+            << false << dup << QStringList{"list"} << 0
+            << QStringList{"shares serial number DUP with the unit at {1}",
+                           "shares serial number DUP with the unit at {0}"}
+            << QStringList{"0", "1"};
+        QTest::newRow("serial: a shared serial number names no unit")
+            << false << dup << QStringList{"--unit", "DUP", "set", "A=2"} << 2
+            << QStringList{"2 units state serial number DUP, at {0} and {1}"}
+            << QStringList{"0", "1"};
+        QTest::newRow("serial: a rack acts on each by its own link")
+            << false << dup << QStringList{"--all", "set", "A=2"} << 0 << QStringList{}
+            << QStringList{};
+        QTest::newRow("serial: no file for a shared serial number")
+            << false << dup << QStringList{"--all", "save", "{dir}"} << 1
+            << QStringList{"DUP at {0}: has no file", "DUP at {1}: has no file"}
+            << QStringList{};
+        QTest::newRow("serial: no file outside the folder")
+            << false << "KVT0402Q,sn=../outside;KVT0402Q,sn=IN" << QStringList{"--all", "save", "{dir}"}
+            << 1 << QStringList{"states serial number \"../outside\", which is not a name"}
+            << QStringList{};
+        QTest::newRow("serial: unit text shown as text")
+            << false << "KVT0402Q,sn=X\\Y;KVT0402Q,sn=" + QString(65, 'L')
+            << QStringList{"list"} << 0
+            << QStringList{"X\\x5cY", "longer than 64 characters"} << QStringList{"0", "1"};
+        QTest::newRow("visa: one resource for two units: neither is used")
+            << true << dup << QStringList{"--all", "set", "A=2"} << 1 << QStringList{shared}
+            << QStringList{"-0", "-1"};
+        QTest::newRow("visa: listed, never opened")
+            << true << dup << QStringList{"list"} << 1 << QStringList{shared}
+            << QStringList{"-0", "-1"};
+        QTest::newRow("visa: not found by a shared serial number")
+            << true << dup << QStringList{"--unit", "DUP", "get"} << 1
+            << QStringList{"no unit DUP found; " + shared} << QStringList{"-0", "-1"};
+        const QString colons = "KVT0402Q,sn=A::B,restart=50%1;KVT0402Q,sn=A%2";
+        QTest::newRow("visa: a serial number with colons is no name")
+            << true << colons.arg("", "") << QStringList{"--unit", "A::B", "upgrade", "{image}"}
+            << 2 << QStringList{"the unit at {0} states serial number \"A::B\", which is not a name"}
+            << QStringList{"0", "1"};
+        QTest::newRow("visa: upgraded by its resource, the other unit untouched")
+            << true << colons.arg("", "") << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 0
+            << QStringList{"Upgrade OK!"} << QStringList{"-1"};
+        QTest::newRow("visa: never back, the other unit untouched")
+            << true << colons.arg(",faults=never-back", "")
+            << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 1
+            << QStringList{"A::B at {0}: did not come back"} << QStringList{"-1"};
+        QTest::newRow("visa: never back, the other unit in its bootloader untouched")
+            << true << colons.arg(",faults=never-back", ",mode=boot")
+            << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 1
+            << QStringList{"A::B at {0}: did not come back"} << QStringList{"-1"};
+    }
+
+    void trusted_names() {
+        QFETCH(bool, visa);
+        QFETCH(QString, units);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QStringList, shows);
+        QFETCH(QStringList, untouched);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("rack");
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = dir.filePath("small.ADS");
+        QFile image(file);
+        const QByteArray bytes = make_image(700, {{section_application, QByteArray(500, 'a')}});
+        QVERIFY(image.open(QIODevice::WriteOnly) && image.write(bytes) == bytes.size());
+        image.close();
+        const rack_t rack(visa, units);
+        const auto expand = [&](QString text) {
+            for (int i = 0; i < units.count(';') + 1; ++i) {
+                text.replace(QStringLiteral("{%1}").arg(i), rack.place(i));
+            }
+            return text.replace("{dir}", folder).replace("{image}", file);
+        };
+        for (QString& word : arguments) {
+            word = expand(word);
+        }
+        kvtctl_result_t result =
+            visa ? run_kvtctl(arguments, {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR},
+                                          {"KVT_VISA_UNITS", units},
+                                          {"KVT_VISA_LOG", "1"}})
+                 : rack.run(arguments);
+        const QVector<QByteArrayList> taken = rack.taken(result);
+        // Every unit that failed has a line of its own.
+        QVERIFY2(result.exit_code == exit_code &&
+                     (exit_code != 0 || without_progress(result.err).isEmpty()),
+                 result.out + result.err);
+        for (const QString& text : shows) {
+            QVERIFY2((result.out + result.err).contains(expand(text).toUtf8()),
+                     result.out + result.err);
+        }
+        for (const QString& which : untouched) {
+            const bool nothing = which.startsWith('-');
+            const QByteArrayList& commands = taken[which.right(1).toInt()];
+            for (const QByteArray& command : commands) {
+                QVERIFY2(!nothing && identification.contains(command),
+                         qPrintable(which + " took " + command));
+            }
+        }
+        // Nothing lands beside the folder; a file is only ever a named unit's.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"small.ADS"});
+        for (const QString& saved : QDir(folder).entryList(QDir::Files)) {
+            QVERIFY2(saved == "IN.json", qPrintable(saved));
+        }
     }
 
     // Text comes in one block per unit, under its serial number.
