@@ -67,44 +67,72 @@ bool visa_link_t::alive(ViStatus status) {
     return false;
 }
 
-bool visa_link_t::is_followed_unit(const QString& resource) {
+// The unit is followed by what it says: a resource that names a serial
+// number must name its own, and whatever answers there must state it in full.
+bool visa_link_t::is_followed_unit(const QString& resource, QByteArray* answer) {
     const QByteArray named = unit_resource_serial(resource).toUtf8();
-    if (!named.isEmpty()) {
-        return named == unit_serial;
+    if (!named.isEmpty() && named != unit_serial) {
+        return false;
     }
-    QByteArray answer;
-    return query("SN?", answer) && answer == unit_serial;
+    QByteArray said;
+    if (!query("SN?", said)) {
+        said.clear();
+    }
+    if (answer != nullptr) {
+        *answer = said;
+    }
+    return !said.isEmpty() && said == unit_serial;
 }
 
 bool visa_link_t::reopen() {
     close();
+    reached = false;
+    reached_answer.clear();
     if (unit_serial.isEmpty()) {
         return false;
     }
     drv_device_t& device = drv_device_instance();
     if (device.reopen_resource(opened_name, current, io_timeout_ms)) {
-        if (is_followed_unit(QString::fromUtf8(opened_name))) {
+        reached = true;
+        if (is_followed_unit(QString::fromUtf8(opened_name), &reached_answer)) {
             return true;
         }
         close();
         return false;
     }
-    // The unit may come back under another name (its bootloader, say).
-    for (const QString& resource : visa_attached_units()) {
-        const QString named = unit_resource_serial(resource);
-        if (!named.isEmpty() && named.toUtf8() != unit_serial) {
+    // The unit may come back under another name (its bootloader, say): taken
+    // only when exactly one resource can be it, never one of two that look
+    // alike.
+    const QStringList attached = visa_attached_units();
+    QStringList naming;
+    QStringList unnamed;
+    for (const QString& resource : attached) {
+        if (attached.count(resource) > 1) {
             continue;
         }
-        if (device.open_resource(resource.toUtf8(), current, io_timeout_ms) == VI_SUCCESS) {
-            if (is_followed_unit(resource)) {
-                opened_name = resource.toUtf8();
-                return true;
-            }
-            close();
+        const QString named = unit_resource_serial(resource);
+        if (named.isEmpty()) {
+            unnamed.append(resource);
+        } else if (named.toUtf8() == unit_serial) {
+            naming.append(resource);
         }
+    }
+    QStringList answering;
+    for (const QString& resource : naming.isEmpty() ? unnamed : naming) {
+        if (device.open_resource(resource.toUtf8(), current, io_timeout_ms) == VI_SUCCESS &&
+            is_followed_unit(resource)) {
+            answering.append(resource);
+        }
+        close();
         current = 0;
     }
-    return false;
+    if (answering.size() != 1 ||
+        device.open_resource(answering.first().toUtf8(), current, io_timeout_ms) != VI_SUCCESS) {
+        current = 0;
+        return false;
+    }
+    opened_name = answering.first().toUtf8();
+    return true;
 }
 
 bool visa_link_t::clear() {

@@ -42,10 +42,16 @@ public:
     void set_unit_serial(const QByteArray& serial_number) { unit_serial = serial_number; }
     QByteArray serial_number() const { return unit_serial; }
     // Opens the unit again after a restart: its resource, tried for a while,
-    // else a family resource that names its serial number. A resource that
-    // names none must answer "SN?" with it first; without a serial number to
-    // follow nothing is opened, so no other unit is ever taken for this one.
+    // else the one family resource that names its serial number, or failing
+    // that the one that names none but answers with it. Whatever is opened
+    // must answer "SN?" with the serial number in full; without one to follow
+    // nothing is opened, so no other unit is ever taken for this one.
     bool reopen();
+    // Whether the last reopen found a session at the unit's own resource, and
+    // what answered "SN?" there (empty: nothing did): how a reopen that
+    // failed failed.
+    bool reopen_reached() const { return reached; }
+    QByteArray reopen_answer() const { return reached_answer; }
     // Drops what the instrument has not yet delivered.
     bool clear();
     // The raw transfers the upgrade uses; status, when given, receives the
@@ -60,7 +66,7 @@ public:
 private:
     bool alive(ViStatus status);
     // Whether the session just opened on resource is the unit followed.
-    bool is_followed_unit(const QString& resource);
+    bool is_followed_unit(const QString& resource, QByteArray* answer = nullptr);
     bool read_text(QByteArray& text, bool keep_line_feed);
 
     ViSession current = 0;
@@ -69,6 +75,8 @@ private:
     // True while an answer that no read will take may still come to the session.
     bool answer_left = false;
     QByteArray unit_serial;
+    bool reached = false;
+    QByteArray reached_answer;
 };
 
 // The window's one VISA link: the current instrument session and the resource

@@ -11,6 +11,7 @@
 #include <climits>
 
 #include "driver/unit.h"
+#include "driver/unit_identity.h"
 #include "upgrade/upgrade_choice.h"
 #include "upgrade/upgrade_thread.h"
 #include "widget/group_box_layout.h"
@@ -36,6 +37,7 @@ ui_upgrade_dialog_t::ui_upgrade_dialog_t(QWidget* parent) : QDialog(parent, Qt::
     progress_bar->setAccessibleName(tr("Upgrade progress"));
     note_label = new ui_label_t(this);
     note_label->setWordWrap(true);
+    note_label->setTextFormat(Qt::PlainText);
     note_label->hide();
 
     auto* group_layout = new QVBoxLayout;
@@ -145,7 +147,7 @@ void ui_upgrade_dialog_t::upgrade_finished() {
     const bool back = result.unit_return.back();
     drv_unit_instance().set_link_state(back ? link_connected : link_disconnected);
     show_note(back ? QString()
-                   : QString::fromUtf8(result.unit) + ' ' + result.unit_return.text() + '.');
+                   : shown_text(result.unit) + ' ' + result.unit_return.text() + '.');
 }
 
 void ui_upgrade_dialog_t::show_note(const QString& text) {

@@ -2,6 +2,7 @@
 
 #include "driver/link_events.h"
 #include "driver/unit_family.h"
+#include "driver/unit_identity.h"
 #include "driver/visa_session.h"
 
 QString unit_return_t::text() const {
@@ -13,25 +14,21 @@ QString unit_return_t::text() const {
         case unnamed:
             return QStringLiteral("did not say its serial number after its restart");
         case replaced: {
-            // The answer may be any bytes; only printable ones reach the operator.
-            QByteArray shown = other_serial;
-            for (char& c : shown) {
-                if (c < ' ' || c > '~') {
-                    c = '?';
-                }
-            }
             return QStringLiteral(
                        "answered \"%1\" to SN? after its restart, not its own serial "
                        "number")
-                .arg(QString::fromLatin1(shown));
+                .arg(shown_text(other_serial));
         }
     }
     return QString();
 }
 
 bool follow_unit(visa_link_t& link) {
-    QByteArray serial = unit_resource_serial(QString::fromUtf8(link.name())).toUtf8();
-    if (serial.isEmpty() && !link.query("SN?", serial)) {
+    // What the unit states, in full, is what a restart must find again; a
+    // resource that names another serial number is no resource of it.
+    QByteArray serial;
+    const QString named = unit_resource_serial(QString::fromUtf8(link.name()));
+    if (!link.query("SN?", serial) || (!named.isEmpty() && named.toUtf8() != serial)) {
         serial.clear();
     }
     link.set_unit_serial(serial);
@@ -39,15 +36,17 @@ bool follow_unit(visa_link_t& link) {
 }
 
 unit_return_t check_unit_return(visa_link_t& link, const QByteArray& chosen, bool reopened) {
+    // The reopen has asked whatever it opened for its serial number in full.
     unit_return_t result;
-    QByteArray answer;
-    if (!reopened) {
+    if (reopened) {
+        result.kind = unit_return_t::returned;
+    } else if (!link.reopen_reached()) {
         result.kind = unit_return_t::not_returned;
-    } else if (!link.query("SN?", answer)) {
+    } else if (link.reopen_answer().isEmpty()) {
         result.kind = unit_return_t::unnamed;
-    } else if (answer != link.serial_number()) {
+    } else {
         result.kind = unit_return_t::replaced;
-        result.other_serial = answer;
+        result.other_serial = link.reopen_answer();
     }
     if (!result.back()) {
         link.close();

@@ -26,13 +26,12 @@ struct unit_return_t {
 };
 
 // Takes the serial number of the unit the link is open on to follow it across
-// its restarts: the one its resource names, else its answer to "SN?". False
-// when neither names one.
+// its restarts: its answer to "SN?", in full. False without an answer, or
+// when the unit's resource names another serial number.
 bool follow_unit(visa_link_t& link);
 
 // chosen: the resource text the run began on; reopened: whether the last
-// reopen opened a session. The unit must then say the serial number it was
-// followed by; one that cannot is not taken for it. Anything but the chosen
-// unit is closed and reported lost, so nothing later reaches another unit in
-// its name.
+// reopen found the unit, which it does only when the unit says the serial
+// number it was followed by in full. Anything but the chosen unit is closed
+// and reported lost, so nothing later reaches another unit in its name.
 unit_return_t check_unit_return(visa_link_t& link, const QByteArray& chosen, bool reopened);

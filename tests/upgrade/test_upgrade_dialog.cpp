@@ -5,11 +5,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/main_window.h"
 #include "driver/unit.h"
+#include "panel/ui_2port_widget.h"
 #include "panel/ui_usb_widget.h"
 #include "tests/support/message_box_catcher.h"
 #include "upgrade/ui_upgrade_dialog.h"
@@ -196,10 +199,14 @@ private slots:
     // attached all along takes nothing.
     void unit_that_never_comes_back() {
         message_box_catcher_t boxes;
-        ui_usb_widget_t bar(nullptr);
+        MainWindow window(nullptr);
+        ui_usb_widget_t& bar = *window.findChild<ui_usb_widget_t*>();
         bar.device_rescan_slot();
         const int other_before = sim_record_of(serial).size();
         bar.findChild<ui_combo_box_t*>()->setCurrentIndex(1);
+        const QList<QRadioButton*> buttons =
+            window.findChild<ui_2port_widget_item_t*>()->findChildren<QRadioButton*>();
+        QVERIFY(buttons.at(0)->isChecked());
         const auto bar_shows = [&bar](const QString& text) {
             for (auto* label : bar.findChildren<ui_label_t*>()) {
                 if (label->text() == text) {
@@ -217,6 +224,12 @@ private slots:
                                   run_limit_ms);
         QCOMPARE(boxes.texts, QStringList{"Upgrade FAIL!"});
         QVERIFY(bar_shows("KVT is disconnected!"));
+        // A unit that is gone shows no positions.
+        for (const QRadioButton* position : buttons) {
+            QVERIFY(!position->isChecked());
+        }
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QString("Unit %1 was lost").arg(QString(unit_resource("AWAY"))));
         QCOMPARE(visa_session(), ViSession(0));
         QCOMPARE(dialog.findChild<ui_label_t*>()->text(),
                  QString(unit_resource("AWAY") + " did not come back after its restart."));

@@ -55,7 +55,10 @@ constexpr unit_row_t units[] = {
     {"STOPPED2", ""},
 };
 
-// The commands that end every run on a unit that comes back.
+// A run first asks the unit its serial number, and asks it again after
+// each restart: the commands that begin every run and end it on a unit that
+// comes back.
+const QByteArrayList run_start = {"SN?"};
 const QByteArrayList run_end = {fixed("REBOOT"), "SN?"};
 
 QByteArray pattern(int size, int seed) {
@@ -157,7 +160,7 @@ private slots:
             << QByteArray("EXAMPLE")
             << QVector<image_section_t>{{section_product, product}, {section_application, app}}
             << (QByteArrayList{"SYSTem:DEVice:PRODUCTUG <12 bytes>", fixed("UPGRADE:PASS"),
-                               fixed("OS?"), fixed("REBOOT 1")} +
+                               fixed("OS?"), fixed("REBOOT 1"), "SN?"} +
                 firmware_exchange("HOSTUG ", 5000) + QByteArrayList{fixed("UPGRADE:PASS")} +
                 run_end)
             << true;
@@ -189,7 +192,7 @@ private slots:
         QTest::newRow("bootloader answer without line feed")
             << QByteArray("NOLF")
             << QVector<image_section_t>{{section_application, pattern(100, 5)}}
-            << (QByteArrayList{fixed("OS?"), fixed("REBOOT 1")} +
+            << (QByteArrayList{fixed("OS?"), fixed("REBOOT 1"), "SN?"} +
                 firmware_exchange("HOSTUG ", 100) + QByteArrayList{fixed("UPGRADE:PASS")} + run_end)
             << true;
         QTest::newRow("unknown section type")
@@ -208,7 +211,7 @@ private slots:
         QCOMPARE(seen.count("success"), passed ? 1 : 0);
 
         QVERIFY(visa_connect(unit_resource(serial)));
-        QCOMPARE(sim_record(), wire);
+        QCOMPARE(sim_record(), run_start + wire);
         if (!passed) {
             return;
         }
@@ -257,7 +260,7 @@ private slots:
         QVERIFY(worker.wait(run_limit_ms));
         QCOMPARE(recorder.seen(), QStringList{"state 0 0"});
         QVERIFY(visa_connect(unit_resource("GONEFILE")));
-        QCOMPARE(sim_record(), run_end);
+        QCOMPARE(sim_record(), run_start + run_end);
     }
 
     // The run sends the image as it was checked: a file changed under it
@@ -285,7 +288,8 @@ private slots:
                                     "state 0 0"}));
         QVERIFY(visa_connect(unit_resource(serial)));
         QCOMPARE(sim_record(),
-                 (QByteArrayList{"SYSTem:DEVice:PRODUCTUG <12 bytes>", fixed("UPGRADE:PASS")} +
+                 (run_start +
+                  QByteArrayList{"SYSTem:DEVice:PRODUCTUG <12 bytes>", fixed("UPGRADE:PASS")} +
                   run_end));
     }
 
