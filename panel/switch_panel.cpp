@@ -6,6 +6,7 @@
 #include "driver/link.h"
 #include "driver/switch_model.h"
 #include "driver/unit.h"
+#include "driver/unit_identity.h"
 #include "panel/position_button.h"
 #include "widget/wait_cursor.h"
 
@@ -72,7 +73,7 @@ bool switch_panel_t::confirm_unit() {
         return true;
     }
     say(QObject::tr("%1-%2 now answers at %3; nothing was switched")
-            .arg(QString::fromUtf8(now.model), QString::fromUtf8(now.serial_number),
+            .arg(shown_text(now.model), shown_text(now.serial_number),
                  QString::fromUtf8(current_link().name())));
     return false;
 }

@@ -10,6 +10,7 @@
 #include "driver/serial_link.h"
 #include "driver/switch_model.h"
 #include "driver/unit.h"
+#include "driver/unit_identity.h"
 #include "driver/visa_session.h"
 #include "widget/ui_combo_box.h"
 #include "widget/ui_label.h"
@@ -22,6 +23,8 @@ ui_usb_widget_t::ui_usb_widget_t(QWidget* parent)
       info_label(new ui_label_t(this)),
       module_combo(new ui_combo_box_t(this)),
       rescan_button(new ui_push_button_t("Rescan", this)) {
+    // What a unit says of itself is shown as text, never as markup.
+    state_label->setTextFormat(Qt::PlainText);
     show_disconnected();
     info_label->setStyleSheet("font-size:16px");
     module_combo->setAccessibleName(tr("Units found"));
@@ -56,6 +59,8 @@ void ui_usb_widget_t::show_disconnected() {
 void ui_usb_widget_t::unit_lost(const QString& name) {
     drv_unit_instance().set_link_state(link_disconnected);
     show_disconnected();
+    // A unit that is gone stands nowhere the panel could show.
+    emit device_unidentified_msg();
     emit sendShowMsg(tr("Unit %1 was lost").arg(name));
 }
 
@@ -114,7 +119,7 @@ QString ui_usb_widget_t::unidentified_text(const QString& name) {
     QByteArray serial;
     return bootloader_serial(drv_unit_instance(), serial)
                ? tr("Unit %1 waits in its bootloader: Tool > Upgrade finishes it")
-                     .arg(QString::fromUtf8(serial))
+                     .arg(shown_text(serial))
                : tr("Unit %1 could not be identified").arg(name);
 }
 
@@ -126,7 +131,7 @@ void ui_usb_widget_t::show_unit(const QString& name) {
     if (unit.link_state() != link_connected) {
         return;
     }
-    state_label->set_text(QString::fromUtf8(info.model + "-" + info.serial_number));
+    state_label->set_text(shown_text(info.model + "-" + info.serial_number));
     state_label->setStyleSheet("font-size:18px;color:rgb(140,140,250);font-weight:900");
     int product = 0;
     if (!identified || !parse_product_number(info.product_id, product)) {
