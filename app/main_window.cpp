@@ -92,10 +92,10 @@ bool MainWindow::check_link_state() {
     return false;
 }
 
-// A message stays until the next, so a screen reader or a glance can still
-// read it; an empty one clears it.
+// A message fades after a second; the status bar's accessible name follows
+// it, so a screen reader hears each as it comes.
 void MainWindow::onReceiveMsg(QString msg) {
-    statusBar()->showMessage(msg);
+    statusBar()->showMessage(msg, 1000);
 }
 
 void MainWindow::scpi_btn_click_slot() {
