@@ -15,9 +15,9 @@ bool link_write(const QByteArray& command) {
 }
 
 bool link_read(QByteArray& answer) {
-    return current_link().read(answer);
+    return visa_available() ? visa_read_answer(answer) : serial_read(answer);
 }
 
 bool link_query(const QByteArray& command, QByteArray& answer) {
-    return current_link().query(command, answer);
+    return visa_available() ? visa_query(command, answer) : serial_query(command, answer);
 }

@@ -155,15 +155,12 @@ bool serial_link_t::read(QByteArray& answer) {
     if (!usable()) {
         return false;
     }
+    // Nothing waiting is an empty answer here; the caller decides what it means.
     const QByteArray waiting = serial->readAll();
-    // Nothing waits: as over VISA, that is no answer, not an empty one.
-    if (waiting.isEmpty()) {
-        return false;
-    }
     if (waiting.contains('\n')) {
         answer_owed = false;
     }
-    answer = waiting.chopped(1);
+    answer = waiting.isEmpty() ? waiting : waiting.chopped(1);
     return true;
 }
 

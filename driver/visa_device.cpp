@@ -34,6 +34,14 @@ int drv_device_t::find_units(QStringList& list, ViUInt32& count) {
     return visa_done;
 }
 
+ViStatus drv_device_t::open_lan_resource(const QByteArray& address, ViSession& session) {
+    const QByteArray resource = "TCPIP0::" + address + "::INSTR";
+    if (address.isEmpty() || resource_fields(QString::fromUtf8(resource)).size() != 3) {
+        return VI_ERROR_INV_RSRC_NAME;
+    }
+    return open_resource(resource, session);
+}
+
 ViStatus drv_device_t::open_resource(const QByteArray& name, ViSession& session,
                                      ViUInt32 io_timeout_ms) {
     if (!ready) {

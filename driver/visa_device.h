@@ -19,6 +19,9 @@ public:
     ViStatus open_resource(const QByteArray& name, ViSession& session, ViUInt32 io_timeout_ms = 0);
     // Retries the open of name while a restarting unit comes back.
     bool reopen_resource(const QByteArray& name, ViSession& session, ViUInt32 io_timeout_ms);
+    // Opens the VXI-11 instrument "TCPIP0::<address>::INSTR"; an address that
+    // would change which part of the resource is which is refused.
+    ViStatus open_lan_resource(const QByteArray& address, ViSession& session);
     ViStatus set_io_timeout(ViSession session, ViUInt32 io_timeout_ms);
     ViStatus close_session(ViSession session);
     // Makes the instrument drop what it still has to say; a library without

@@ -299,6 +299,14 @@ bool visa_write(const char* bytes, int count, ViStatus* status) {
     return current_visa_link().write_bytes(bytes, count, status);
 }
 
+bool visa_read_answer(QByteArray& answer) {
+    return current_visa_link().read(answer);
+}
+
+bool visa_query(const QByteArray& command, QByteArray& answer) {
+    return current_visa_link().query(command, answer);
+}
+
 int visa_read(char* buffer, int max_count, ViStatus* status) {
     return current_visa_link().read_bytes(buffer, max_count, status);
 }

@@ -98,5 +98,9 @@ bool visa_close();
 bool visa_reopen();
 bool visa_clear();
 bool visa_write(const char* bytes, int count, ViStatus* status = nullptr);
+// The text-level exchanges of the current session: an answer without its
+// line feed; false for no answer, or an empty one.
+bool visa_read_answer(QByteArray& answer);
+bool visa_query(const QByteArray& command, QByteArray& answer);
 int visa_read(char* buffer, int max_count, ViStatus* status = nullptr);
 void visa_set_answer_left(bool left);
