@@ -106,10 +106,8 @@ bool drv_unit_t::query_upgrade_identity(upgrade_identity_t& out) {
     }
     const QList<QByteArray> fields = answer.split(',');
     qint32 numbers[4] = {};
-    if (fields.size() < 4 || !parse_product_number(fields[3], numbers[3])) {
-        return false;
-    }
-    for (int i = 0; i < 3; ++i) {
+    // A field that is no number leaves its 0.
+    for (int i = 0; i < 4 && i < fields.size(); ++i) {
         parse_product_number(fields[i], numbers[i]);
     }
     upgrade_identity = {numbers[0], numbers[1], numbers[2], numbers[3]};

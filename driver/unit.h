@@ -57,8 +57,8 @@ public:
     bool set_6port_state(char sw, char pos);
     bool get_6port_state(char sw, char& pos, QByteArray* answer = nullptr);
 
-    // False, changing nothing, unless the answer holds four fields and the
-    // fourth is a number.
+    // Reads the first four fields of the answer; a field that is empty, not a
+    // number or missing gives 0. False, changing nothing, without an answer.
     bool query_upgrade_identity(upgrade_identity_t& out);
 
     // One query of any text on the unit's link.

@@ -20,12 +20,14 @@ private slots:
         QTest::newRow("empty fields") << QByteArray(",5,,7") << true << QVector<int>{0, 5, 0, 7};
         QTest::newRow("blanks, signs, tails")
             << QByteArray(" -3,+4x,y,1\r") << true << QVector<int>{-3, 4, 0, 1};
-        QTest::newRow("three fields") << QByteArray("700,0,0") << false << QVector<int>{};
-        QTest::newRow("empty fourth, last") << QByteArray("700,0,0,") << false << QVector<int>{};
+        // A field missing, empty or not a number gives 0.
+        QTest::newRow("three fields")
+            << QByteArray("700,0,0") << true << QVector<int>{700, 0, 0, 0};
         QTest::newRow("empty fourth, inside")
-            << QByteArray("700,0,0,,1") << false << QVector<int>{};
-        QTest::newRow("fourth not a number") << QByteArray("700,0,0,x") << false << QVector<int>{};
-        QTest::newRow("empty") << QByteArray("") << false << QVector<int>{};
+            << QByteArray("700,0,0,,1") << true << QVector<int>{700, 0, 0, 0};
+        QTest::newRow("fourth not a number")
+            << QByteArray("700,9,9,x") << true << QVector<int>{700, 9, 9, 0};
+        QTest::newRow("empty") << QByteArray("") << true << QVector<int>{0, 0, 0, 0};
     }
 
     void query() {
