@@ -162,8 +162,8 @@ cli_status_t run_list(const invocation_t& call) {
         QJsonObject object = identity_json(unit);
         object.insert(QStringLiteral("state"), unit.in_bootloader ? QStringLiteral("bootloader")
                                                                   : QStringLiteral("application"));
-        object.insert(QStringLiteral("name"), unit.unit_name.isEmpty() ? QJsonValue()
-                                                                       : QJsonValue(unit.unit_name));
+        object.insert(QStringLiteral("name"),
+                      unit.unit_name.isEmpty() ? QJsonValue() : QJsonValue(unit.unit_name));
         QByteArrayList row;
         for (const auto& field : identity_fields(unit)) {
             row.append(field.second.toUtf8());
@@ -349,8 +349,8 @@ cli_status_t refuse_empty_text(const invocation_t& call) {
 void put_answer(const invocation_t& call, const QByteArray& answer, unit_result_t& out) {
     const QString shown = shown_text(answer);
     if (call.json) {
-        out.json = QJsonObject{{QStringLiteral("unit"), out.unit.name},
-                               {QStringLiteral("answer"), shown}};
+        out.json =
+            QJsonObject{{QStringLiteral("unit"), out.unit.name}, {QStringLiteral("answer"), shown}};
     } else {
         out.lines.append(shown.toUtf8());
     }
@@ -401,8 +401,8 @@ cli_status_t run_write(const invocation_t& call) {
 cli_status_t run_read(const invocation_t& call) {
     return run_raw(call, [&call](chosen_unit_t& unit, unit_result_t& out) {
         QByteArray answer;
-        if (!unit.link->read(answer)) {
-            return unit.failure(QStringLiteral("nothing to read"));
+        if (!unit.link->read(answer) || answer.isEmpty()) {
+            return unit.failure(QStringLiteral("nothing waiting"));
         }
         put_answer(call, answer, out);
         return cli_status_t{};
@@ -441,7 +441,7 @@ const command_t all_commands[] = {
      run_write},
     {"read", "", "print what the unit has sent",
      "Prints the answer the unit has sent, such as the answer to a command sent with write; "
-     "fails saying \"nothing to read\" when no answer waits.",
+     "fails saying \"nothing waiting\" when no answer waits.",
      0, 0, run_read},
     {"upgrade", "FILE", "send an upgrade image to the unit",
      "Sends the upgrade image FILE to the unit over VISA, as the window's upgrade does, showing "

@@ -52,7 +52,8 @@ QString finishing_command(const invocation_t& call, const chosen_unit_t& unit) {
     for (const QString& resource : call.search.resources) {
         words << QStringLiteral("--resource") << resource;
     }
-    words << QStringLiteral("--unit") << unit.way_to() << QStringLiteral("upgrade") << call.arguments.at(0);
+    words << QStringLiteral("--unit") << unit.way_to() << QStringLiteral("upgrade")
+          << call.arguments.at(0);
     return words.join(QLatin1Char(' '));
 }
 
@@ -62,10 +63,13 @@ cli_status_t upgrade_unit(const invocation_t& call, qint32 image_id, upgrade_pro
                           chosen_unit_t& unit, unit_result_t& out) {
     const QString& path = call.arguments.at(0);
     upgrade_identity_t identity;
-    image_acceptance_t rule;
-    if (unit.unit->query_upgrade_identity(identity)) {
-        rule = {identity.expected_id, identity.min_id, identity.max_id, identity.exact_flag == 0};
+    // Without the unit's own rule nothing is sent: no rule from elsewhere is
+    // its.
+    if (!unit.unit->query_upgrade_identity(identity)) {
+        return unit.failure(QStringLiteral("did not say which images it takes"));
     }
+    const image_acceptance_t rule = {identity.expected_id, identity.min_id, identity.max_id,
+                                     identity.exact_flag == 0};
     if (!image_id_admitted(rule, image_id)) {
         return unit.named(
             usage_error(path + QStringLiteral(": ") + image_verdict_text(image_not_accepted)));

@@ -79,6 +79,7 @@ private slots:
         QCOMPARE(units[1].toObject(), (QJsonObject{{"unit", six_port->server.port_name()},
                                                    {"model", "KVT0206Q"},
                                                    {"serial_number", "SN-SIX"},
+                                                   {"name", "SN-SIX"},
                                                    {"software_version", "3.0.1"},
                                                    {"product_id", "29"},
                                                    {"state", "application"}}));
@@ -378,7 +379,7 @@ private slots:
         QTest::newRow("query refused")
             << QStringList{"query", "BOGUS?"}
             << QByteArray(": the unit refused BOGUS?: it answered ERR\n");
-        QTest::newRow("read nothing") << QStringList{"read"} << QByteArray(": nothing to read\n");
+        QTest::newRow("read nothing") << QStringList{"read"} << QByteArray(": nothing waiting\n");
     }
     void raw_answers_that_are_none() {
         QFETCH(QStringList, arguments);
