@@ -23,7 +23,7 @@ constexpr unit_option_t unit_options[] = {
     {"restart-ms", "restart", "ms", "Time offline after REBOOT (default 300)."},
     {"faults", "faults", "list",
      "Faults joined by '+': silent, delay:MS, split:MS, garbage, overlong, never-ready, "
-     "never-back, crlf, no-lf, ready-crlf, fail:COMMAND, stuck:SWITCH, vanish:COUNT."},
+     "never-back, swapped, crlf, no-lf, ready-crlf, fail:COMMAND, stuck:SWITCH, vanish:COUNT."},
 };
 
 }  // namespace

@@ -61,6 +61,7 @@ constexpr fault_row_t fault_table[] = {
     {"overlong", &sim_faults_t::overlong, nullptr, 0, nullptr, nullptr, nullptr},
     {"never-ready", &sim_faults_t::never_ready, nullptr, 0, nullptr, nullptr, nullptr},
     {"never-back", &sim_faults_t::never_back, nullptr, 0, nullptr, nullptr, nullptr},
+    {"swapped", &sim_faults_t::swapped, nullptr, 0, nullptr, nullptr, nullptr},
     {"crlf", &sim_faults_t::bootloader_crlf, nullptr, 0, nullptr, nullptr, nullptr},
     {"no-lf", &sim_faults_t::bootloader_no_lf, nullptr, 0, nullptr, nullptr, nullptr},
     {"ready-crlf", &sim_faults_t::ready_crlf, nullptr, 0, nullptr, nullptr, nullptr},

@@ -16,7 +16,7 @@
 //            restart: milliseconds offline after "REBOOT"
 //            mode:    app | boot
 //            faults:  fault *( "+" fault ), fault = silent | delay:MS | split:MS
-//                     | garbage | overlong | never-ready | never-back | crlf
+//                     | garbage | overlong | never-ready | never-back | swapped | crlf
 //                     | no-lf | ready-crlf | fail:COMMAND | stuck:SWITCH | vanish:COUNT
 //
 // Blanks around items are ignored. A unit without sn gets "KVT2024" and its

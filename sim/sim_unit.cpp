@@ -57,6 +57,7 @@ sim_unit_t::sim_unit_t(const sim_unit_config_t& config)
     : cfg(config),
       current_mode(config.start_mode),
       version(config.software_version),
+      serial_number(config.serial_number),
       positions(sim_model_switches(config.model).size(), '0') {}
 
 answer_t sim_unit_t::handle(const QByteArray& raw) {
@@ -145,10 +146,10 @@ QByteArray sim_unit_t::answer_text(const QByteArray& command) {
     } queries[] = {
         {"OS?", app ? "APP" : "BOOTLOADER"},
         {"MN?", model},
-        {"SN?", cfg.serial_number},
+        {"SN?", serial_number},
         {"SV?", version},
         {"SHOW:PRODect:ID?", QByteArray::number(cfg.product_number)},
-        {"*IDN?", maker + (',' + model) + ',' + cfg.serial_number + ',' + version},
+        {"*IDN?", maker + (',' + model) + ',' + serial_number + ',' + version},
         {"UPGRADE:ID?", QByteArray::number(id[0]) + ',' + QByteArray::number(id[1]) + ',' +
                             QByteArray::number(id[2]) + ',' + QByteArray::number(id[3])},
         {"UPREADY?", !app && receiver.ready() && !cfg.faults.never_ready ? "1" : "0"},
@@ -194,6 +195,10 @@ void sim_unit_t::restart(sim_mode_t into) {
     }
     current_mode = receiver.application_valid() ? into : sim_mode_t::bootloader;
     positions.fill('0');
+    // Another unit put in its place answers at the same port or resource.
+    if (cfg.faults.swapped) {
+        serial_number = cfg.serial_number + "-SWAPPED";
+    }
     back_at = cfg.faults.never_back ? steady::time_point::max()
                                     : steady::now() + std::chrono::milliseconds(cfg.restart_ms);
 }

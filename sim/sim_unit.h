@@ -44,6 +44,8 @@ private:
     const sim_unit_config_t cfg;
     sim_mode_t current_mode;
     QByteArray version;
+    // What it states: its configured serial number, unless it was swapped.
+    QByteArray serial_number;
     QByteArray positions;
     steady::time_point back_at;
     qint64 taken = 0;

@@ -16,6 +16,7 @@ struct sim_faults_t {
     bool overlong = false;            // answer lines are longer than 60 bytes
     bool never_ready = false;         // "UPREADY?" never answers "1"
     bool never_back = false;          // stays offline after a restart
+    bool swapped = false;             // back from a restart as another unit, "-SWAPPED"
     bool bootloader_crlf = false;     // the bootloader answers "OS?" with "BOOTLOADER\r\n"
     bool bootloader_no_lf = false;    // the bootloader answers "OS?" with "BOOTLOADER" alone
     bool ready_crlf = false;          // "UPREADY?" answers "1\r\n" when ready

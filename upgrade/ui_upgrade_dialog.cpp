@@ -145,9 +145,10 @@ void ui_upgrade_dialog_t::upgrade_finished() {
     upgrading = false;
     const upgrade_result_t result = upgrade_thread->result();
     const bool back = result.unit_return.back();
-    drv_unit_instance().set_link_state(back ? link_connected : link_disconnected);
-    show_note(back ? QString()
-                   : shown_text(result.unit) + ' ' + result.unit_return.text() + '.');
+    // A unit refused before any byte stays as it was: connected.
+    const bool connected = back || result.unit_return.kind == unit_return_t::unfollowed;
+    drv_unit_instance().set_link_state(connected ? link_connected : link_disconnected);
+    show_note(back ? QString() : shown_text(result.unit) + ' ' + result.unit_return.text() + '.');
 }
 
 void ui_upgrade_dialog_t::show_note(const QString& text) {

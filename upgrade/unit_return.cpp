@@ -13,6 +13,10 @@ QString unit_return_t::text() const {
             return QStringLiteral("did not come back after its restart");
         case unnamed:
             return QStringLiteral("did not say its serial number after its restart");
+        case unfollowed:
+            return QStringLiteral(
+                "did not say its serial number, which its restarts are followed by; nothing "
+                "was sent");
         case replaced: {
             return QStringLiteral(
                        "answered \"%1\" to SN? after its restart, not its own serial "

@@ -15,6 +15,9 @@ struct unit_return_t {
         unnamed,
         // Something other than its serial number answered; its session is closed.
         replaced,
+        // It did not say its serial number before the run, so nothing was sent:
+        // its restarts could not have been followed.
+        unfollowed,
     };
     kind_t kind = returned;
     // replaced: the serial number that answered.

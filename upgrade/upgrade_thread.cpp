@@ -24,6 +24,7 @@ void upgrade_thread_t::run() {
     upgrade_result_t result;
     result.unit = link.name();
     if (!follow_unit(link)) {
+        result.unit_return.kind = unit_return_t::unfollowed;
         last_result = result;
         emit send_upgrade_state(0, false);
         return;

@@ -23,7 +23,7 @@ visa_standin_t::visa_standin_t() : settings(visa_settings_from_environment()) {
     for (const sim_unit_config_t& unit : settings.units) {
         attached.push_back(std::make_unique<visa_unit_instrument_t>(unit, settings.wire_log));
     }
-    attached.push_back(std::make_unique<visa_echo_instrument_t>());
+    attached.push_back(std::make_unique<visa_echo_instrument_t>(settings.wire_log));
 }
 
 ViStatus visa_standin_t::open_default_rm(ViSession* rm) {

@@ -41,6 +41,8 @@ constexpr unit_row_t units[] = {
     {"CUTDESCRIPTOR", ",mode=boot"},
     {"GONEFILE", ""},
     {"GONE", ",faults=never-back"},
+    {"SWAP", ",faults=swapped"},
+    {"MUTE", ",faults=fail:SN?"},
     // Units that never come back from a restart, and units that appear while
     // the run waits for them, saying their serial numbers or not at all.
     {"GONEFIRST", ",faults=never-back"},
@@ -308,6 +310,45 @@ private slots:
         QCOMPARE(lost.first().first().toString(), QString(unit_resource("GONE")));
         QVERIFY(visa_connect(unit_resource("BYSTANDER")));
         QCOMPARE(sim_record(), QByteArrayList{});
+    }
+
+    // Another unit at the resource after the restart is named and closed; a
+    // unit that never says its serial number is sent nothing, its session
+    // kept.
+    void unit_replaced_or_unnamed_data() {
+        QTest::addColumn<QByteArray>("serial");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArrayList>("wire");
+        QTest::newRow("replaced")
+            << QByteArray("SWAP") << int(unit_return_t::replaced)
+            << "answered \"SWAP-SWAPPED\" to SN? after its restart, not its own serial number"
+            << (run_start +
+                QByteArrayList{"SYSTem:DEVice:PRODUCTUG <4 bytes>", fixed("UPGRADE:PASS")} +
+                run_end);
+        QTest::newRow("never says its serial number")
+            << QByteArray("MUTE") << int(unit_return_t::unfollowed)
+            << "did not say its serial number, which its restarts are followed by; nothing was "
+               "sent"
+            << QByteArrayList{};
+    }
+
+    void unit_replaced_or_unnamed() {
+        QFETCH(QByteArray, serial);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(QByteArrayList, wire);
+        QSignalSpy lost(&link_events(), &link_events_t::unit_lost);
+        QStringList seen;
+        QVERIFY(run(serial, {{section_product, "KVT0"}}, seen));
+        QVERIFY(!seen.contains("success"));
+        QCOMPARE(int(result.unit_return.kind), kind);
+        QCOMPARE(result.unit_return.text(), text);
+        const bool replaced = kind == unit_return_t::replaced;
+        QCOMPARE(visa_session() == ViSession(0), replaced);
+        QCOMPARE(lost.size(), replaced ? 1 : 0);
+        QVERIFY(visa_connect(unit_resource(serial)));
+        QCOMPARE(sim_record(), wire);
     }
 
     // A run stopped once a block is on the wire leaves the unit unrestarted in
