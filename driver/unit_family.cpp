@@ -74,8 +74,7 @@ QString unit_resource_serial(const QString& resource) {
     }
     const QStringList fields = resource_fields(resource);
     if (fields.size() == 4 && is_board(fields[0], "TCPIP") && is_instr(fields[3]) &&
-        !fields[2].startsWith(QLatin1String("inst"), Qt::CaseInsensitive) &&
-        !fields[2].isEmpty()) {
+        !fields[2].startsWith(QLatin1String("inst"), Qt::CaseInsensitive) && !fields[2].isEmpty()) {
         return fields[2];
     }
     return QString();

@@ -57,10 +57,9 @@ QVector<unit_name_t> name_units(const QVector<unit_identity_t>& units) {
         if (others.isEmpty()) {
             named.name = QString::fromLatin1(units[i].serial_number);
         } else {
-            named.why_unnamed =
-                QStringLiteral("shares serial number %1 with the unit at %2")
-                    .arg(QString::fromLatin1(units[i].serial_number),
-                         others.join(QStringLiteral(" and the unit at ")));
+            named.why_unnamed = QStringLiteral("shares serial number %1 with the unit at %2")
+                                    .arg(QString::fromLatin1(units[i].serial_number),
+                                         others.join(QStringLiteral(" and the unit at ")));
         }
     }
     return names;
@@ -71,8 +70,9 @@ QString shared_place_refusal(const QStringList& found, const QString& where) {
     if (count < 2) {
         return QString();
     }
-    return QStringLiteral("%1 units answer to %2, and nothing tells them apart there: "
-                          "neither is used")
+    return QStringLiteral(
+               "%1 units answer to %2, and nothing tells them apart there: "
+               "neither is used")
         .arg(count)
         .arg(where);
 }

@@ -82,8 +82,19 @@ void ui_usb_widget_t::device_rescan_slot() {
     if (!visa_available()) {
         serial_close();
     }
-    for (const QString& name : find_units(search)) {
-        add_device(name);
+    // Units that share one resource text cannot be told apart: neither is offered.
+    const QStringList found = find_units(search);
+    QStringList refused;
+    for (const QString& name : found) {
+        const QString shared = shared_place_refusal(found, name);
+        if (shared.isEmpty()) {
+            add_device(name);
+        } else if (!refused.contains(shared)) {
+            refused.append(shared);
+        }
+    }
+    if (!refused.isEmpty()) {
+        emit sendShowMsg(refused.join(QStringLiteral("; ")));
     }
     if (module_combo->count() == 0) {
         QMessageBox::information(this, tr("Information"), tr("Target device no find!"),

@@ -60,14 +60,15 @@ struct rack_t {
         if (!visa) {
             return served[size_t(index)]->server.port_name();
         }
-        return "USB0::0xA5C3::0x0E21::" + units.split(';')[index].section(",sn=", 1).section(',', 0, 0) +
-               "::INSTR";
+        return "USB0::0xA5C3::0x0E21::" +
+               units.split(';')[index].section(",sn=", 1).section(',', 0, 0) + "::INSTR";
     }
 
     // The commands each unit took during the run, by place; over VISA the
-    // stand-in's log lines ("SN <- command") leave the run's error output.
+    // stand-in's log lines ("SN <- command") leave the run's error output,
+    // and the instrument of another maker it offers comes last.
     QVector<QByteArrayList> taken(kvtctl_result_t& result) const {
-        const QStringList configs = units.split(';');
+        const QStringList configs = units.split(';') + QStringList{",sn=MY12345678"};
         QVector<QByteArrayList> commands(configs.size());
         if (!visa) {
             for (size_t i = 0; i < served.size(); ++i) {
@@ -99,8 +100,8 @@ struct rack_t {
     std::vector<std::unique_ptr<served_unit_t>> served;
 };
 
-// What a unit takes when it is only asked who it is.
-const QByteArrayList identification = {"OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?"};
+// What a unit takes when it is only asked who it is and which images it takes.
+const QByteArrayList questions = {"OS?", "MN?", "SN?", "SV?", "SHOW:PRODect:ID?", "UPGRADE:ID?"};
 
 const QString both_models = "KVT0402Q,sn=TWO;KVT0206Q,sn=SIX";
 const QString six_silent = "KVT0402Q,sn=TWO;KVT0206Q,sn=SIX,faults=silent";
@@ -228,8 +229,9 @@ private slots:
     // A serial number is what a unit says, not who it is: shared, refused by
     // the name rule or naming another unit's resource, it never merges two
     // units, reaches a unit not named, or names a file outside the folder.
-    // {N} in the texts is the place of unit N; "-" in the units kept to
-    // identification marks one that takes nothing at all.
+    // {N} in the texts is the place of unit N (over VISA, N past the last
+    // unit is the other maker's instrument); "-" in the units kept to
+    // questions marks one that takes nothing at all.
     void trusted_names_data() {
         QTest::addColumn<bool>("visa");
         QTest::addColumn<QString>("units");
@@ -254,18 +256,26 @@ private slots:
             << QStringList{};
         QTest::newRow("serial: no file for a shared serial number")
             << false << dup << QStringList{"--all", "save", "{dir}"} << 1
-            << QStringList{"DUP at {0}: has no file", "DUP at {1}: has no file"}
+            << QStringList{"DUP at {0}: has no file", "DUP at {1}: has no file"} << QStringList{};
+        QTest::newRow("serial: every failed unit named, the first too")
+            << false << "KVT0402Q,sn=S1,faults=silent;KVT0402Q,sn=S2,faults=silent;KVT0402Q,sn=IN"
+            << QStringList{"--all", "get"} << 1
+            << QStringList{"{0}: did not identify itself", "{1}: did not identify itself"}
             << QStringList{};
         QTest::newRow("serial: no file outside the folder")
-            << false << "KVT0402Q,sn=../outside;KVT0402Q,sn=IN" << QStringList{"--all", "save", "{dir}"}
-            << 1 << QStringList{"states serial number \"../outside\", which is not a name"}
+            << false << "KVT0402Q,sn=../outside;KVT0402Q,sn=IN"
+            << QStringList{"--all", "save", "{dir}"} << 1
+            << QStringList{"states serial number \"../outside\", which is not a name"}
             << QStringList{};
         QTest::newRow("serial: unit text shown as text")
-            << false << "KVT0402Q,sn=X\\Y;KVT0402Q,sn=" + QString(65, 'L')
-            << QStringList{"list"} << 0
-            << QStringList{"X\\x5cY", "longer than 64 characters"} << QStringList{"0", "1"};
+            << false << "KVT0402Q,sn=X\\Y;KVT0402Q,sn=" + QString(65, 'L') << QStringList{"list"}
+            << 0 << QStringList{"X\\x5cY", "longer than 64 characters"} << QStringList{"0", "1"};
         QTest::newRow("visa: one resource for two units: neither is used")
             << true << dup << QStringList{"--all", "set", "A=2"} << 1 << QStringList{shared}
+            << QStringList{"-0", "-1"};
+        QTest::newRow("visa: neither upgraded")
+            << true << "KVT0402Q,sn=DUP;KVT0206Q,sn=DUP,id=800/0/0/1"
+            << QStringList{"--all", "upgrade", "{image}"} << 1 << QStringList{shared}
             << QStringList{"-0", "-1"};
         QTest::newRow("visa: listed, never opened")
             << true << dup << QStringList{"list"} << 1 << QStringList{shared}
@@ -276,7 +286,8 @@ private slots:
         const QString colons = "KVT0402Q,sn=A::B,restart=50%1;KVT0402Q,sn=A%2";
         QTest::newRow("visa: a serial number with colons is no name")
             << true << colons.arg("", "") << QStringList{"--unit", "A::B", "upgrade", "{image}"}
-            << 2 << QStringList{"the unit at {0} states serial number \"A::B\", which is not a name"}
+            << 2
+            << QStringList{"the unit at {0} states serial number \"A::B\", which is not a name"}
             << QStringList{"0", "1"};
         QTest::newRow("visa: upgraded by its resource, the other unit untouched")
             << true << colons.arg("", "") << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 0
@@ -285,6 +296,18 @@ private slots:
             << true << colons.arg(",faults=never-back", "")
             << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 1
             << QStringList{"A::B at {0}: did not come back"} << QStringList{"-1"};
+        // An upgrade follows its unit by what it states in full, and only ever
+        // opens the family's resources.
+        QTest::newRow("visa: a unit that never says its serial number is sent nothing")
+            << true << "KVT0402Q,sn=A::B,faults=fail:SN?"
+            << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 1
+            << QStringList{"{0}: did not say its serial number, which its restarts are "
+                           "followed by; nothing was sent"}
+            << QStringList{"0", "-1"};
+        QTest::newRow("visa: never back, a serial number that only begins alike is not it")
+            << true << "KVT0402Q,sn=A::B,restart=50,faults=never-back;KVT0402Q,sn=A::BC"
+            << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 1
+            << QStringList{"A::B at {0}: did not come back"} << QStringList{"1", "-2"};
         QTest::newRow("visa: never back, the other unit in its bootloader untouched")
             << true << colons.arg(",faults=never-back", ",mode=boot")
             << QStringList{"--unit", "{0}", "upgrade", "{image}"} << 1
@@ -316,11 +339,11 @@ private slots:
         for (QString& word : arguments) {
             word = expand(word);
         }
-        kvtctl_result_t result =
-            visa ? run_kvtctl(arguments, {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR},
-                                          {"KVT_VISA_UNITS", units},
-                                          {"KVT_VISA_LOG", "1"}})
-                 : rack.run(arguments);
+        kvtctl_result_t result = visa
+                                     ? run_kvtctl(arguments, {{"LD_LIBRARY_PATH", VISA_STANDIN_DIR},
+                                                              {"KVT_VISA_UNITS", units},
+                                                              {"KVT_VISA_LOG", "1"}})
+                                     : rack.run(arguments);
         const QVector<QByteArrayList> taken = rack.taken(result);
         // Every unit that failed has a line of its own.
         QVERIFY2(result.exit_code == exit_code &&
@@ -334,7 +357,7 @@ private slots:
             const bool nothing = which.startsWith('-');
             const QByteArrayList& commands = taken[which.right(1).toInt()];
             for (const QByteArray& command : commands) {
-                QVERIFY2(!nothing && identification.contains(command),
+                QVERIFY2(!nothing && questions.contains(command),
                          qPrintable(which + " took " + command));
             }
         }
@@ -343,6 +366,23 @@ private slots:
         for (const QString& saved : QDir(folder).entryList(QDir::Files)) {
             QVERIFY2(saved == "IN.json", qPrintable(saved));
         }
+    }
+
+    // A rack's folder holds one file per unit, named by its serial number,
+    // and gives each unit its own positions back.
+    void rack_folder_round_trip() {
+        QTemporaryDir dir;
+        const rack_t rack(false, both_models);
+        for (const QStringList& step :
+             {QStringList{"--all", "set", "A=2"}, QStringList{"--all", "save", dir.path()},
+              QStringList{"--all", "set", "A=1"}, QStringList{"--all", "restore", dir.path()}}) {
+            KVTCTL_CHECK(rack.run(step), 0);
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"SIX.json", "TWO.json"}));
+        const kvtctl_result_t got = rack.run({"--all", "get", "A"});
+        KVTCTL_CHECK(got, 0);
+        QCOMPARE(got.out, "TWO at " + rack.name_of("TWO").toUtf8() + ":\n  A=2\nSIX at " +
+                              rack.name_of("SIX").toUtf8() + ":\n  A=2\n");
     }
 
     // Text comes in one block per unit, under its serial number.

@@ -42,10 +42,12 @@ private slots:
         QTest::newRow("network, no device") << "TCPIP0::lab-pc::INSTR" << QString();
         QTest::newRow("other maker") << "USB0::0x0957::0x1797::MY12345678::INSTR" << QString();
         // Read by the grammar, not by counting separators.
-        QTest::newRow("serial number with colons") << "USB0::0xA5C3::0x0E21::A::B::INSTR"
-                                                   << QString();
-        QTest::newRow("interface number") << "USB0::0xA5C3::0x0E21::A::7::INSTR" << "A";
-        QTest::newRow("IPv6 host") << "TCPIP0::[fe80::1]::KVT2024001::INSTR" << "KVT2024001";
+        QTest::newRow("serial number with colons")
+            << "USB0::0xA5C3::0x0E21::A::B::INSTR" << QString();
+        QTest::newRow("interface number") << "USB0::0xA5C3::0x0E21::A::7::INSTR"
+                                          << "A";
+        QTest::newRow("IPv6 host") << "TCPIP0::[fe80::1]::KVT2024001::INSTR"
+                                   << "KVT2024001";
         QTest::newRow("family tag as another maker's serial")
             << "USB0::0x0957::0x1797::0xA5C3::0x0E21::INSTR" << QString();
     }
@@ -65,10 +67,10 @@ private slots:
         const QStringList two = {"p0", "p1"};
         QTest::newRow("distinct") << two << QByteArrayList{"A-1_x.2", "B"}
                                   << QStringList{"A-1_x.2", "B"};
-        QTest::newRow("shared serial number") << two << QByteArrayList{"D", "D"}
-                                              << QStringList{"", ""};
-        QTest::newRow("shared place") << QStringList{"r", "r"} << QByteArrayList{"A", "B"}
-                                      << QStringList{"", ""};
+        QTest::newRow("shared serial number")
+            << two << QByteArrayList{"D", "D"} << QStringList{"", ""};
+        QTest::newRow("shared place")
+            << QStringList{"r", "r"} << QByteArrayList{"A", "B"} << QStringList{"", ""};
         QTest::newRow("longest") << two << QByteArrayList{QByteArray(64, 'L'), QByteArray(65, 'L')}
                                  << QStringList{QString(64, 'L'), ""};
         for (const char* refused : {"../x", ".x", "-x", "_x", "a b", "a/b", "A::B", "X\x1b", ""}) {

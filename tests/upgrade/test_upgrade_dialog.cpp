@@ -94,7 +94,8 @@ private slots:
         // could answer, and whether the platform offers one varies.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         qputenv("KVT_VISA_UNITS",
-                "KVT0402Q,restart=50,sn=" + serial + ";KVT0402Q,sn=AWAY,faults=never-back");
+                "KVT0402Q,restart=50,sn=" + serial +
+                    ";KVT0402Q,sn=AWAY,faults=never-back;KVT0402Q,sn=TWIN;KVT0206Q,sn=TWIN");
         QVERIFY2(visa_available(), "the VISA stand-in did not load");
         QVERIFY(dir.isValid());
         // A non-ASCII directory: the path must reach the file in the platform's encoding.
@@ -219,6 +220,7 @@ private slots:
 
         ui_upgrade_dialog_t dialog(nullptr);
         browse(dialog, good);
+        QSignalSpy status(window.statusBar(), &QStatusBar::messageChanged);
         button(dialog, "Begin")->click();
         QTRY_COMPARE_WITH_TIMEOUT(drv_unit_instance().link_state(), link_disconnected,
                                   run_limit_ms);
@@ -228,12 +230,28 @@ private slots:
         for (const QRadioButton* position : buttons) {
             QVERIFY(!position->isChecked());
         }
-        QCOMPARE(window.statusBar()->currentMessage(),
+        QCOMPARE(status.first().first().toString(),
                  QString("Unit %1 was lost").arg(QString(unit_resource("AWAY"))));
         QCOMPARE(visa_session(), ViSession(0));
         QCOMPARE(dialog.findChild<ui_label_t*>()->text(),
                  QString(unit_resource("AWAY") + " did not come back after its restart."));
         QCOMPARE(sim_record_of(serial).size(), other_before);
+    }
+
+    // Two units behind one resource text cannot be told apart: the bar
+    // offers neither, and says why.
+    void units_sharing_a_resource_are_offered_by_neither() {
+        message_box_catcher_t boxes;
+        ui_usb_widget_t bar(nullptr);
+        QSignalSpy status(&bar, &ui_usb_widget_t::sendShowMsg);
+        bar.device_rescan_slot();
+        auto* combo = bar.findChild<ui_combo_box_t*>();
+        QCOMPARE(combo->itemText(0), QString(unit_resource(serial)));
+        QCOMPARE(combo->findText(unit_resource("TWIN")), -1);
+        QCOMPARE(status.last().first().toString(),
+                 QString("2 units answer to %1, and nothing tells them apart there: neither is "
+                         "used")
+                     .arg(QString(unit_resource("TWIN"))));
     }
 
     void cancelled_choice_keeps_the_field_and_begins_nothing() {
