@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "driver/unit_discovery.h"
+#include "lan/lan_host_lock.h"
 #include "lan/lan_server.h"
 #include "lan/lan_units.h"
 #include "lan/vxi11_registration.h"
@@ -74,16 +75,26 @@ int main(int argc, char* argv[]) {
     if (!server.listen(listen, error)) {
         return service_fail(error, exit_failed);
     }
+    const QString held =
+        QStringLiteral("another VXI-11 server is registered with rpcbind on this host");
+    // Taken before rpcbind is read, so that of two servers started together
+    // the second finds the first.
+    lan_host_lock_t host_lock;
+    if (!host_lock.take()) {
+        return service_fail(QStringLiteral("another kvt-lan serves on this host"), exit_failed);
+    }
     if (vxi11_registration_t::held_elsewhere(listen)) {
-        return service_fail(
-            QStringLiteral("another VXI-11 server is registered with rpcbind on this host"),
-            exit_failed);
+        return service_fail(held, exit_failed);
     }
     QEventLoop identifying;
     units.search([&identifying] { identifying.quit(); });
     identifying.exec();
     vxi11_registration_t registration;
-    if (!registration.take(listen, server.core_port())) {
+    const vxi11_taken_t taken = registration.take(listen, server.core_port());
+    if (taken == vxi11_taken_t::held_elsewhere) {
+        return service_fail(held, exit_failed);
+    }
+    if (taken != vxi11_taken_t::taken) {
         return service_fail(QStringLiteral("cannot register with rpcbind (is it running?)"),
                             exit_failed);
     }
