@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Serves every KVT unit attached to this PC as a VXI-11 instrument named by its serial\n"
         "number, TCPIP0::<host>::<serial number>::INSTR, and prints one line per unit.\n"
+        "A unit whose serial number is no name, or is another unit's too, goes by '_' and\n"
+        "where it was found (/dev/pts/5: _pts_5); standard error says why.\n"
         "It finds units as Quillon does: over VISA when a VISA library loads, else on the\n"
         "units' USB serial ports and the ports named with --port.\n\n"
         "VXI-11 has no authentication: anyone who may connect may drive the units. Clients\n"
@@ -69,7 +71,13 @@ int main(int argc, char* argv[]) {
 
     unit_search_t search;
     search.ports = parser.values("port");
-    lan_units_t units(search);
+    // A port named twice is one port, not two units at one place.
+    search.ports.removeDuplicates();
+    lan_units_t units(search, [](const QString& line) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(line));
+        std::fflush(stderr);
+    });
     vxi11_service_t service(units);
     lan_server_t server(allowed, service);
     if (!server.listen(listen, error)) {
@@ -99,9 +107,9 @@ int main(int argc, char* argv[]) {
                             exit_failed);
     }
     server.serve();
-    for (const QByteArray& serial_number : units.serial_numbers()) {
-        std::printf("%s TCPIP0::%s::%s::INSTR\n", serial_number.constData(),
-                    qPrintable(listen.toString()), serial_number.constData());
+    for (const QByteArray& name : units.names()) {
+        std::printf("%s TCPIP0::%s::%s::INSTR\n", name.constData(), qPrintable(listen.toString()),
+                    name.constData());
     }
     std::fflush(stdout);
     return app.exec();

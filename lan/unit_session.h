@@ -29,6 +29,9 @@ public:
     // The serial number the unit is served under now; empty while it is not
     // known to be there.
     QByteArray serving() const { return served; }
+    // Why no unit is known there, after the last identification; empty when
+    // one is.
+    QString fault() const { return why_unknown; }
 
 private:
     void set_answer_timeout(int ms);
@@ -40,6 +43,7 @@ private:
     // The unit served now, and the one before a restart.
     QByteArray served;
     QByteArray last_served;
+    QString why_unknown;
     bool restart_pending = false;
     // An answer that came too late would pass for the next command's.
     bool answer_missed = false;
