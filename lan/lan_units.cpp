@@ -42,14 +42,21 @@ QList<QByteArray> lan_units_t::names() const {
     return served;
 }
 
-void lan_units_t::note(const QByteArray& link_name, const QByteArray& claim, const QString& fault) {
+lan_units_t::report_t lan_units_t::report_of(const unit_session_t& session) {
+    return {session.claim(), session.fault(), session.settled(), session.opens()};
+}
+
+void lan_units_t::note(const QByteArray& link_name, const report_t& report) {
     unit_t* unit = unit_at(link_name);
     if (unit == nullptr) {
         return;
     }
+    const QByteArray& claim = report.claim;
     const bool changed = unit->claim != claim;
     unit->claim = claim;
-    unit->fault = fault;
+    unit->fault = report.fault;
+    unit->settled = report.settled;
+    unit->opens = report.opens;
     if (changed && !claim.isEmpty()) {
         // A unit that stated this number before may have moved here: it is
         // asked again, and where it still answers the number names neither.
@@ -96,9 +103,8 @@ void lan_units_t::verify_unit(unit_t& unit, std::function<void(const QByteArray&
             session.verify();
             QMetaObject::invokeMethod(
                 this,
-                [this, link_name, claim = session.claim(), fault = session.fault(),
-                 serving = session.serving(), done] {
-                    note(link_name, claim, fault);
+                [this, link_name, report = report_of(session), serving = session.serving(), done] {
+                    note(link_name, report);
                     done(serving);
                 },
                 Qt::QueuedConnection);
@@ -184,12 +190,21 @@ void lan_units_t::verify(const QByteArray& name, std::function<void(const QByteA
         done({});
         return;
     }
+    // A unit that has identified itself since its link was last opened is
+    // linked to at once, not behind the commands other links have queued.
+    if (unit->settled && unit->opens == unit->linked_opens) {
+        done(unit->claim);
+        return;
+    }
     const QByteArray link_name = unit->worker->name();
     const QByteArray claim = unit->claim;
     verify_unit(*unit, [this, name, link_name, claim, done](const QByteArray& serving) {
-        const unit_t* now = unit_named(name);
+        unit_t* now = unit_named(name);
         const bool same = now != nullptr && now->worker->name() == link_name &&
                           now->claim == claim && serving == claim;
+        if (same) {
+            now->linked_opens = now->opens;
+        }
         done(same ? claim : QByteArray());
     });
 }
@@ -208,8 +223,8 @@ void lan_units_t::exchange(const lan_exchange_t& job,
             job.job->start() ? session.exchange(job) : lan_exchange_result_t{lan_io_timeout, {}};
         QMetaObject::invokeMethod(
             this,
-            [this, link_name, claim = session.claim(), fault = session.fault(), result, done] {
-                note(link_name, claim, fault);
+            [this, link_name, report = report_of(session), result, done] {
+                note(link_name, report);
                 done(result);
             },
             Qt::QueuedConnection);

@@ -14,6 +14,7 @@
 #include "lan/unit_worker.h"
 
 class QThread;
+class unit_session_t;
 
 // The units this PC reaches, each on a worker of its own, and the names they
 // are served under (lan_naming.h). Everything here runs on the server's
@@ -44,12 +45,25 @@ public:
                   std::function<void(const lan_exchange_result_t&)> done);
 
 private:
+    // What a unit's thread says of its session after each piece of work.
+    struct report_t {
+        QByteArray claim;
+        QString fault;
+        bool settled = false;
+        int opens = 0;
+    };
     struct unit_t {
         std::unique_ptr<unit_worker_t> worker;
         // What its thread last said: the serial number the unit goes by, or
         // why none is known.
         QByteArray claim;
         QString fault;
+        bool settled = false;
+        int opens = 0;
+        // The opens count when a link to it was last granted; a link is
+        // granted at once while the unit is settled and its link has not
+        // been opened since.
+        int linked_opens = -1;
         // Served under; empty when not served.
         QByteArray name;
         // Told of it now, and last said.
@@ -61,7 +75,8 @@ private:
     unit_t* unit_named(const QByteArray& name);
     // done gets the serial number the unit is served under now, if any.
     void verify_unit(unit_t& unit, std::function<void(const QByteArray&)> done);
-    void note(const QByteArray& link_name, const QByteArray& claim, const QString& fault);
+    static report_t report_of(const unit_session_t& session);
+    void note(const QByteArray& link_name, const report_t& report);
     void rename();
     void say_changes();
     void identify_found();

@@ -32,6 +32,10 @@ QByteArray unit_session_t::claim() const {
     return !served.isEmpty() ? served : restart_pending ? last_served : QByteArray();
 }
 
+bool unit_session_t::settled() const {
+    return link->is_open() && !served.isEmpty() && !restart_pending;
+}
+
 void unit_session_t::set_answer_timeout(int ms) {
     if (ms != answer_timeout_ms) {
         link->set_answer_timeout(ms);
@@ -44,9 +48,12 @@ void unit_session_t::verify() {
     // A link found gone while the unit identifies is opened once more, and
     // whatever answers there now is asked.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!link->is_open() && !link->open(link_name)) {
-            why_unknown = open_failure_text(*link);
-            break;
+        if (!link->is_open()) {
+            if (!link->open(link_name)) {
+                why_unknown = open_failure_text(*link);
+                break;
+            }
+            ++open_count;
         }
         why_unknown = QStringLiteral("no answer: it did not identify itself");
         answer_missed = false;
