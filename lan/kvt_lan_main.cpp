@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "driver/unit_discovery.h"
+#include "lan/lan_host_lock.h"
 #include "lan/lan_server.h"
 #include "lan/lan_units.h"
 #include "lan/vxi11_registration.h"
@@ -22,6 +23,8 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Serves every KVT unit attached to this PC as a VXI-11 instrument named by its serial\n"
         "number, TCPIP0::<host>::<serial number>::INSTR, and prints one line per unit.\n"
+        "A unit whose serial number is no name, or is another unit's too, goes by '_' and\n"
+        "where it was found (/dev/pts/5: _pts_5); standard error says why.\n"
         "It finds units as Quillon does: over VISA when a VISA library loads, else on the\n"
         "units' USB serial ports and the ports named with --port.\n\n"
         "VXI-11 has no authentication: anyone who may connect may drive the units. Clients\n"
@@ -68,29 +71,45 @@ int main(int argc, char* argv[]) {
 
     unit_search_t search;
     search.ports = parser.values("port");
-    lan_units_t units(search);
+    // A port named twice is one port, not two units at one place.
+    search.ports.removeDuplicates();
+    lan_units_t units(search, [](const QString& line) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(line));
+        std::fflush(stderr);
+    });
     vxi11_service_t service(units);
     lan_server_t server(allowed, service);
     if (!server.listen(listen, error)) {
         return service_fail(error, exit_failed);
     }
+    const QString held =
+        QStringLiteral("another VXI-11 server is registered with rpcbind on this host");
+    // Taken before rpcbind is read, so that of two servers started together
+    // the second finds the first.
+    lan_host_lock_t host_lock;
+    if (!host_lock.take()) {
+        return service_fail(QStringLiteral("another kvt-lan serves on this host"), exit_failed);
+    }
     if (vxi11_registration_t::held_elsewhere(listen)) {
-        return service_fail(
-            QStringLiteral("another VXI-11 server is registered with rpcbind on this host"),
-            exit_failed);
+        return service_fail(held, exit_failed);
     }
     QEventLoop identifying;
     units.search([&identifying] { identifying.quit(); });
     identifying.exec();
     vxi11_registration_t registration;
-    if (!registration.take(listen, server.core_port())) {
+    const vxi11_taken_t taken = registration.take(listen, server.core_port());
+    if (taken == vxi11_taken_t::held_elsewhere) {
+        return service_fail(held, exit_failed);
+    }
+    if (taken != vxi11_taken_t::taken) {
         return service_fail(QStringLiteral("cannot register with rpcbind (is it running?)"),
                             exit_failed);
     }
     server.serve();
-    for (const QByteArray& serial_number : units.serial_numbers()) {
-        std::printf("%s TCPIP0::%s::%s::INSTR\n", serial_number.constData(),
-                    qPrintable(listen.toString()), serial_number.constData());
+    for (const QByteArray& name : units.names()) {
+        std::printf("%s TCPIP0::%s::%s::INSTR\n", name.constData(), qPrintable(listen.toString()),
+                    name.constData());
     }
     std::fflush(stdout);
     return app.exec();

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "lan/lan_host.h"
 #include "lan/lan_limits.h"
 
-bool lan_admission_t::admit(const QHostAddress& host) {
+bool lan_admission_t::admit(const QHostAddress& address) {
     const bool inside =
         std::any_of(allowed.cbegin(), allowed.cend(),
-                    [&host](const lan_subnet_t& subnet) { return host.isInSubnet(subnet); });
+                    [&address](const lan_subnet_t& subnet) { return address.isInSubnet(subnet); });
+    const QHostAddress host = lan_host_of(address);
     if (!inside || total >= lan_max_connections ||
         per_host.value(host) >= lan_connections_per_host) {
         return false;
@@ -17,8 +19,8 @@ bool lan_admission_t::admit(const QHostAddress& host) {
     return true;
 }
 
-void lan_admission_t::release(const QHostAddress& host) {
-    const auto found = per_host.find(host);
+void lan_admission_t::release(const QHostAddress& address) {
+    const auto found = per_host.find(lan_host_of(address));
     if (found == per_host.end()) {
         return;
     }

@@ -13,10 +13,11 @@ class lan_admission_t {
 public:
     explicit lan_admission_t(QList<lan_subnet_t> allowed) : allowed(std::move(allowed)) {}
 
-    // True, and the connection counted, when host may connect now.
-    bool admit(const QHostAddress& host);
-    // One of host's admitted connections has closed.
-    void release(const QHostAddress& host);
+    // True, and the connection counted, when a client at this address may
+    // connect now; its host is counted as lan_host_of tells it.
+    bool admit(const QHostAddress& address);
+    // An admitted connection from this address has closed.
+    void release(const QHostAddress& address);
 
 private:
     QList<lan_subnet_t> allowed;

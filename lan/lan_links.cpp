@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "lan/lan_host.h"
 #include "lan/lan_limits.h"
 
 int lan_links_t::add(quint64 connection, const QHostAddress& host, const QByteArray& unit,
@@ -12,7 +13,8 @@ int lan_links_t::add(quint64 connection, const QHostAddress& host, const QByteAr
                                  [&same](const auto& entry) { return same(entry.second); }));
     };
     if (int(links.size()) >= lan_max_links || count([&host](const lan_link_t& link) {
-                                                  return link.host == host;
+                                                  return lan_host_of(link.host) ==
+                                                         lan_host_of(host);
                                               }) >= lan_links_per_host ||
         count([connection](const lan_link_t& link) { return link.connection == connection; }) >=
             lan_links_per_connection) {

@@ -12,7 +12,9 @@
 struct lan_link_t {
     quint64 connection = 0;
     QHostAddress host;
+    // The name the link was made to, and the serial number its unit stated then.
     QByteArray unit;
+    QByteArray serial_number;
     // The message the client is still writing.
     QByteArray unsent;
     // What the unit answered the link's last message, as far as not yet read.

@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "lan/lan_limits.h"
+#include "lan/lan_naming.h"
 #include "lan/unit_session.h"
 
-lan_units_t::lan_units_t(unit_search_t where) : where(std::move(where)) {}
+lan_units_t::lan_units_t(unit_search_t where, std::function<void(const QString&)> say)
+    : where(std::move(where)), say(std::move(say)) {}
 
 lan_units_t::~lan_units_t() {
     if (finder != nullptr) {
@@ -15,59 +17,98 @@ lan_units_t::~lan_units_t() {
     }
 }
 
-unit_worker_t* lan_units_t::worker_named(const QByteArray& name) const {
-    const auto found_worker = std::find_if(
-        workers.cbegin(), workers.cend(),
-        [&name](const std::unique_ptr<unit_worker_t>& w) { return w->name() == name; });
-    return found_worker == workers.cend() ? nullptr : found_worker->get();
+lan_units_t::unit_t* lan_units_t::unit_at(const QByteArray& link_name) {
+    const auto found_unit = std::find_if(units.begin(), units.end(), [&link_name](const unit_t& u) {
+        return u.worker->name() == link_name;
+    });
+    return found_unit == units.end() ? nullptr : &*found_unit;
 }
 
-unit_worker_t* lan_units_t::worker_of(const QByteArray& serial_number) const {
-    const auto found_worker =
-        std::find_if(workers.cbegin(), workers.cend(),
-                     [&serial_number](const std::unique_ptr<unit_worker_t>& w) {
-                         return !serial_number.isEmpty() && w->claim == serial_number;
-                     });
-    return found_worker == workers.cend() ? nullptr : found_worker->get();
+lan_units_t::unit_t* lan_units_t::unit_named(const QByteArray& name) {
+    const auto found_unit = std::find_if(units.begin(), units.end(), [&name](const unit_t& u) {
+        return !name.isEmpty() && u.name == name;
+    });
+    return found_unit == units.end() ? nullptr : &*found_unit;
 }
 
-QList<QByteArray> lan_units_t::serial_numbers() const {
-    QList<QByteArray> numbers;
-    for (const std::unique_ptr<unit_worker_t>& worker : workers) {
-        if (!worker->claim.isEmpty()) {
-            numbers.append(worker->claim);
+QList<QByteArray> lan_units_t::names() const {
+    QList<QByteArray> served;
+    for (const unit_t& unit : units) {
+        if (!unit.name.isEmpty()) {
+            served.append(unit.name);
         }
     }
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    std::sort(served.begin(), served.end());
+    return served;
 }
 
-// A unit found on one port is no longer on the one it was found on before.
-void lan_units_t::note_claim(const QByteArray& name, const QByteArray& claim) {
-    unit_worker_t* named = worker_named(name);
-    if (named == nullptr) {
+lan_units_t::report_t lan_units_t::report_of(const unit_session_t& session) {
+    return {session.claim(), session.fault(), session.settled(), session.opens()};
+}
+
+void lan_units_t::note(const QByteArray& link_name, const report_t& report) {
+    unit_t* unit = unit_at(link_name);
+    if (unit == nullptr) {
         return;
     }
-    for (const std::unique_ptr<unit_worker_t>& worker : workers) {
-        if (worker.get() != named && !claim.isEmpty() && worker->claim == claim) {
-            worker->claim.clear();
+    const QByteArray& claim = report.claim;
+    const bool changed = unit->claim != claim;
+    unit->claim = claim;
+    unit->fault = report.fault;
+    unit->settled = report.settled;
+    unit->opens = report.opens;
+    if (changed && !claim.isEmpty()) {
+        // A unit that stated this number before may have moved here: it is
+        // asked again, and where it still answers the number names neither.
+        for (unit_t& other : units) {
+            if (&other != unit && other.claim == claim) {
+                verify_unit(other, [](const QByteArray&) {});
+            }
         }
     }
-    named->claim = claim;
+    rename();
 }
 
-void lan_units_t::verify_worker(unit_worker_t& worker,
-                                std::function<void(const QByteArray&)> done) {
-    worker.post([this, name = worker.name(), done = std::move(done)](unit_session_t& session) {
-        session.verify();
-        QMetaObject::invokeMethod(
-            this,
-            [this, name, claim = session.claim(), serving = session.serving(), done] {
-                note_claim(name, claim);
-                done(serving);
-            },
-            Qt::QueuedConnection);
-    });
+void lan_units_t::rename() {
+    QVector<lan_place_t> places;
+    for (const unit_t& unit : units) {
+        const QString place = QString::fromUtf8(unit.worker->name());
+        places.append({place, unit.claim, unit.fault, shared_places.contains(place)});
+    }
+    const QVector<lan_place_name_t> named = name_places(places);
+    int i = 0;
+    for (unit_t& unit : units) {
+        unit.name = named[i].name;
+        unit.told = named[i].said;
+        ++i;
+    }
+    // During a search, what is told waits for its end.
+    if (searching.isEmpty()) {
+        say_changes();
+    }
+}
+
+void lan_units_t::say_changes() {
+    for (unit_t& unit : units) {
+        if (unit.told != unit.said && !unit.told.isEmpty()) {
+            say(unit.told);
+        }
+        unit.said = unit.told;
+    }
+}
+
+void lan_units_t::verify_unit(unit_t& unit, std::function<void(const QByteArray&)> done) {
+    unit.worker->post(
+        [this, link_name = unit.worker->name(), done = std::move(done)](unit_session_t& session) {
+            session.verify();
+            QMetaObject::invokeMethod(
+                this,
+                [this, link_name, report = report_of(session), serving = session.serving(), done] {
+                    note(link_name, report);
+                    done(serving);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void lan_units_t::search(std::function<void()> done) {
@@ -88,23 +129,30 @@ void lan_units_t::search(std::function<void()> done) {
 }
 
 void lan_units_t::identify_found() {
-    for (const QString& name : qAsConst(found)) {
-        if (worker_named(name.toUtf8()) == nullptr) {
-            workers.emplace_back(new unit_worker_t(name.toUtf8()));
+    shared_places.clear();
+    for (const QString& place : qAsConst(found)) {
+        if (found.count(place) > 1 && !shared_places.contains(place)) {
+            shared_places.append(place);
+        }
+        if (unit_at(place.toUtf8()) == nullptr) {
+            units.emplace_back();
+            units.back().worker.reset(new unit_worker_t(place.toUtf8()));
         }
     }
-    std::vector<unit_worker_t*> unknown;
-    for (const std::unique_ptr<unit_worker_t>& worker : workers) {
-        if (worker->claim.isEmpty()) {
-            unknown.push_back(worker.get());
+    // Nothing tells the units at a shared place apart, so none is asked.
+    std::vector<unit_t*> unknown;
+    for (unit_t& unit : units) {
+        if (unit.claim.isEmpty() &&
+            !shared_places.contains(QString::fromUtf8(unit.worker->name()))) {
+            unknown.push_back(&unit);
         }
     }
     unanswered = int(unknown.size());
     if (unanswered == 0) {
         end_search();
     }
-    for (unit_worker_t* worker : unknown) {
-        verify_worker(*worker, [this](const QByteArray&) {
+    for (unit_t* unit : unknown) {
+        verify_unit(*unit, [this](const QByteArray&) {
             if (--unanswered == 0) {
                 end_search();
             }
@@ -116,13 +164,14 @@ void lan_units_t::end_search() {
     last_search.start();
     const QList<std::function<void()>> done = searching;
     searching.clear();
+    rename();
     for (const std::function<void()>& call : done) {
         call();
     }
 }
 
-void lan_units_t::find(const QByteArray& serial_number, std::function<void(bool)> done) {
-    if (worker_of(serial_number) != nullptr) {
+void lan_units_t::find(const QByteArray& name, std::function<void(bool)> done) {
+    if (unit_named(name) != nullptr) {
         done(true);
         return;
     }
@@ -132,35 +181,50 @@ void lan_units_t::find(const QByteArray& serial_number, std::function<void(bool)
         done(false);
         return;
     }
-    search([this, serial_number, done] { done(worker_of(serial_number) != nullptr); });
+    search([this, name, done] { done(unit_named(name) != nullptr); });
 }
 
-void lan_units_t::verify(const QByteArray& serial_number, std::function<void(bool)> done) {
-    unit_worker_t* worker = worker_of(serial_number);
-    if (worker == nullptr) {
-        done(false);
+void lan_units_t::verify(const QByteArray& name, std::function<void(const QByteArray&)> done) {
+    unit_t* unit = unit_named(name);
+    if (unit == nullptr) {
+        done({});
         return;
     }
-    verify_worker(*worker, [serial_number, done](const QByteArray& serving) {
-        done(serving == serial_number);
+    // A unit that has identified itself since its link was last opened is
+    // linked to at once, not behind the commands other links have queued.
+    if (unit->settled && unit->opens == unit->linked_opens) {
+        done(unit->claim);
+        return;
+    }
+    const QByteArray link_name = unit->worker->name();
+    const QByteArray claim = unit->claim;
+    verify_unit(*unit, [this, name, link_name, claim, done](const QByteArray& serving) {
+        unit_t* now = unit_named(name);
+        const bool same = now != nullptr && now->worker->name() == link_name &&
+                          now->claim == claim && serving == claim;
+        if (same) {
+            now->linked_opens = now->opens;
+        }
+        done(same ? claim : QByteArray());
     });
 }
 
 void lan_units_t::exchange(const lan_exchange_t& job,
                            std::function<void(const lan_exchange_result_t&)> done) {
-    unit_worker_t* worker = worker_of(job.unit);
-    if (worker == nullptr) {
+    unit_t* unit = unit_named(job.unit);
+    if (unit == nullptr || unit->claim != job.serial_number) {
         done({lan_io_error, {}});
         return;
     }
-    worker->post([this, name = worker->name(), job, done](unit_session_t& session) {
+    unit->worker->post([this, link_name = unit->worker->name(), job,
+                        done](unit_session_t& session) {
         // A job called off before its turn still reports, so its link knows.
         const lan_exchange_result_t result =
             job.job->start() ? session.exchange(job) : lan_exchange_result_t{lan_io_timeout, {}};
         QMetaObject::invokeMethod(
             this,
-            [this, name, claim = session.claim(), result, done] {
-                note_claim(name, claim);
+            [this, link_name, report = report_of(session), result, done] {
+                note(link_name, report);
                 done(result);
             },
             Qt::QueuedConnection);

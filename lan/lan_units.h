@@ -2,54 +2,93 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QList>
 #include <QObject>
+#include <QString>
 #include <QStringList>
 #include <functional>
+#include <list>
 #include <memory>
-#include <vector>
 
 #include "driver/unit_discovery.h"
 #include "lan/unit_exchange.h"
 #include "lan/unit_worker.h"
 
 class QThread;
+class unit_session_t;
 
-// The units this PC reaches, each on a worker of its own and named by the
-// serial number it identified itself with. Everything here runs on the
-// server's thread; answers come back to it from the workers.
+// The units this PC reaches, each on a worker of its own, and the names they
+// are served under (lan_naming.h). Everything here runs on the server's
+// thread; answers come back to it from the workers.
 class lan_units_t : public QObject {
 public:
-    explicit lan_units_t(unit_search_t where);
+    // say gets each line told of a place not served under a serial number:
+    // when it is first so, and again whenever what is told changes.
+    lan_units_t(unit_search_t where, std::function<void(const QString&)> say);
     ~lan_units_t() override;
 
     // Lists the ports or resources and has each unit not known yet identify
     // itself, each on its own worker at once; done when all have answered.
     void search(std::function<void()> done);
-    QList<QByteArray> serial_numbers() const;
-    // done(true) once a unit goes by this serial number; a number not known
-    // starts a search, but not more often than every lan_search_interval_ms.
-    void find(const QByteArray& serial_number, std::function<void(bool)> done);
-    // done(true) when the unit identifies itself as this serial number again,
-    // or is that unit in its bootloader during a restart it was told to make.
-    void verify(const QByteArray& serial_number, std::function<void(bool)> done);
-    // Sends the job's command to its unit; done always comes, on this thread.
+    // The names units are served under now, sorted.
+    QList<QByteArray> names() const;
+    // done(true) once a unit goes by this name; a name not known starts a
+    // search, but not more often than every lan_search_interval_ms.
+    void find(const QByteArray& name, std::function<void(bool)> done);
+    // done(its serial number) when the unit served under name identifies
+    // itself again as the same unit, still served under that name;
+    // done(empty) when not.
+    void verify(const QByteArray& name, std::function<void(const QByteArray&)> done);
+    // Sends the job's command to the unit served under job.unit, when that
+    // is still the unit with job.serial_number; done always comes, on this
+    // thread.
     void exchange(const lan_exchange_t& job,
                   std::function<void(const lan_exchange_result_t&)> done);
 
 private:
-    unit_worker_t* worker_named(const QByteArray& name) const;
-    unit_worker_t* worker_of(const QByteArray& serial_number) const;
+    // What a unit's thread says of its session after each piece of work.
+    struct report_t {
+        QByteArray claim;
+        QString fault;
+        bool settled = false;
+        int opens = 0;
+    };
+    struct unit_t {
+        std::unique_ptr<unit_worker_t> worker;
+        // What its thread last said: the serial number the unit goes by, or
+        // why none is known.
+        QByteArray claim;
+        QString fault;
+        bool settled = false;
+        int opens = 0;
+        // The opens count when a link to it was last granted; a link is
+        // granted at once while the unit is settled and its link has not
+        // been opened since.
+        int linked_opens = -1;
+        // Served under; empty when not served.
+        QByteArray name;
+        // Told of it now, and last said.
+        QString told;
+        QString said;
+    };
+
+    unit_t* unit_at(const QByteArray& link_name);
+    unit_t* unit_named(const QByteArray& name);
     // done gets the serial number the unit is served under now, if any.
-    void verify_worker(unit_worker_t& worker, std::function<void(const QByteArray&)> done);
-    void note_claim(const QByteArray& name, const QByteArray& claim);
+    void verify_unit(unit_t& unit, std::function<void(const QByteArray&)> done);
+    static report_t report_of(const unit_session_t& session);
+    void note(const QByteArray& link_name, const report_t& report);
+    void rename();
+    void say_changes();
     void identify_found();
     void end_search();
 
     const unit_search_t where;
-    std::vector<std::unique_ptr<unit_worker_t>> workers;
+    const std::function<void(const QString&)> say;
+    std::list<unit_t> units;
     QThread* finder = nullptr;
     QStringList found;
+    // Found more than once by the last search.
+    QStringList shared_places;
     // Whoever waits for the search under way; empty while none is.
     QList<std::function<void()>> searching;
     int unanswered = 0;

@@ -25,9 +25,12 @@ private:
     std::atomic<int> state{queued};
 };
 
-// One message for a unit, and the time by which its answer must be in.
+// One message for a unit, and the time by which its answer must be in. The
+// unit is the one served under its name when the link was made, with that
+// serial number; another unit never takes the message.
 struct lan_exchange_t {
     QByteArray unit;
+    QByteArray serial_number;
     QByteArray command;
     QDeadlineTimer deadline;
     std::shared_ptr<lan_job_t> job;

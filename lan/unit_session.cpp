@@ -32,6 +32,10 @@ QByteArray unit_session_t::claim() const {
     return !served.isEmpty() ? served : restart_pending ? last_served : QByteArray();
 }
 
+bool unit_session_t::settled() const {
+    return link->is_open() && !served.isEmpty() && !restart_pending;
+}
+
 void unit_session_t::set_answer_timeout(int ms) {
     if (ms != answer_timeout_ms) {
         link->set_answer_timeout(ms);
@@ -44,14 +48,20 @@ void unit_session_t::verify() {
     // A link found gone while the unit identifies is opened once more, and
     // whatever answers there now is asked.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!link->is_open() && !link->open(link_name)) {
-            break;
+        if (!link->is_open()) {
+            if (!link->open(link_name)) {
+                why_unknown = open_failure_text(*link);
+                break;
+            }
+            ++open_count;
         }
+        why_unknown = QStringLiteral("no answer: it did not identify itself");
         answer_missed = false;
         unit_info_t info;
         if (identify_model(unit, info) != nullptr) {
             served = last_served = trimmed_serial_number(info.serial_number);
             restart_pending = false;
+            why_unknown.clear();
             return;
         }
         if (link->is_open()) {
@@ -66,6 +76,7 @@ void unit_session_t::verify() {
     if (!served.isEmpty()) {
         last_served = served;
         restart_pending = false;
+        why_unknown.clear();
     }
 }
 
@@ -73,7 +84,7 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
     if (!link->is_open()) {
         verify();
     }
-    if (served.isEmpty() || served != job.unit || !link->is_open()) {
+    if (served.isEmpty() || served != job.serial_number || !link->is_open()) {
         return {lan_io_error, {}};
     }
     if (answer_missed) {

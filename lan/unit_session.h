@@ -29,6 +29,14 @@ public:
     // The serial number the unit is served under now; empty while it is not
     // known to be there.
     QByteArray serving() const { return served; }
+    // Why no unit is known there, after the last identification; empty when
+    // one is.
+    QString fault() const { return why_unknown; }
+    // True while the link is open, its unit has identified itself since it
+    // was opened, and no restart it was told to make is under way.
+    bool settled() const;
+    // How often the link has been opened.
+    int opens() const { return open_count; }
 
 private:
     void set_answer_timeout(int ms);
@@ -40,7 +48,9 @@ private:
     // The unit served now, and the one before a restart.
     QByteArray served;
     QByteArray last_served;
+    QString why_unknown;
     bool restart_pending = false;
+    int open_count = 0;
     // An answer that came too late would pass for the next command's.
     bool answer_missed = false;
     // Runs from a command the unit does not answer.

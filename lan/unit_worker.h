@@ -23,10 +23,6 @@ public:
     const QByteArray& name() const { return link_name; }
     void post(std::function<void(unit_session_t&)> work);
 
-    // The serial number the unit's thread last said the unit goes by; kept
-    // on the server's thread.
-    QByteArray claim;
-
 private:
     const QByteArray link_name;
     QThread thread;

@@ -78,26 +78,28 @@ bool parse_universal(const QByteArray& text, QHostAddress& address, quint16& por
     return true;
 }
 
-}  // namespace
-
 // rpcbind hands clients an address of its own choosing, so its list is read
-// for the address the server gave.
-bool vxi11_registration_t::held_elsewhere(const QHostAddress& address) {
+// for the address the server gave: the core channel's entries, as address
+// and port.
+QList<QPair<QHostAddress, quint16>> core_entries(const QHostAddress& address) {
+    QList<QPair<QHostAddress, quint16>> found;
     CLIENT* binder = client_at(address, rpcbind_port, RPCBPROG, RPCBVERS4);
     if (binder == nullptr) {
-        return false;
+        return found;
     }
     rpcblist_ptr entries = nullptr;
     const clnt_stat status = clnt_call(binder, RPCBPROC_DUMP, rpc_xdr_nothing(), nullptr,
                                        reinterpret_cast<xdrproc_t>(xdr_rpcblist_ptr),
                                        reinterpret_cast<char*>(&entries), call_wait);
-    QList<QByteArray> entered;
     for (const rp__list* entry = status == RPC_SUCCESS ? entries : nullptr; entry != nullptr;
          entry = entry->rpcb_next) {
         const rpcb& map = entry->rpcb_map;
+        QHostAddress at;
+        quint16 port = 0;
         if (map.r_prog == DEVICE_CORE && map.r_vers == DEVICE_CORE_VERSION &&
-            qstrcmp(map.r_netid, "tcp") == 0 && map.r_addr != nullptr) {
-            entered.append(map.r_addr);
+            qstrcmp(map.r_netid, "tcp") == 0 && map.r_addr != nullptr &&
+            parse_universal(map.r_addr, at, port)) {
+            found.append({at, port});
         }
     }
     if (status == RPC_SUCCESS) {
@@ -105,23 +107,30 @@ bool vxi11_registration_t::held_elsewhere(const QHostAddress& address) {
                      reinterpret_cast<char*>(&entries));
     }
     clnt_destroy(binder);
+    return found;
+}
+
+bool set_entry(netconfig* tcp, const QHostAddress& address, quint16 port) {
+    sockaddr_in at = socket_address(address, port);
+    netbuf server{sizeof at, sizeof at, &at};
+    return rpcb_set(DEVICE_CORE, DEVICE_CORE_VERSION, tcp, &server);
+}
+
+}  // namespace
+
+bool vxi11_registration_t::held_elsewhere(const QHostAddress& address) {
     QList<QHostAddress> locals = {address, QHostAddress(QHostAddress::LocalHost)};
     for (const QHostAddress& local : QNetworkInterface::allAddresses()) {
         if (local.protocol() == QAbstractSocket::IPv4Protocol) {
             locals.append(local);
         }
     }
-    for (const QByteArray& universal : entered) {
-        QHostAddress at;
-        quint16 port = 0;
-        if (!parse_universal(universal, at, port)) {
-            continue;
-        }
+    for (const auto& entry : core_entries(address)) {
         QList<QHostAddress> asked;
-        for (const QHostAddress& candidate : QList<QHostAddress>{at} + locals) {
+        for (const QHostAddress& candidate : QList<QHostAddress>{entry.first} + locals) {
             if (candidate != QHostAddress(QHostAddress::AnyIPv4) && !asked.contains(candidate)) {
                 asked.append(candidate);
-                if (answers_null_call(candidate, port)) {
+                if (answers_null_call(candidate, entry.second)) {
                     return true;
                 }
             }
@@ -130,22 +139,41 @@ bool vxi11_registration_t::held_elsewhere(const QHostAddress& address) {
     return false;
 }
 
-bool vxi11_registration_t::take(const QHostAddress& address, quint16 port) {
+vxi11_taken_t vxi11_registration_t::take(const QHostAddress& address, quint16 port) {
     netconfig* tcp = getnetconfigent("tcp");
     if (tcp == nullptr) {
-        return false;
+        return vxi11_taken_t::failed;
     }
-    // An entry left by a server that was killed would send clients nowhere.
-    rpcb_unset(DEVICE_CORE, DEVICE_CORE_VERSION, nullptr);
-    sockaddr_in at = socket_address(address, port);
-    netbuf server{sizeof at, sizeof at, &at};
-    registered = rpcb_set(DEVICE_CORE, DEVICE_CORE_VERSION, tcp, &server);
+    // rpcbind refuses an entry for a program it lists already, so of two
+    // servers setting theirs at once only one succeeds.
+    bool set = set_entry(tcp, address, port);
+    if (!set && held_elsewhere(address)) {
+        freenetconfigent(tcp);
+        return vxi11_taken_t::held_elsewhere;
+    }
+    if (!set) {
+        // An entry left by a server that was killed would send clients nowhere.
+        rpcb_unset(DEVICE_CORE, DEVICE_CORE_VERSION, tcp);
+        set = set_entry(tcp, address, port);
+    }
     freenetconfigent(tcp);
-    return registered;
+    if (!set) {
+        return vxi11_taken_t::failed;
+    }
+    own = {address, port};
+    registered = true;
+    return vxi11_taken_t::taken;
 }
 
 vxi11_registration_t::~vxi11_registration_t() {
-    if (registered) {
-        rpcb_unset(DEVICE_CORE, DEVICE_CORE_VERSION, nullptr);
+    // Another server that found this one gone may have entered itself since:
+    // its entry stays.
+    if (!registered || !core_entries(own.first).contains(own)) {
+        return;
+    }
+    netconfig* tcp = getnetconfigent("tcp");
+    if (tcp != nullptr) {
+        rpcb_unset(DEVICE_CORE, DEVICE_CORE_VERSION, tcp);
+        freenetconfigent(tcp);
     }
 }

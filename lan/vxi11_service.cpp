@@ -54,33 +54,37 @@ void vxi11_service_t::on_create_link(const lan_call_t& call, const Create_LinkPa
             answer_create(call, lan_not_accessible);
             return;
         }
-        units.verify(unit, [=](bool same) {
-            if (!same) {
+        units.verify(unit, [=](const QByteArray& serial_number) {
+            if (serial_number.isEmpty()) {
                 answer_create(call, lan_not_accessible);
                 return;
             }
             if (!lock) {
-                make_link(call, unit, false);
+                make_link(call, unit, serial_number, false);
                 return;
             }
             wait_for_lock(call, 0, unit, true, lock_timeout, [=](int error) {
                 if (error != lan_ok) {
                     answer_create(call, error);
                 } else {
-                    make_link(call, unit, true);
+                    make_link(call, unit, serial_number, true);
                 }
             });
         });
     });
 }
 
-void vxi11_service_t::make_link(const lan_call_t& call, const QByteArray& unit, bool lock) {
+void vxi11_service_t::make_link(const lan_call_t& call, const QByteArray& unit,
+                                const QByteArray& serial_number, bool lock) {
     // A connection gone meanwhile would leave the link to no one.
     if (!call.reply.open()) {
         return;
     }
     int id = 0;
     const int error = links.add(call.connection, call.host, unit, id);
+    if (error == lan_ok) {
+        links.find(id)->serial_number = serial_number;
+    }
     if (error == lan_ok && lock) {
         links.lock(unit, id);
     }
@@ -113,7 +117,7 @@ void vxi11_service_t::with_unit(const lan_call_t& call, int id, Device_Flags fla
 
 void vxi11_service_t::send_message(const lan_call_t& call, int id, u_long io_timeout, step_t next) {
     lan_link_t& link = *links.find(id);
-    lan_exchange_t exchange{link.unit, link.unsent,
+    lan_exchange_t exchange{link.unit, link.serial_number, link.unsent,
                             QDeadlineTimer(bounded(io_timeout, lan_longest_io_ms)),
                             std::make_shared<lan_job_t>()};
     link.unsent.clear();

@@ -52,7 +52,8 @@ private:
                    step_t next);
     // Sends the link's message to its unit; next once its answer is in.
     void send_message(const lan_call_t& call, int id, u_long io_timeout, step_t next);
-    void make_link(const lan_call_t& call, const QByteArray& unit, bool lock);
+    void make_link(const lan_call_t& call, const QByteArray& unit, const QByteArray& serial_number,
+                   bool lock);
     // The unit's lock has gone: the calls waiting for it go on.
     void unlocked(const QByteArray& unit);
 

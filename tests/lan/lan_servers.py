@@ -26,10 +26,10 @@ def first_line(process):
     return process.stdout.readline().decode()
 
 
-def start(args, env=None):
+def start(args, env=None, stderr=None):
     # Unbuffered, so a line read leaves the next one for select to see.
     return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, env=env,
-                            bufsize=0)
+                            stderr=stderr, bufsize=0)
 
 
 def require_rpcbind():
@@ -59,13 +59,14 @@ def simulated_unit(sim, serial):
 
 
 @contextlib.contextmanager
-def lan_server(lan, ports, serials, options=(), env=None):
+def lan_server(lan, ports, serials, options=(), env=None, stderr=None):
     """kvt-lan serving the units on ports, once it has announced them (by
-    serial number, in order); it must end cleanly when asked."""
+    the names they are served under, in order); it must end cleanly when
+    asked."""
     ports = [ports] if isinstance(ports, str) else ports
     serials = [serials] if isinstance(serials, str) else serials
     args = [lan] + [word for port in ports for word in ("--port", port)] + list(options)
-    server = start(args, env=env)
+    server = start(args, env=env, stderr=stderr)
     try:
         address = dict(zip(options[::2], options[1::2])).get("--listen", "127.0.0.1")
         for serial in sorted(serials):
