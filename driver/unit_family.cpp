@@ -1,5 +1,7 @@
 #include "driver/unit_family.h"
 
+#include "driver/unit_identity.h"
+
 namespace {
 
 const QLatin1String field_separator("::");
@@ -72,9 +74,12 @@ QString unit_resource_serial(const QString& resource) {
         const QStringList fields = usb_instrument_fields(resource);
         return fields.isEmpty() ? QString() : fields[3];
     }
+    // kvt-lan serves a unit without a name under its place, which no serial
+    // number can be: such a device names none.
     const QStringList fields = resource_fields(resource);
     if (fields.size() == 4 && is_board(fields[0], "TCPIP") && is_instr(fields[3]) &&
-        !fields[2].startsWith(QLatin1String("inst"), Qt::CaseInsensitive) && !fields[2].isEmpty()) {
+        !fields[2].startsWith(QLatin1String("inst"), Qt::CaseInsensitive) &&
+        serial_name_refusal(fields[2].toUtf8()).isEmpty()) {
         return fields[2];
     }
     return QString();

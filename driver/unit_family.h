@@ -21,7 +21,8 @@ bool is_unit_resource(const QString& resource);
 // The serial number a unit's VISA resource text names, read by the grammar:
 // the serial field of a USB unit's and the device name of a network unit's as
 // kvt-lan serves it ("TCPIP0::<host>::<serial>::INSTR"). Empty for any other
-// text, a VXI-11 instrument's generic "inst0" included, and for a text the
-// grammar does not read (a serial number holding "::"), so a unit named so
-// must say its serial number itself.
+// text, a VXI-11 instrument's generic "inst0" and a device name that is no
+// serial number (kvt-lan's place names) included, and for a text the grammar
+// does not read (a serial number holding "::"), so a unit named so must say
+// its serial number itself.
 QString unit_resource_serial(const QString& resource);

@@ -46,6 +46,7 @@ private slots:
             << "USB0::0xA5C3::0x0E21::A::B::INSTR" << QString();
         QTest::newRow("interface number") << "USB0::0xA5C3::0x0E21::A::7::INSTR"
                                           << "A";
+        QTest::newRow("network unit by its place") << "TCPIP0::lab-pc::_pts_5::INSTR" << QString();
         QTest::newRow("IPv6 host") << "TCPIP0::[fe80::1]::KVT2024001::INSTR"
                                    << "KVT2024001";
         QTest::newRow("family tag as another maker's serial")
