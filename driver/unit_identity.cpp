@@ -70,9 +70,7 @@ QString shared_place_refusal(const QStringList& found, const QString& where) {
     if (count < 2) {
         return QString();
     }
-    return QStringLiteral(
-               "%1 units answer to %2, and nothing tells them apart there: "
-               "neither is used")
+    return QStringLiteral("%1 units answer to %2: neither is used, as nothing tells them apart")
         .arg(count)
         .arg(where);
 }

@@ -25,12 +25,12 @@ private slots:
         QTest::newRow("a shared place serves neither unit")
             << QVector<lan_place_t>{{resource, "X", {}, true}} << QByteArrayList{""}
             << QStringList{resource + ": 2 units answer to " + resource +
-                           ", and nothing tells them apart there: neither is used"};
+                           ": neither is used, as nothing tells them apart"};
         QTest::newRow("a shared place's number names no one")
             << QVector<lan_place_t>{{resource, "X", {}, true}, {"/dev/ttyACM0", "X", {}, false}}
             << QByteArrayList{"", "X"}
             << QStringList{resource + ": 2 units answer to " + resource +
-                               ", and nothing tells them apart there: neither is used",
+                               ": neither is used, as nothing tells them apart",
                            ""};
         QTest::newRow("no unit known")
             << QVector<lan_place_t>{{"/dev/ttyACM0", "", "cannot be opened", false}}

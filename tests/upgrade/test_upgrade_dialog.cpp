@@ -249,8 +249,7 @@ private slots:
         QCOMPARE(combo->itemText(0), QString(unit_resource(serial)));
         QCOMPARE(combo->findText(unit_resource("TWIN")), -1);
         QCOMPARE(status.last().first().toString(),
-                 QString("2 units answer to %1, and nothing tells them apart there: neither is "
-                         "used")
+                 QString("2 units answer to %1: neither is used, as nothing tells them apart")
                      .arg(QString(unit_resource("TWIN"))));
     }
 
