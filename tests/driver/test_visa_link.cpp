@@ -4,6 +4,7 @@
 #include "driver/link.h"
 #include "driver/link_events.h"
 #include "driver/serial_link.h"
+#include "driver/visa_device.h"
 #include "driver/visa_session.h"
 #include "sim/pty_server.h"
 #include "tests/support/link_answer.h"
@@ -98,6 +99,18 @@ private slots:
         // The echo starts with a zero byte: the read succeeds and holds no text.
         QCOMPARE(ask(QByteArray("\0X", 2)), QByteArray("(failed) (kept)"));
         QCOMPARE(ask("SN?"), QByteArray("SN?"));
+    }
+
+    // An address is one part of the resource text: one that would make
+    // another part of it is refused before the library sees it.
+    void lan_resource_is_built_from_an_address_alone() {
+        for (const QByteArray& address : {QByteArray("127.0.0.1::KVT2024001"),
+                                          QByteArray("127.0.0.1::inst0::INSTR"), QByteArray()}) {
+            ViSession session = 0;
+            QCOMPARE(drv_device_instance().open_lan_resource(address, session),
+                     VI_ERROR_INV_RSRC_NAME);
+            QCOMPARE(session, ViSession(0));
+        }
     }
 
     void visa_carries_the_traffic_even_with_a_serial_port_open() {
