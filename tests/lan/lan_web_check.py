@@ -1,0 +1,102 @@
+"""kvt-lan's web face: the requests it refuses, and clients it does not
+serve."""
+import http.client
+import json
+import socket
+import sys
+
+from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units
+
+HEADERS_EVERYWHERE = {"content-security-policy": "default-src 'self'",
+                      "x-content-type-options": "nosniff"}
+
+
+def free_port():
+    with socket.socket() as sock:
+        sock.bind(("127.0.0.1", 0))
+        return sock.getsockname()[1]
+
+
+def request(port, method, path, body=None, headers=None):
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=START_S)
+    connection.request(method, path, body=body, headers=headers or {})
+    response = connection.getresponse()
+    data = response.read()
+    connection.close()
+    for name, value in HEADERS_EVERYWHERE.items():
+        assert response.getheader(name) == value, (path, name, response.getheaders())
+    return response.status, response.getheader("content-type"), data
+
+
+def raw(port, data):
+    """What kvt-lan answers to bytes sent as they are; b"" when it closed."""
+    with socket.create_connection(("127.0.0.1", port), START_S) as sock:
+        try:
+            sock.sendall(data)
+            answer = b""
+            while True:
+                piece = sock.recv(65536)
+                if not piece:
+                    return answer
+                answer += piece
+        except ConnectionError:
+            return b""
+
+
+# method, path, body, headers, status, what the JSON answer holds (a subset).
+API = [
+    ("PUT", "/api/units/WEBTWO/switches/A", "x" * 4097, {}, 413, {"status": 413}),
+    ("GET", "/api/../etc/passwd", None, {}, 400, {"status": 400}),
+    ("GET", "/api/units/%2e%2e/%2e%2e/etc/passwd", None, {}, 400, {"status": 400}),
+    ("GET", "/api/units/WEBTWO", None, {"X-Long": "x" * 9000}, 431, {"status": 431}),
+    ("DELETE", "/api/units", None, {}, 405, {"status": 405}),
+    ("GET", "/index.html", None, {}, 404, {"status": 404}),
+]
+
+# Bytes sent as they are, and the status line they get.
+RAW = [
+    (b"GET /api/units HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", b" 501 "),
+    (b"GET /api/units HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n", b" 400 "),
+    (b"GET /api/units\r\n\r\n", b" 400 "),
+    (b"GET /" + b"a" * 9000 + b" HTTP/1.1\r\n\r\n", b" 431 "),
+]
+
+
+def check_api(port):
+    for method, path, body, headers, want, holds in API:
+        status, kind, data = request(port, method, path, body, headers)
+        answer = json.loads(data)
+        assert status == want, (method, path, body, status, data)
+        wanted_kind = "application/json" if want == 200 else "application/problem+json"
+        assert kind == wanted_kind, (path, kind)
+        for name, value in holds.items():
+            assert answer.get(name) == value, (method, path, name, answer)
+        if want != 200:
+            assert {"type", "title", "status", "detail"} <= set(answer), answer
+    for data, status_line in RAW:
+        answer = raw(port, data)
+        assert answer.split(b"\r\n")[0].find(status_line) > 0, (data[:60], answer[:100])
+
+
+def check_outside_allow(lan, ports, names):
+    port = free_port()
+    options = ["--http", str(port), "--allow", "127.0.0.2/32"]
+    with lan_server(lan, ports, names, options) as server:
+        first_line(server)
+        assert raw(port, b"GET /api/units HTTP/1.1\r\n\r\n") == b"", "answered outside --allow"
+
+
+def main():
+    sim, lan = sys.argv[1:3]
+    require_rpcbind()
+    with simulated_units(sim, "KVT0402Q,sn=WEBTWO") as ports:
+        names = ["WEBTWO"]
+        port = free_port()
+        with lan_server(lan, ports, names, ["--http", str(port)]) as server:
+            assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
+            check_api(port)
+        check_outside_allow(lan, ports, names)
+    print("PASS")
+
+
+main()
