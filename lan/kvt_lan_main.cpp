@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
                       "cidr"});
     parser.addOption({"port", "Serial port to search besides the units' own; repeatable.", "path"});
     parser.addOption({"http",
-                      "TCP port of the web face on the --listen address, "
+                      "TCP port of the web face (REST API) on the --listen address, "
                       "under the same --allow and bounds (default 8080; 0 turns it off).",
                       "port"});
     QString error;
@@ -109,7 +109,7 @@ int main(int argc, char* argv[]) {
     }
     std::unique_ptr<web_server_t> web;
     if (http_port != 0) {
-        web.reset(new web_server_t(allowed));
+        web.reset(new web_server_t(allowed, units));
         if (!web->listen(listen, quint16(http_port), error)) {
             return service_fail(error, exit_failed);
         }

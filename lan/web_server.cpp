@@ -19,8 +19,8 @@ QHostAddress peer_of(qintptr descriptor) {
 
 }  // namespace
 
-web_server_t::web_server_t(QList<lan_subnet_t> allowed)
-    : admission(std::move(allowed)), api(new web_api_t) {
+web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units)
+    : admission(std::move(allowed)), api(new web_api_t(units)) {
     listener.accepted = [this](qintptr descriptor) { accept(descriptor); };
 }
 
@@ -39,6 +39,7 @@ bool web_server_t::listen(const QHostAddress& address, quint16 port, QString& er
         return false;
     }
     listener.pauseAccepting();
+    api->set_address(address.toString());
     return true;
 }
 

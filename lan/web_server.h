@@ -9,6 +9,7 @@
 #include "lan/lan_admission.h"
 #include "lan/lan_server.h"
 
+class lan_units_t;
 class web_api_t;
 class web_connection_t;
 
@@ -17,7 +18,7 @@ class web_connection_t;
 // read, when the client is outside the allowed networks or over a bound.
 class web_server_t : public QObject {
 public:
-    explicit web_server_t(QList<lan_subnet_t> allowed);
+    web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units);
     ~web_server_t() override;
 
     // Listens, not yet taking connections.

@@ -1,5 +1,5 @@
-"""kvt-lan's web face: the requests it refuses, and clients it does not
-serve."""
+"""kvt-lan's web face over kvt-sim units of both models: the read API, and
+requests that must be refused."""
 import http.client
 import json
 import socket
@@ -7,6 +7,9 @@ import sys
 
 from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units
 
+MARKUP = "<b>X</b>"
+UNITS = ["KVT0402Q,sn=WEBTWO,faults=fail:SETB=1", "KVT0206Q,sn=WEBSIX,faults=stuck:A",
+         "KVT0402Q,sn=" + MARKUP]
 HEADERS_EVERYWHERE = {"content-security-policy": "default-src 'self'",
                       "x-content-type-options": "nosniff"}
 
@@ -43,8 +46,18 @@ def raw(port, data):
             return b""
 
 
+def place_name(port):
+    return "_" + "".join(c if c.isalnum() else "_" for c in port[len("/dev/"):])
+
+
 # method, path, body, headers, status, what the JSON answer holds (a subset).
 API = [
+    ("GET", "/api/units/WEBTWO", None, {}, 200,
+     {"name": "WEBTWO", "state": "running", "model": "KVT0402Q", "serial_number": "WEBTWO",
+      "unit": "TCPIP0::127.0.0.1::WEBTWO::INSTR"}),
+    ("GET", "/api/units/WEBSIX", None, {}, 200, {"model": "KVT0206Q", "state": "running"}),
+    ("GET", "/api/units/NOSUCH", None, {}, 404, {"status": 404}),
+    ("GET", "/api/units/WEBTWO", None, {}, 200, {"positions": {"A": 1, "B": 1, "C": 1, "D": 1}}),
     ("PUT", "/api/units/WEBTWO/switches/A", "x" * 4097, {}, 413, {"status": 413}),
     ("GET", "/api/../etc/passwd", None, {}, 400, {"status": 400}),
     ("GET", "/api/units/%2e%2e/%2e%2e/etc/passwd", None, {}, 400, {"status": 400}),
@@ -62,7 +75,17 @@ RAW = [
 ]
 
 
-def check_api(port):
+def check_api(port, markup_name):
+    status, kind, data = request(port, "GET", "/api/units")
+    assert status == 200 and kind == "application/json", (status, kind)
+    units = {unit["name"]: unit for unit in json.loads(data)}
+    assert sorted(units) == sorted(["WEBTWO", "WEBSIX", markup_name]), units
+    for unit in units.values():
+        assert set(unit) == {"unit", "name", "state", "model", "serial_number",
+                             "software_version", "product_id"}, unit
+    # The markup a unit sent is a JSON string, never markup of kvt-lan's.
+    assert units[markup_name]["serial_number"] == MARKUP
+    assert b'"serial_number":"' + MARKUP.encode() + b'"' in data
     for method, path, body, headers, want, holds in API:
         status, kind, data = request(port, method, path, body, headers)
         answer = json.loads(data)
@@ -89,12 +112,16 @@ def check_outside_allow(lan, ports, names):
 def main():
     sim, lan = sys.argv[1:3]
     require_rpcbind()
-    with simulated_units(sim, "KVT0402Q,sn=WEBTWO") as ports:
-        names = ["WEBTWO"]
+    with simulated_units(sim, *UNITS) as ports:
+        markup_name = place_name(ports[2])
+        names = ["WEBTWO", "WEBSIX", markup_name]
         port = free_port()
-        with lan_server(lan, ports, names, ["--http", str(port)]) as server:
+        options = ["--http", str(port)]
+        with lan_server(lan, ports, names, options) as server:
             assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
-            check_api(port)
+            check_api(port, markup_name)
+            status, _, _ = request(port, "PUT", "/api/units/WEBTWO/switches/A", '{"position": 2}')
+            assert status == 403, status
         check_outside_allow(lan, ports, names)
     print("PASS")
 

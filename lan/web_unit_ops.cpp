@@ -1,0 +1,77 @@
+#include "lan/web_unit_ops.h"
+
+#include "driver/switch_model.h"
+#include "driver/unit.h"
+#include "driver/unit_identity.h"
+#include "lan/web_unit_calls.h"
+#include "lan/web_unit_link.h"
+
+namespace {
+
+// The unit, reached through its worker, identified afresh.
+struct reached_t {
+    explicit reached_t(web_unit_calls_t& calls, const QByteArray& name)
+        : link([&calls, name, this](const QByteArray& command, QByteArray& line) {
+              return !serial.isEmpty() && calls.exchange(name, serial, command, line);
+          }),
+          unit(link) {
+        serial = calls.verify(name);
+        if (!serial.isEmpty()) {
+            model = identify_model(unit, info);
+        }
+    }
+    QByteArray serial;
+    web_unit_link_t link;
+    drv_unit_t unit;
+    unit_info_t info;
+    const switch_model_t* model = nullptr;
+};
+
+QString state_of(reached_t& reached) {
+    if (reached.model != nullptr) {
+        return QStringLiteral("running");
+    }
+    QByteArray ignored;
+    return !reached.serial.isEmpty() && bootloader_serial(reached.unit, ignored)
+               ? QStringLiteral("bootloader")
+               : QStringLiteral("lost");
+}
+
+QString no_answer_text(const QByteArray& name) {
+    return QStringLiteral("unit %1 did not answer").arg(shown_text(name));
+}
+
+}  // namespace
+
+web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
+                            const QString& resource, bool with_positions) {
+    reached_t reached(calls, name);
+    web_outcome_t out;
+    // Text a unit sent goes out as JSON strings only, in kvtctl's shown form.
+    out.object = QJsonObject{
+        {QStringLiteral("unit"), resource},
+        {QStringLiteral("name"), QString::fromLatin1(name)},
+        {QStringLiteral("state"), state_of(reached)},
+        {QStringLiteral("model"), shown_text(reached.info.model)},
+        {QStringLiteral("serial_number"), shown_text(reached.info.serial_number)},
+        {QStringLiteral("software_version"), shown_text(reached.info.software_version)},
+        {QStringLiteral("product_id"), shown_text(reached.info.product_id)},
+    };
+    if (!with_positions || reached.model == nullptr) {
+        return out;
+    }
+    QJsonObject positions;
+    for (const char* sw = reached.model->switches; *sw != '\0'; ++sw) {
+        const switch_report_t report = reached.model->read_switch(reached.unit, *sw);
+        if (report.status != switch_report_t::reported) {
+            out.status = 504;
+            out.detail = report.status == switch_report_t::no_position
+                             ? no_position_text(*sw, report.answer)
+                             : no_answer_text(name);
+            return out;
+        }
+        positions.insert(QString(QLatin1Char(*sw)), report.position);
+    }
+    out.object.insert(QStringLiteral("positions"), positions);
+    return out;
+}
