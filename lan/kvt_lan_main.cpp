@@ -14,6 +14,7 @@
 #include "lan/vxi11_registration.h"
 #include "lan/vxi11_service.h"
 #include "lan/web_server.h"
+#include "lan/web_token.h"
 #include "quillon_version.h"
 #include "tools/service_program.h"
 
@@ -42,6 +43,10 @@ int main(int argc, char* argv[]) {
                       "TCP port of the web face (REST API) on the --listen address, "
                       "under the same --allow and bounds (default 8080; 0 turns it off).",
                       "port"});
+    parser.addOption({"token-file",
+                      "File whose one line is the token web writes must bear; only its owner may "
+                      "read it. Without it the web face is read-only.",
+                      "file"});
     QString error;
     if (!parse_service_arguments(parser, error)) {
         return service_fail(error, exit_usage);
@@ -74,6 +79,10 @@ int main(int argc, char* argv[]) {
         return service_fail(
             QStringLiteral("--http takes a TCP port, not \"%1\"").arg(parser.value("http")),
             exit_usage);
+    }
+    QByteArray token;
+    if (parser.isSet("token-file") && !load_web_token(parser.value("token-file"), token, error)) {
+        return service_fail(error, exit_usage);
     }
     // A client that goes away while its reply is written costs a failed
     // write, not the process.
@@ -109,7 +118,7 @@ int main(int argc, char* argv[]) {
     }
     std::unique_ptr<web_server_t> web;
     if (http_port != 0) {
-        web.reset(new web_server_t(allowed, units));
+        web.reset(new web_server_t(allowed, units, token));
         if (!web->listen(listen, quint16(http_port), error)) {
             return service_fail(error, exit_failed);
         }

@@ -4,11 +4,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <cmath>
 
 #include "lan/lan_units.h"
 #include "lan/web_connection.h"
 #include "lan/web_request.h"
 #include "lan/web_routes.h"
+#include "lan/web_token.h"
 #include "lan/web_unit_ops.h"
 
 namespace {
@@ -36,9 +38,28 @@ QString unknown_text(const QByteArray& name) {
     return QStringLiteral("no unit is served as %1").arg(QString::fromLatin1(name));
 }
 
+// The position asked for, or the status that refuses the body.
+int position_of(const QByteArray& body, int& position, QString& detail) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        detail = QStringLiteral("the body must be a JSON object such as {\"position\": 2}");
+        return 400;
+    }
+    const QJsonValue value = document.object().value(QStringLiteral("position"));
+    const double number = value.toDouble(-1);
+    if (!value.isDouble() || number != std::floor(number) || number < 0 || number > 1000) {
+        detail = QStringLiteral("position must be a whole number the model has");
+        return 422;
+    }
+    position = int(number);
+    return 200;
+}
+
 }  // namespace
 
-web_api_t::web_api_t(lan_units_t& units) : units(units), calls(units, stopping) {
+web_api_t::web_api_t(lan_units_t& units, const QByteArray& token)
+    : units(units), token(token), calls(units, stopping) {
     jobs.setMaxThreadCount(max_jobs);
 }
 
@@ -64,7 +85,7 @@ void web_api_t::handle(web_connection_t& connection, const web_request_t& reques
             get_unit(connection, route.unit);
             return;
         case web_route_t::set_switch:
-            set_switch(connection);
+            set_switch(connection, request, route.unit, route.sw);
             return;
         case web_route_t::events:
             connection.respond(web_problem(404, QStringLiteral("nothing is served here")));
@@ -120,6 +141,38 @@ void web_api_t::get_unit(web_connection_t& connection, const QByteArray& name) {
     });
 }
 
-void web_api_t::set_switch(web_connection_t& connection) {
-    connection.respond(web_problem(403, QStringLiteral("the web face is read-only")));
+void web_api_t::set_switch(web_connection_t& connection, const web_request_t& request,
+                           const QByteArray& name, const QByteArray& sw) {
+    if (token.isEmpty()) {
+        connection.respond(web_problem(
+            403, QStringLiteral("the web face is read-only: kvt-lan was started without "
+                                "--token-file")));
+        return;
+    }
+    if (!web_token_matches(token, request.header("authorization"))) {
+        connection.respond(
+            web_problem(401, QStringLiteral("a write needs Authorization: Bearer <token>")));
+        return;
+    }
+    int position = 0;
+    QString detail;
+    const int status = position_of(request.body, position, detail);
+    if (status != 200) {
+        connection.respond(web_problem(status, detail));
+        return;
+    }
+    QPointer<web_connection_t> to(&connection);
+    units.find(name, [this, to, name, sw, position](bool found) {
+        if (!to) {
+            return;
+        }
+        if (!found) {
+            to->respond(web_problem(404, unknown_text(name)));
+            return;
+        }
+        answer_later(*to, [this, name, sw, position] {
+            const web_outcome_t outcome = move_unit_switch(calls, name, sw, position);
+            return outcome_response(outcome);
+        });
+    });
 }

@@ -18,7 +18,8 @@ struct web_request_t;
 // thread of its own pool, through the unit's worker; answers come back here.
 class web_api_t : public QObject {
 public:
-    explicit web_api_t(lan_units_t& units);
+    // An empty token leaves the face read-only.
+    web_api_t(lan_units_t& units, const QByteArray& token);
     // Waits for the jobs under way; each wait of theirs is bounded.
     ~web_api_t() override;
 
@@ -31,9 +32,11 @@ private:
     void answer_later(web_connection_t& connection, std::function<web_response_t()> job);
     void list_units(web_connection_t& connection);
     void get_unit(web_connection_t& connection, const QByteArray& name);
-    void set_switch(web_connection_t& connection);
+    void set_switch(web_connection_t& connection, const web_request_t& request,
+                    const QByteArray& name, const QByteArray& sw);
 
     lan_units_t& units;
+    const QByteArray token;
     QString resource_host;
     std::atomic<bool> stopping{false};
     web_unit_calls_t calls;

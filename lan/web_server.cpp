@@ -19,8 +19,8 @@ QHostAddress peer_of(qintptr descriptor) {
 
 }  // namespace
 
-web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units)
-    : admission(std::move(allowed)), api(new web_api_t(units)) {
+web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token)
+    : admission(std::move(allowed)), api(new web_api_t(units, token)) {
     listener.accepted = [this](qintptr descriptor) { accept(descriptor); };
 }
 

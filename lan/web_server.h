@@ -18,7 +18,8 @@ class web_connection_t;
 // read, when the client is outside the allowed networks or over a bound.
 class web_server_t : public QObject {
 public:
-    web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units);
+    // An empty token leaves the web face read-only.
+    web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token);
     ~web_server_t() override;
 
     // Listens, not yet taking connections.

@@ -75,3 +75,54 @@ web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
     out.object.insert(QStringLiteral("positions"), positions);
     return out;
 }
+
+web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
+                               const QByteArray& sw_text, int position) {
+    reached_t reached(calls, name);
+    web_outcome_t out;
+    if (reached.model == nullptr) {
+        out.status = 504;
+        out.detail = no_answer_text(name);
+        return out;
+    }
+    const switch_model_t& model = *reached.model;
+    const char sw = sw_text.size() == 1 ? sw_text[0] : '\0';
+    if (!model.has_switch(sw)) {
+        out.status = 422;
+        out.detail = QStringLiteral("a %1 has switches %2 only")
+                         .arg(QString::fromLatin1(model.name), QString::fromLatin1(model.switches));
+        return out;
+    }
+    if (!model.has_position(position)) {
+        out.status = 422;
+        out.detail = QStringLiteral("a %1 has positions %2 to %3 only")
+                         .arg(QString::fromLatin1(model.name))
+                         .arg(model.first_position)
+                         .arg(model.last_position);
+        return out;
+    }
+    const switch_report_t before = model.read_switch(reached.unit, sw);
+    out.before = before.status == switch_report_t::reported ? before.position : -1;
+    const switch_report_t report = model.move_switch(reached.unit, sw, position);
+    if (report.status == switch_report_t::no_position) {
+        out.status = 502;
+        out.detail = no_position_text(sw, report.answer);
+        return out;
+    }
+    if (report.status != switch_report_t::reported || !report.set_answered) {
+        out.status = 504;
+        out.detail = no_answer_text(name);
+        return out;
+    }
+    out.after = report.position;
+    out.object = QJsonObject{{QStringLiteral("switch"), QString(QLatin1Char(sw))},
+                             {QStringLiteral("position"), report.position}};
+    if (report.position != position) {
+        out.status = 409;
+        out.detail = QStringLiteral("switch %1 did not hold position %2: it stands at %3")
+                         .arg(QLatin1Char(sw))
+                         .arg(position)
+                         .arg(report.position);
+    }
+    return out;
+}

@@ -12,6 +12,9 @@ struct web_outcome_t {
     int status = 200;
     QJsonObject object;
     QString detail;
+    // After a move: the position before it and after it, when both were read.
+    int before = -1;
+    int after = -1;
 };
 
 // These run on a job thread, never on the network thread: each waits for the
@@ -22,3 +25,8 @@ struct web_outcome_t {
 // when asked for.
 web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
                             const QString& resource, bool with_positions);
+
+// Moves the switch with the core's one operation and reports what the unit
+// then says.
+web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
+                               const QByteArray& sw, int position);

@@ -1,17 +1,24 @@
-"""kvt-lan's web face over kvt-sim units of both models: the read API, and
+"""kvt-lan's web face over kvt-sim units of both models: the read and write
+API, the token, answers a unit does not hold to or does not give, and
 requests that must be refused."""
 import http.client
 import json
+import os
 import socket
+import stat
+import subprocess
 import sys
+import tempfile
 
-from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units
+from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units, start
 
+TOKEN = "web-check-token-0123456789"
 MARKUP = "<b>X</b>"
 UNITS = ["KVT0402Q,sn=WEBTWO,faults=fail:SETB=1", "KVT0206Q,sn=WEBSIX,faults=stuck:A",
          "KVT0402Q,sn=" + MARKUP]
 HEADERS_EVERYWHERE = {"content-security-policy": "default-src 'self'",
                       "x-content-type-options": "nosniff"}
+RIGHT = {"Authorization": "Bearer " + TOKEN}
 
 
 def free_port():
@@ -50,6 +57,10 @@ def place_name(port):
     return "_" + "".join(c if c.isalnum() else "_" for c in port[len("/dev/"):])
 
 
+def positions_body(position):
+    return json.dumps({"position": position})
+
+
 # method, path, body, headers, status, what the JSON answer holds (a subset).
 API = [
     ("GET", "/api/units/WEBTWO", None, {}, 200,
@@ -57,8 +68,28 @@ API = [
       "unit": "TCPIP0::127.0.0.1::WEBTWO::INSTR"}),
     ("GET", "/api/units/WEBSIX", None, {}, 200, {"model": "KVT0206Q", "state": "running"}),
     ("GET", "/api/units/NOSUCH", None, {}, 404, {"status": 404}),
-    ("GET", "/api/units/WEBTWO", None, {}, 200, {"positions": {"A": 1, "B": 1, "C": 1, "D": 1}}),
-    ("PUT", "/api/units/WEBTWO/switches/A", "x" * 4097, {}, 413, {"status": 413}),
+    ("PUT", "/api/units/WEBTWO/switches/A", positions_body(2), {}, 401, {"status": 401}),
+    ("PUT", "/api/units/WEBTWO/switches/A", positions_body(2),
+     {"Authorization": "Bearer " + TOKEN[:-1] + "x"}, 401, {"status": 401}),
+    ("PUT", "/api/units/WEBTWO/switches/A", positions_body(2), {"Authorization": TOKEN}, 401,
+     {"status": 401}),
+    ("PUT", "/api/units/WEBTWO/switches/A", positions_body(2), RIGHT, 200,
+     {"switch": "A", "position": 2}),
+    ("GET", "/api/units/WEBTWO", None, {}, 200, {"positions": {"A": 2, "B": 1, "C": 1, "D": 1}}),
+    ("PUT", "/api/units/WEBTWO/switches/A", positions_body(1), RIGHT, 200,
+     {"switch": "A", "position": 1}),
+    ("PUT", "/api/units/WEBSIX/switches/B", positions_body(6), RIGHT, 200,
+     {"switch": "B", "position": 6}),
+    ("PUT", "/api/units/WEBSIX/switches/A", positions_body(3), RIGHT, 409,
+     {"status": 409, "switch": "A", "position": 0}),
+    ("PUT", "/api/units/WEBTWO/switches/B", positions_body(2), RIGHT, 504, {"status": 504}),
+    ("PUT", "/api/units/WEBSIX/switches/C", positions_body(1), RIGHT, 422, {"status": 422}),
+    ("PUT", "/api/units/WEBTWO/switches/A", positions_body(0), RIGHT, 422, {"status": 422}),
+    ("PUT", "/api/units/WEBSIX/switches/A", positions_body(7), RIGHT, 422, {"status": 422}),
+    ("PUT", "/api/units/WEBTWO/switches/A", "{position: 2", RIGHT, 400, {"status": 400}),
+    ("PUT", "/api/units/WEBTWO/switches/A", '{"position": "2"}', RIGHT, 422, {"status": 422}),
+    ("PUT", "/api/units/WEBTWO/switches/A", '{"position": 1.5}', RIGHT, 422, {"status": 422}),
+    ("PUT", "/api/units/WEBTWO/switches/A", "x" * 4097, RIGHT, 413, {"status": 413}),
     ("GET", "/api/../etc/passwd", None, {}, 400, {"status": 400}),
     ("GET", "/api/units/%2e%2e/%2e%2e/etc/passwd", None, {}, 400, {"status": 400}),
     ("GET", "/api/units/WEBTWO", None, {"X-Long": "x" * 9000}, 431, {"status": 431}),
@@ -101,6 +132,15 @@ def check_api(port, markup_name):
         assert answer.split(b"\r\n")[0].find(status_line) > 0, (data[:60], answer[:100])
 
 
+def check_read_only(lan, ports, names):
+    port = free_port()
+    with lan_server(lan, ports, names, ["--http", str(port)]) as server:
+        assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
+        status, _, _ = request(port, "PUT", "/api/units/WEBTWO/switches/A", positions_body(2),
+                               RIGHT)
+        assert status == 403, status
+
+
 def check_outside_allow(lan, ports, names):
     port = free_port()
     options = ["--http", str(port), "--allow", "127.0.0.2/32"]
@@ -109,20 +149,36 @@ def check_outside_allow(lan, ports, names):
         assert raw(port, b"GET /api/units HTTP/1.1\r\n\r\n") == b"", "answered outside --allow"
 
 
+def check_loose_token_file(lan, token_file):
+    for mode in (0o640, 0o604):
+        os.chmod(token_file, mode)
+        process = start([lan, "--http", str(free_port()), "--token-file", token_file],
+                        stderr=subprocess.PIPE)
+        _, error = process.communicate(timeout=START_S)
+        assert process.returncode == 2, (mode, process.returncode)
+        assert b"only its owner" in error, error
+    os.chmod(token_file, 0o600)
+
+
 def main():
     sim, lan = sys.argv[1:3]
     require_rpcbind()
-    with simulated_units(sim, *UNITS) as ports:
-        markup_name = place_name(ports[2])
-        names = ["WEBTWO", "WEBSIX", markup_name]
-        port = free_port()
-        options = ["--http", str(port)]
-        with lan_server(lan, ports, names, options) as server:
-            assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
-            check_api(port, markup_name)
-            status, _, _ = request(port, "PUT", "/api/units/WEBTWO/switches/A", '{"position": 2}')
-            assert status == 403, status
-        check_outside_allow(lan, ports, names)
+    with tempfile.TemporaryDirectory() as directory:
+        token_file = os.path.join(directory, "token")
+        with open(token_file, "w") as out:
+            out.write(TOKEN + "\n")
+        os.chmod(token_file, stat.S_IRUSR | stat.S_IWUSR)
+        check_loose_token_file(lan, token_file)
+        with simulated_units(sim, *UNITS) as ports:
+            markup_name = place_name(ports[2])
+            names = ["WEBTWO", "WEBSIX", markup_name]
+            port = free_port()
+            options = ["--http", str(port), "--token-file", token_file]
+            with lan_server(lan, ports, names, options) as server:
+                assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
+                check_api(port, markup_name)
+            check_read_only(lan, ports, names)
+            check_outside_allow(lan, ports, names)
     print("PASS")
 
 

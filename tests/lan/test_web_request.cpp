@@ -1,8 +1,10 @@
 #include <QtTest>
 
 #include "lan/web_request.h"
+#include "lan/web_token.h"
 
-// What the web face's request reader takes, waits for and refuses.
+// What the web face's request reader takes, waits for and refuses, and how
+// a write's token is matched.
 class test_web_request : public QObject {
     Q_OBJECT
 private slots:
@@ -67,6 +69,23 @@ private slots:
         QCOMPARE(int(parsed.state), state);
         QCOMPARE(parsed.status, status);
         QCOMPARE(request.path, path);
+    }
+
+    void tokens_data() {
+        QTest::addColumn<QByteArray>("authorization");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("right") << QByteArray("Bearer 0123456789abcdef") << true;
+        QTest::newRow("scheme in any case") << QByteArray("bearer 0123456789abcdef") << true;
+        QTest::newRow("last character") << QByteArray("Bearer 0123456789abcdeg") << false;
+        QTest::newRow("prefix") << QByteArray("Bearer 0123456789abcde") << false;
+        QTest::newRow("longer") << QByteArray("Bearer 0123456789abcdefX") << false;
+        QTest::newRow("no scheme") << QByteArray("0123456789abcdef") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void tokens() {
+        QFETCH(QByteArray, authorization);
+        QFETCH(bool, matches);
+        QCOMPARE(web_token_matches("0123456789abcdef", authorization), matches);
     }
 };
 
