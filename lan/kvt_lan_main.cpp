@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
                       "cidr"});
     parser.addOption({"port", "Serial port to search besides the units' own; repeatable.", "path"});
     parser.addOption({"http",
-                      "TCP port of the web face (REST API) on the --listen address, "
+                      "TCP port of the web face (REST API and events) on the --listen address, "
                       "under the same --allow and bounds (default 8080; 0 turns it off).",
                       "port"});
     parser.addOption({"token-file",

@@ -8,6 +8,7 @@
 
 #include "lan/lan_units.h"
 #include "lan/web_connection.h"
+#include "lan/web_events.h"
 #include "lan/web_request.h"
 #include "lan/web_routes.h"
 #include "lan/web_token.h"
@@ -58,8 +59,8 @@ int position_of(const QByteArray& body, int& position, QString& detail) {
 
 }  // namespace
 
-web_api_t::web_api_t(lan_units_t& units, const QByteArray& token)
-    : units(units), token(token), calls(units, stopping) {
+web_api_t::web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token)
+    : units(units), events(events), token(token), calls(units, stopping) {
     jobs.setMaxThreadCount(max_jobs);
 }
 
@@ -88,7 +89,7 @@ void web_api_t::handle(web_connection_t& connection, const web_request_t& reques
             set_switch(connection, request, route.unit, route.sw);
             return;
         case web_route_t::events:
-            connection.respond(web_problem(404, QStringLiteral("nothing is served here")));
+            open_stream(connection);
             return;
     }
 }
@@ -172,7 +173,23 @@ void web_api_t::set_switch(web_connection_t& connection, const web_request_t& re
         }
         answer_later(*to, [this, name, sw, position] {
             const web_outcome_t outcome = move_unit_switch(calls, name, sw, position);
+            if (outcome.after >= 0 && outcome.after != outcome.before) {
+                QJsonObject change = outcome.object;
+                change.insert(QStringLiteral("name"), QString::fromLatin1(name));
+                QMetaObject::invokeMethod(
+                    this, [this, change] { events.publish("position", change); },
+                    Qt::QueuedConnection);
+            }
             return outcome_response(outcome);
         });
     });
+}
+
+void web_api_t::open_stream(web_connection_t& connection) {
+    if (!events.add(connection)) {
+        connection.respond(
+            web_problem(503, QStringLiteral("this host holds as many event streams as it may")));
+        return;
+    }
+    connection.start_stream();
 }

@@ -12,6 +12,7 @@
 
 class lan_units_t;
 class web_connection_t;
+class web_events_t;
 struct web_request_t;
 
 // Answers the requests of the web face. Whatever needs a unit runs on a job
@@ -19,7 +20,7 @@ struct web_request_t;
 class web_api_t : public QObject {
 public:
     // An empty token leaves the face read-only.
-    web_api_t(lan_units_t& units, const QByteArray& token);
+    web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token);
     // Waits for the jobs under way; each wait of theirs is bounded.
     ~web_api_t() override;
 
@@ -34,8 +35,10 @@ private:
     void get_unit(web_connection_t& connection, const QByteArray& name);
     void set_switch(web_connection_t& connection, const web_request_t& request,
                     const QByteArray& name, const QByteArray& sw);
+    void open_stream(web_connection_t& connection);
 
     lan_units_t& units;
+    web_events_t& events;
     const QByteArray token;
     QString resource_host;
     std::atomic<bool> stopping{false};

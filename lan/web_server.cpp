@@ -5,6 +5,7 @@
 
 #include "lan/web_api.h"
 #include "lan/web_connection.h"
+#include "lan/web_events.h"
 
 namespace {
 
@@ -20,7 +21,9 @@ QHostAddress peer_of(qintptr descriptor) {
 }  // namespace
 
 web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token)
-    : admission(std::move(allowed)), api(new web_api_t(units, token)) {
+    : admission(std::move(allowed)),
+      events(new web_events_t(units)),
+      api(new web_api_t(units, *events, token)) {
     listener.accepted = [this](qintptr descriptor) { accept(descriptor); };
 }
 
@@ -59,6 +62,7 @@ void web_server_t::accept(qintptr descriptor) {
 
 void web_server_t::closed(web_connection_t* connection) {
     connections.removeOne(connection);
+    events->remove(connection);
     admission.release(connection->peer());
     connection->deleteLater();
 }

@@ -12,6 +12,7 @@
 class lan_units_t;
 class web_api_t;
 class web_connection_t;
+class web_events_t;
 
 // The web face's listening socket. Like the VXI-11 channels it takes each
 // connection as a bare descriptor and closes it there, before one byte is
@@ -34,6 +35,7 @@ private:
 
     lan_admission_t admission;
     rpc_listener_t listener;
+    std::unique_ptr<web_events_t> events;
     std::unique_ptr<web_api_t> api;
     QList<web_connection_t*> connections;
 };

@@ -1,6 +1,6 @@
 """kvt-lan's web face over kvt-sim units of both models: the read and write
-API, the token, answers a unit does not hold to or does not give, and
-requests that must be refused."""
+API, the token, answers a unit does not hold to or does not give, events,
+and requests that must be refused."""
 import http.client
 import json
 import os
@@ -15,7 +15,10 @@ from lan_servers import START_S, first_line, lan_server, require_rpcbind, simula
 TOKEN = "web-check-token-0123456789"
 MARKUP = "<b>X</b>"
 UNITS = ["KVT0402Q,sn=WEBTWO,faults=fail:SETB=1", "KVT0206Q,sn=WEBSIX,faults=stuck:A",
-         "KVT0402Q,sn=" + MARKUP]
+         "KVT0402Q,sn=" + MARKUP,
+         # Gone after kvt-lan's start, the list and a few more reads have
+         # identified it.
+         "KVT0402Q,sn=WEBGONE,faults=vanish:20"]
 HEADERS_EVERYWHERE = {"content-security-policy": "default-src 'self'",
                       "x-content-type-options": "nosniff"}
 RIGHT = {"Authorization": "Bearer " + TOKEN}
@@ -110,7 +113,7 @@ def check_api(port, markup_name):
     status, kind, data = request(port, "GET", "/api/units")
     assert status == 200 and kind == "application/json", (status, kind)
     units = {unit["name"]: unit for unit in json.loads(data)}
-    assert sorted(units) == sorted(["WEBTWO", "WEBSIX", markup_name]), units
+    assert sorted(units) == sorted(["WEBTWO", "WEBSIX", markup_name, "WEBGONE"]), units
     for unit in units.values():
         assert set(unit) == {"unit", "name", "state", "model", "serial_number",
                              "software_version", "product_id"}, unit
@@ -130,6 +133,52 @@ def check_api(port, markup_name):
     for data, status_line in RAW:
         answer = raw(port, data)
         assert answer.split(b"\r\n")[0].find(status_line) > 0, (data[:60], answer[:100])
+
+
+class Events:
+    """An event stream, read line by line."""
+
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port), START_S)
+        self.sock.sendall(b"GET /api/events HTTP/1.1\r\nHost: x\r\n\r\n")
+        self.file = self.sock.makefile("rb")
+        assert self.file.readline().startswith(b"HTTP/1.1 200"), "no event stream"
+        while self.file.readline() != b"\r\n":
+            pass
+
+    def next(self):
+        fields = {}
+        while True:
+            line = self.file.readline()
+            assert line, "the event stream ended"
+            if line == b"\n":
+                return fields["event"], json.loads(fields["data"])
+            name, _, value = line.decode().rstrip("\n").partition(": ")
+            fields[name] = value
+
+    def close(self):
+        self.file.close()
+        self.sock.close()
+
+
+def check_events(port):
+    events = Events(port)
+    for position in (2, 1):
+        status, _, _ = request(port, "PUT", "/api/units/WEBSIX/switches/B",
+                               positions_body(position), RIGHT)
+        assert status == 200
+        assert events.next() == ("position", {"name": "WEBSIX", "switch": "B",
+                                              "position": position})
+    # A unit found gone is told of once its name goes.
+    for _ in range(6):
+        if request(port, "GET", "/api/units/WEBGONE")[0] == 404:
+            break
+    assert events.next() == ("unit", {"name": "WEBGONE", "state": "lost"})
+    # A host holds a bounded share of streams.
+    more = [Events(port) for _ in range(3)]
+    assert raw(port, b"GET /api/events HTTP/1.1\r\n\r\n").startswith(b"HTTP/1.1 503 ")
+    for stream in more + [events]:
+        stream.close()
 
 
 def check_read_only(lan, ports, names):
@@ -171,12 +220,14 @@ def main():
         check_loose_token_file(lan, token_file)
         with simulated_units(sim, *UNITS) as ports:
             markup_name = place_name(ports[2])
-            names = ["WEBTWO", "WEBSIX", markup_name]
+            names = ["WEBTWO", "WEBSIX", markup_name, "WEBGONE"]
             port = free_port()
             options = ["--http", str(port), "--token-file", token_file]
             with lan_server(lan, ports, names, options) as server:
                 assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
                 check_api(port, markup_name)
+                check_events(port)
+            names.remove("WEBGONE")
             check_read_only(lan, ports, names)
             check_outside_allow(lan, ports, names)
     print("PASS")
