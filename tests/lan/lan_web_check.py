@@ -203,7 +203,11 @@ def check_loose_token_file(lan, token_file):
         os.chmod(token_file, mode)
         process = start([lan, "--http", str(free_port()), "--token-file", token_file],
                         stderr=subprocess.PIPE)
-        _, error = process.communicate(timeout=START_S)
+        try:
+            _, error = process.communicate(timeout=START_S)
+        finally:
+            process.kill()
+            process.wait()
         assert process.returncode == 2, (mode, process.returncode)
         assert b"only its owner" in error, error
     os.chmod(token_file, 0o600)
