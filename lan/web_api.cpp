@@ -9,6 +9,7 @@
 #include "lan/lan_units.h"
 #include "lan/web_connection.h"
 #include "lan/web_events.h"
+#include "lan/web_page.h"
 #include "lan/web_request.h"
 #include "lan/web_routes.h"
 #include "lan/web_token.h"
@@ -90,6 +91,12 @@ void web_api_t::handle(web_connection_t& connection, const web_request_t& reques
             return;
         case web_route_t::events:
             open_stream(connection);
+            return;
+        case web_route_t::page:
+            connection.respond({200, "text/html; charset=utf-8", web_page_html()});
+            return;
+        case web_route_t::script:
+            connection.respond({200, "text/javascript; charset=utf-8", web_page_script()});
             return;
     }
 }

@@ -6,7 +6,11 @@ web_route_t route_web(const QByteArray& method, const QByteArray& path) {
     const QList<QByteArray> parts = path.mid(1).split('/');
     web_route_t route;
     QByteArray wanted = "GET";
-    if (parts.size() == 2 && parts[0] == "api" && parts[1] == "units") {
+    if (path == "/") {
+        route.kind = web_route_t::page;
+    } else if (path == "/app.js") {
+        route.kind = web_route_t::script;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "units") {
         route.kind = web_route_t::list_units;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "events") {
         route.kind = web_route_t::events;

@@ -1,6 +1,6 @@
 """kvt-lan's web face over kvt-sim units of both models: the read and write
 API, the token, answers a unit does not hold to or does not give, events,
-and requests that must be refused."""
+the page, and requests that must be refused."""
 import http.client
 import json
 import os
@@ -135,6 +135,24 @@ def check_api(port, markup_name):
         assert answer.split(b"\r\n")[0].find(status_line) > 0, (data[:60], answer[:100])
 
 
+# path, content type; the page's script is its own file, as the CSP wants,
+# and puts unit text into the page as text only.
+PAGE = [("/", "text/html; charset=utf-8"), ("/app.js", "text/javascript; charset=utf-8")]
+
+
+def check_page(port):
+    texts = {}
+    for path, kind in PAGE:
+        status, got_kind, data = request(port, "GET", path)
+        assert (status, got_kind) == (200, kind), (path, status, got_kind)
+        texts[path] = data.decode()
+    assert '<script src="/app.js" defer></script>' in texts["/"]
+    assert texts["/"].count("<script") == 1, "an inline script"
+    for markup_sink in ("innerHTML", "outerHTML", "insertAdjacentHTML", "document.write"):
+        assert markup_sink not in texts["/app.js"], markup_sink
+    assert request(port, "POST", "/")[0] == 405
+
+
 class Events:
     """An event stream, read line by line."""
 
@@ -230,6 +248,7 @@ def main():
             with lan_server(lan, ports, names, options) as server:
                 assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
                 check_api(port, markup_name)
+                check_page(port)
                 check_events(port)
             names.remove("WEBGONE")
             check_read_only(lan, ports, names)
