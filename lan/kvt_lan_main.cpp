@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <cstdio>
+#include <memory>
 
 #include "driver/unit_discovery.h"
 #include "lan/lan_host_lock.h"
@@ -12,6 +13,8 @@
 #include "lan/lan_units.h"
 #include "lan/vxi11_registration.h"
 #include "lan/vxi11_service.h"
+#include "lan/web_server.h"
+#include "lan/web_token.h"
 #include "quillon_version.h"
 #include "tools/service_program.h"
 
@@ -36,6 +39,14 @@ int main(int argc, char* argv[]) {
                       "repeatable (default: 127.0.0.0/8 only).",
                       "cidr"});
     parser.addOption({"port", "Serial port to search besides the units' own; repeatable.", "path"});
+    parser.addOption({"http",
+                      "TCP port of the web face (REST API and events) on the --listen address, "
+                      "under the same --allow and bounds (default 8080; 0 turns it off).",
+                      "port"});
+    parser.addOption({"token-file",
+                      "File whose one line is the token web writes must bear; only its owner may "
+                      "read it. Without it the web face is read-only.",
+                      "file"});
     QString error;
     if (!parse_service_arguments(parser, error)) {
         return service_fail(error, exit_usage);
@@ -61,6 +72,17 @@ int main(int argc, char* argv[]) {
                 exit_usage);
         }
         allowed.append(subnet);
+    }
+    bool port_ok = false;
+    const uint http_port = parser.isSet("http") ? parser.value("http").toUInt(&port_ok) : 8080;
+    if ((parser.isSet("http") && !port_ok) || http_port > 65535) {
+        return service_fail(
+            QStringLiteral("--http takes a TCP port, not \"%1\"").arg(parser.value("http")),
+            exit_usage);
+    }
+    QByteArray token;
+    if (parser.isSet("token-file") && !load_web_token(parser.value("token-file"), token, error)) {
+        return service_fail(error, exit_usage);
     }
     // A client that goes away while its reply is written costs a failed
     // write, not the process.
@@ -94,6 +116,13 @@ int main(int argc, char* argv[]) {
     if (vxi11_registration_t::held_elsewhere(listen)) {
         return service_fail(held, exit_failed);
     }
+    std::unique_ptr<web_server_t> web;
+    if (http_port != 0) {
+        web.reset(new web_server_t(allowed, units, token));
+        if (!web->listen(listen, quint16(http_port), error)) {
+            return service_fail(error, exit_failed);
+        }
+    }
     QEventLoop identifying;
     units.search([&identifying] { identifying.quit(); });
     identifying.exec();
@@ -110,6 +139,10 @@ int main(int argc, char* argv[]) {
     for (const QByteArray& name : units.names()) {
         std::printf("%s TCPIP0::%s::%s::INSTR\n", name.constData(), qPrintable(listen.toString()),
                     name.constData());
+    }
+    if (web) {
+        web->serve();
+        std::printf("web http://%s:%u/\n", qPrintable(listen.toString()), unsigned(web->port()));
     }
     std::fflush(stdout);
     return app.exec();

@@ -1,0 +1,202 @@
+#include "lan/web_api.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <cmath>
+
+#include "lan/lan_units.h"
+#include "lan/web_connection.h"
+#include "lan/web_events.h"
+#include "lan/web_page.h"
+#include "lan/web_request.h"
+#include "lan/web_routes.h"
+#include "lan/web_token.h"
+#include "lan/web_unit_ops.h"
+
+namespace {
+
+// Jobs that wait for units at once; more wait their turn.
+constexpr int max_jobs = 8;
+
+web_response_t outcome_response(const web_outcome_t& outcome) {
+    if (outcome.status == 200) {
+        return web_json(200, outcome.object);
+    }
+    web_response_t problem = web_problem(outcome.status, outcome.detail);
+    if (outcome.status == 409) {
+        // Where the switch stands, as members of the problem.
+        QJsonObject body = QJsonDocument::fromJson(problem.body).object();
+        for (auto field = outcome.object.begin(); field != outcome.object.end(); ++field) {
+            body.insert(field.key(), field.value());
+        }
+        problem.body = QJsonDocument(body).toJson(QJsonDocument::Compact) + '\n';
+    }
+    return problem;
+}
+
+QString unknown_text(const QByteArray& name) {
+    return QStringLiteral("no unit is served as %1").arg(QString::fromLatin1(name));
+}
+
+// The position asked for, or the status that refuses the body.
+int position_of(const QByteArray& body, int& position, QString& detail) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        detail = QStringLiteral("the body must be a JSON object such as {\"position\": 2}");
+        return 400;
+    }
+    const QJsonValue value = document.object().value(QStringLiteral("position"));
+    const double number = value.toDouble(-1);
+    if (!value.isDouble() || number != std::floor(number) || number < 0 || number > 1000) {
+        detail = QStringLiteral("position must be a whole number the model has");
+        return 422;
+    }
+    position = int(number);
+    return 200;
+}
+
+}  // namespace
+
+web_api_t::web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token)
+    : units(units), events(events), token(token), calls(units, stopping) {
+    jobs.setMaxThreadCount(max_jobs);
+}
+
+web_api_t::~web_api_t() {
+    stopping = true;
+    jobs.clear();
+    jobs.waitForDone();
+}
+
+void web_api_t::handle(web_connection_t& connection, const web_request_t& request) {
+    const web_route_t route = route_web(request.method, request.path);
+    switch (route.kind) {
+        case web_route_t::not_found:
+            connection.respond(web_problem(404, QStringLiteral("nothing is served here")));
+            return;
+        case web_route_t::wrong_method:
+            connection.respond(web_problem(405, QStringLiteral("method not allowed here")));
+            return;
+        case web_route_t::list_units:
+            list_units(connection);
+            return;
+        case web_route_t::get_unit:
+            get_unit(connection, route.unit);
+            return;
+        case web_route_t::set_switch:
+            set_switch(connection, request, route.unit, route.sw);
+            return;
+        case web_route_t::events:
+            open_stream(connection);
+            return;
+        case web_route_t::page:
+            connection.respond({200, "text/html; charset=utf-8", web_page_html()});
+            return;
+        case web_route_t::script:
+            connection.respond({200, "text/javascript; charset=utf-8", web_page_script()});
+            return;
+    }
+}
+
+void web_api_t::answer_later(web_connection_t& connection, std::function<web_response_t()> job) {
+    QPointer<web_connection_t> to(&connection);
+    jobs.start([this, to, job = std::move(job)] {
+        const web_response_t response = job();
+        QMetaObject::invokeMethod(
+            this,
+            [to, response] {
+                if (to) {
+                    to->respond(response);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void web_api_t::list_units(web_connection_t& connection) {
+    const QList<QByteArray> names = units.names();
+    const QString host = resource_host;
+    answer_later(connection, [this, names, host] {
+        QJsonArray all;
+        for (const QByteArray& name : names) {
+            const QString resource =
+                QStringLiteral("TCPIP0::%1::%2::INSTR").arg(host, QString::fromLatin1(name));
+            all.append(describe_unit(calls, name, resource, false).object);
+        }
+        return web_json(200, all);
+    });
+}
+
+void web_api_t::get_unit(web_connection_t& connection, const QByteArray& name) {
+    QPointer<web_connection_t> to(&connection);
+    const QString host = resource_host;
+    units.find(name, [this, to, name, host](bool found) {
+        if (!to) {
+            return;
+        }
+        if (!found) {
+            to->respond(web_problem(404, unknown_text(name)));
+            return;
+        }
+        answer_later(*to, [this, name, host] {
+            const QString resource =
+                QStringLiteral("TCPIP0::%1::%2::INSTR").arg(host, QString::fromLatin1(name));
+            return outcome_response(describe_unit(calls, name, resource, true));
+        });
+    });
+}
+
+void web_api_t::set_switch(web_connection_t& connection, const web_request_t& request,
+                           const QByteArray& name, const QByteArray& sw) {
+    if (token.isEmpty()) {
+        connection.respond(web_problem(
+            403, QStringLiteral("the web face is read-only: kvt-lan was started without "
+                                "--token-file")));
+        return;
+    }
+    if (!web_token_matches(token, request.header("authorization"))) {
+        connection.respond(
+            web_problem(401, QStringLiteral("a write needs Authorization: Bearer <token>")));
+        return;
+    }
+    int position = 0;
+    QString detail;
+    const int status = position_of(request.body, position, detail);
+    if (status != 200) {
+        connection.respond(web_problem(status, detail));
+        return;
+    }
+    QPointer<web_connection_t> to(&connection);
+    units.find(name, [this, to, name, sw, position](bool found) {
+        if (!to) {
+            return;
+        }
+        if (!found) {
+            to->respond(web_problem(404, unknown_text(name)));
+            return;
+        }
+        answer_later(*to, [this, name, sw, position] {
+            const web_outcome_t outcome = move_unit_switch(calls, name, sw, position);
+            if (outcome.after >= 0 && outcome.after != outcome.before) {
+                QJsonObject change = outcome.object;
+                change.insert(QStringLiteral("name"), QString::fromLatin1(name));
+                QMetaObject::invokeMethod(
+                    this, [this, change] { events.publish("position", change); },
+                    Qt::QueuedConnection);
+            }
+            return outcome_response(outcome);
+        });
+    });
+}
+
+void web_api_t::open_stream(web_connection_t& connection) {
+    if (!events.add(connection)) {
+        connection.respond(
+            web_problem(503, QStringLiteral("this host holds as many event streams as it may")));
+        return;
+    }
+    connection.start_stream();
+}

@@ -1,0 +1,34 @@
+#include "lan/web_routes.h"
+
+#include <QList>
+
+web_route_t route_web(const QByteArray& method, const QByteArray& path) {
+    const QList<QByteArray> parts = path.mid(1).split('/');
+    web_route_t route;
+    QByteArray wanted = "GET";
+    if (path == "/") {
+        route.kind = web_route_t::page;
+    } else if (path == "/app.js") {
+        route.kind = web_route_t::script;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "units") {
+        route.kind = web_route_t::list_units;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "events") {
+        route.kind = web_route_t::events;
+    } else if (parts.size() == 3 && parts[0] == "api" && parts[1] == "units" &&
+               !parts[2].isEmpty()) {
+        route.kind = web_route_t::get_unit;
+        route.unit = parts[2];
+    } else if (parts.size() == 5 && parts[0] == "api" && parts[1] == "units" &&
+               !parts[2].isEmpty() && parts[3] == "switches" && !parts[4].isEmpty()) {
+        route.kind = web_route_t::set_switch;
+        route.unit = parts[2];
+        route.sw = parts[4];
+        wanted = "PUT";
+    } else {
+        return route;
+    }
+    if (method != wanted) {
+        route.kind = web_route_t::wrong_method;
+    }
+    return route;
+}

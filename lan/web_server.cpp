@@ -1,0 +1,68 @@
+#include "lan/web_server.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "lan/web_api.h"
+#include "lan/web_connection.h"
+#include "lan/web_events.h"
+
+namespace {
+
+QHostAddress peer_of(qintptr descriptor) {
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    if (getpeername(int(descriptor), reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+        return {};
+    }
+    return QHostAddress(reinterpret_cast<const sockaddr*>(&peer));
+}
+
+}  // namespace
+
+web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token)
+    : admission(std::move(allowed)),
+      events(new web_events_t(units)),
+      api(new web_api_t(units, *events, token)) {
+    listener.accepted = [this](qintptr descriptor) { accept(descriptor); };
+}
+
+web_server_t::~web_server_t() {
+    while (!connections.isEmpty()) {
+        connections.first()->close();
+    }
+}
+
+bool web_server_t::listen(const QHostAddress& address, quint16 port, QString& error) {
+    if (!listener.listen(address, port)) {
+        error = QStringLiteral("cannot serve the web face on %1 port %2: %3")
+                    .arg(address.toString())
+                    .arg(port)
+                    .arg(listener.errorString());
+        return false;
+    }
+    listener.pauseAccepting();
+    api->set_address(address.toString());
+    return true;
+}
+
+void web_server_t::accept(qintptr descriptor) {
+    const QHostAddress peer = peer_of(descriptor);
+    if (peer.isNull() || !admission.admit(peer)) {
+        ::close(int(descriptor));
+        return;
+    }
+    auto* connection = new web_connection_t(
+        descriptor, peer,
+        [this](web_connection_t& on, const web_request_t& request) { api->handle(on, request); },
+        this);
+    connection->closed = [this](web_connection_t* gone) { closed(gone); };
+    connections.append(connection);
+}
+
+void web_server_t::closed(web_connection_t* connection) {
+    connections.removeOne(connection);
+    events->remove(connection);
+    admission.release(connection->peer());
+    connection->deleteLater();
+}

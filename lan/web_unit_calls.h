@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <atomic>
+
+class lan_units_t;
+
+// How long the web face waits for one answer of a unit.
+constexpr int web_answer_ms = 2000;
+
+// Blocking calls from a job thread into lan_units_t on its own thread; each
+// wait is bounded and gives up at once while stopping is set.
+class web_unit_calls_t {
+public:
+    web_unit_calls_t(lan_units_t& units, const std::atomic<bool>& stopping)
+        : units(units), stopping(stopping) {}
+
+    // The serial number the unit served under name has now; empty when none.
+    QByteArray verify(const QByteArray& name);
+    // One command on the unit's worker; line is its answer, line feed kept.
+    bool exchange(const QByteArray& name, const QByteArray& serial, const QByteArray& command,
+                  QByteArray& line);
+
+private:
+    lan_units_t& units;
+    const std::atomic<bool>& stopping;
+};
