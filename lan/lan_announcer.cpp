@@ -41,7 +41,8 @@ void next_name(state_t& state) {
 
 int add_services(state_t& state, AvahiEntryGroup* group) {
     const lan_announcement_t& a = state.announcement;
-    const AvahiIfIndex interface = a.interface < 0 ? AVAHI_IF_UNSPEC : a.interface;
+    // -1 is Avahi's every interface too.
+    const AvahiIfIndex interface = a.interface < 0 ? -1 : a.interface;
     const char* name = a.name.constData();
     int error = avahi_entry_group_add_service(group, interface, AVAHI_PROTO_INET,
                                               AvahiPublishFlags(0), name, "_vxi-11._tcp", nullptr,
