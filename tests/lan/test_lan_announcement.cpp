@@ -22,16 +22,15 @@ private slots:
     }
 
     void interfaces_data() {
-        QTest::addColumn<QHostAddress>("listen");
+        QTest::addColumn<QString>("listen");
         QTest::addColumn<int>("interface");
-        QTest::newRow("every address") << QHostAddress(QHostAddress::AnyIPv4) << -1;
-        QTest::newRow("loopback") << QHostAddress(QHostAddress::LocalHost)
-                                  << QNetworkInterface::interfaceIndexFromName("lo");
+        QTest::newRow("every address") << "0.0.0.0" << -1;
+        QTest::newRow("loopback") << "127.0.0.1" << QNetworkInterface::interfaceIndexFromName("lo");
     }
     void interfaces() {
-        QFETCH(QHostAddress, listen);
+        QFETCH(QString, listen);
         QFETCH(int, interface);
-        QCOMPARE(lan_announcement(listen, 0, "M,kvt-lan,h,1.0").interface, interface);
+        QCOMPARE(lan_announcement(QHostAddress(listen), 0, "M,kvt-lan,h,1.0").interface, interface);
     }
 
     void lxi_text() {
