@@ -2,7 +2,9 @@
 own (loopback with multicast on, a private /run, rpcbind, system bus and
 avahi-daemon), so that nothing of the host's is seen or touched: without a
 bus, with a bus but no daemon yet (it says so once, serves VXI-11 on, and is
-announced once the daemon starts), and under a name another already holds."""
+announced once the daemon starts), and under a name another already holds,
+on this host or on another: a second namespace joined by a veth pair, with
+its own bus and daemon."""
 import os
 import re
 import select
@@ -18,9 +20,12 @@ from lan_servers import START_S, lan_server, simulated_units, skip
 
 SERIAL = "KVT2024001"
 INSIDE = "LAN_MDNS_INSIDE"
-TOOLS = ["unshare", "mount", "ip", "rpcbind", "rpcinfo", "dbus-daemon", "avahi-daemon",
+TOOLS = ["unshare", "nsenter", "mount", "ip", "rpcbind", "rpcinfo", "dbus-daemon", "avahi-daemon",
          "avahi-browse", "avahi-publish"]
 ABSENT = "no Avahi daemon runs"
+BROWSE_S = 5
+# Another host's records are probed and announced over a second or more.
+OTHER_HOST_S = 30
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
@@ -40,7 +45,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 AVAHI_CONFIG = """[server]
 use-ipv4=yes
 use-ipv6=no
-allow-interfaces=lo
+allow-interfaces=%s
 disallow-other-stacks=yes
 enable-dbus=yes
 [publish]
@@ -60,8 +65,8 @@ def until(what, check, seconds=START_S):
     raise AssertionError("%s: not within %d s" % (what, seconds))
 
 
-def run(*args):
-    return subprocess.run(args, capture_output=True, text=True, timeout=START_S)
+def run(*args, seconds=START_S):
+    return subprocess.run(args, capture_output=True, text=True, timeout=seconds)
 
 
 def unescaped(text):
@@ -69,8 +74,12 @@ def unescaped(text):
 
 
 def browsed(kind):
-    """{instance name: port} of what Avahi resolves of the service kind."""
-    lines = run("avahi-browse", "-rpt", kind).stdout.splitlines()
+    """{instance name: port} of what Avahi resolves of the service kind; None
+    when a resolution takes too long (another host's records still settling)."""
+    try:
+        lines = run("avahi-browse", "-rpt", kind, seconds=BROWSE_S).stdout.splitlines()
+    except subprocess.TimeoutExpired:
+        return None
     return {unescaped(f[3]): int(f[8]) for f in (line.split(";") for line in lines)
             if f[0] == "=" and len(f) > 8}
 
@@ -98,9 +107,9 @@ def wait_for_line(server, text):
     return until("kvt-lan saying '%s'" % text, lambda: text in line() and True)
 
 
-def start_bus(work):
-    socket_path = os.path.join(work, "bus")
-    config = os.path.join(work, "bus.conf")
+def start_bus(work, name="bus"):
+    socket_path = os.path.join(work, name)
+    config = os.path.join(work, name + ".conf")
     with open(config, "w") as f:
         f.write(BUS_CONFIG % socket_path)
     bus = subprocess.Popen(["dbus-daemon", "--config-file=" + config, "--nofork"],
@@ -112,11 +121,42 @@ def start_bus(work):
 def start_avahi(work):
     config = os.path.join(work, "avahi.conf")
     with open(config, "w") as f:
-        f.write(AVAHI_CONFIG)
+        f.write(AVAHI_CONFIG % "lo,va")
     avahi = subprocess.Popen(["avahi-daemon", "--no-drop-root", "--no-chroot", "--no-rlimits",
                               "-f", config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     until("avahi-daemon", lambda: run("avahi-daemon", "--check").returncode == 0)
     return avahi
+
+
+def other_host(work, started):
+    """A second network namespace joined to this one by a veth pair (va here,
+    10.9.0.1; vb there, 10.9.0.2), with a bus and an Avahi daemon of its own;
+    returns the bus's address."""
+    sleeper = subprocess.Popen(["unshare", "--net", "sleep", "600"])
+    started.append(sleeper)
+    there = "/proc/%d/ns/net" % sleeper.pid
+    until("the other namespace", lambda: os.readlink(there) != os.readlink("/proc/self/ns/net"))
+    for command in (["ip", "link", "add", "va", "type", "veth", "peer", "name", "vb"],
+                    ["ip", "link", "set", "vb", "netns", str(sleeper.pid)],
+                    ["ip", "addr", "add", "10.9.0.1/24", "dev", "va"],
+                    ["ip", "link", "set", "va", "up", "multicast", "on"],
+                    ["nsenter", "--net=" + there, "ip", "addr", "add", "10.9.0.2/24", "dev", "vb"],
+                    ["nsenter", "--net=" + there, "ip", "link", "set", "vb", "up", "multicast",
+                     "on"]):
+        subprocess.run(command, check=True, timeout=START_S)
+    started.append(start_bus(work, "other-bus"))
+    config = os.path.join(work, "other-avahi.conf")
+    with open(config, "w") as f:
+        f.write((AVAHI_CONFIG % "vb").replace("[server]\n", "[server]\nhost-name=other\n"))
+    bus = "unix:path=" + os.path.join(work, "other-bus")
+    # A /run/avahi-daemon of its own, for its pid file.
+    started.append(subprocess.Popen(
+        ["nsenter", "--net=" + there, "unshare", "--mount", "sh", "-c",
+         "mount -t tmpfs tmpfs /run/avahi-daemon && exec avahi-daemon --no-drop-root "
+         "--no-chroot --no-rlimits -f " + config],
+        env=dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=bus), stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL))
+    return bus
 
 
 def inside(sim, lan):
@@ -130,6 +170,7 @@ def inside(sim, lan):
     work = tempfile.mkdtemp()
     os.environ["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + os.path.join(work, "bus")
     try:
+        other_bus = other_host(work, started)
         started.append(subprocess.Popen(["rpcbind", "-f"]))
         until("rpcbind", lambda: run("rpcinfo", "-p", "127.0.0.1").returncode == 0)
         with simulated_units(sim, "KVT0402Q,sn=" + SERIAL) as ports:
@@ -162,6 +203,23 @@ def inside(sim, lan):
                     assert 'Found "%s #2" on address 127.0.0.1' % name in found, found
                     assert "vxi-11 service on port 111" in found, found
             print("ok under another name", flush=True)
+            holder.terminate()
+            holder.wait(START_S)
+            until("the other service withdrawn", lambda: browsed("_vxi-11._tcp") == {})
+            # The name is held on another host: found as the announcement is
+            # probed or later, and replaced all the same.
+            started.append(subprocess.Popen(
+                ["avahi-publish", "--no-fail", "-s", name, "_vxi-11._tcp", "4000"],
+                env=dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=other_bus),
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            until("the other host's service", lambda: browsed("_vxi-11._tcp") == {name: 4000},
+                  OTHER_HOST_S)
+            with lan_server(lan, ports, SERIAL, ("--listen", "10.9.0.1", "--allow", "10.9.0.0/24"),
+                            stderr=subprocess.PIPE):
+                until("the announcement under another name",
+                      lambda: browsed("_vxi-11._tcp") == {name: 4000, name + " #2": 111},
+                      OTHER_HOST_S)
+            print("ok under a name another host holds", flush=True)
     finally:
         for process in reversed(started):
             process.terminate()
