@@ -4,10 +4,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSysInfo>
 #include <cstdio>
 #include <memory>
 
 #include "driver/unit_discovery.h"
+#include "lan/lan_announcer.h"
+#include "lan/lan_gateway.h"
 #include "lan/lan_host_lock.h"
 #include "lan/lan_server.h"
 #include "lan/lan_units.h"
@@ -145,5 +148,13 @@ int main(int argc, char* argv[]) {
         std::printf("web http://%s:%u/\n", qPrintable(listen.toString()), unsigned(web->port()));
     }
     std::fflush(stdout);
+    // The web face's port goes here once there is one; 0 announces none.
+    const quint16 web_port = 0;
+    lan_announcer_t announcer(
+        lan_announcement(listen, web_port, lan_identity(QSysInfo::machineHostName())),
+        [](const QString& line) {
+            std::fprintf(stderr, "kvt-lan: %s\n", qPrintable(line));
+            std::fflush(stderr);
+        });
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "lan/lan_naming.h"
 
 #include "driver/unit_identity.h"
+#include "lan/lan_gateway.h"
 
 namespace {
 
@@ -41,7 +42,9 @@ QVector<lan_place_name_t> name_places(const QVector<lan_place_t>& places) {
     QVector<lan_place_name_t> result(places.size());
     QVector<QString> why(places.size());
     for (int i = 0, at = 0; i < places.size(); at += places[i].shared ? 2 : 1, ++i) {
-        if (!named[at].name.isEmpty()) {
+        // inst0 is kvt-lan itself: a unit stating it goes by its made name.
+        const bool gateway = lan_is_gateway(named[at].name.toLatin1());
+        if (!named[at].name.isEmpty() && !gateway) {
             result[i].name = named[at].name.toLatin1();
         } else if (places[i].shared) {
             result[i].said =
@@ -50,7 +53,11 @@ QVector<lan_place_name_t> name_places(const QVector<lan_place_t>& places) {
             result[i].said = QStringLiteral("%1: %2; not served")
                                  .arg(shown_place(places[i].where), places[i].fault);
         } else {
-            why[i] = named[at].why_unnamed;
+            why[i] = gateway ? QStringLiteral(
+                                   "states serial number \"%1\", which is kvt-lan's "
+                                   "own device name")
+                                   .arg(named[at].name)
+                             : named[at].why_unnamed;
             result[i].name = derived_name(places[i].where);
         }
     }

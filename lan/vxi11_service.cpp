@@ -1,9 +1,11 @@
 #include "lan/vxi11_service.h"
 
 #include <QDeadlineTimer>
+#include <QSysInfo>
 #include <algorithm>
 #include <memory>
 
+#include "lan/lan_gateway.h"
 #include "lan/lan_limits.h"
 #include "lan/lan_message.h"
 #include "lan/lan_units.h"
@@ -44,10 +46,17 @@ void answer_read(const lan_call_t& call, int error, lan_read_t read = {}) {
 
 }  // namespace
 
+vxi11_service_t::vxi11_service_t(lan_units_t& units)
+    : units(units), identity(lan_identity(QSysInfo::machineHostName())) {}
+
 void vxi11_service_t::on_create_link(const lan_call_t& call, const Create_LinkParms& parms) {
     const QByteArray unit(parms.device, int(qstrnlen(parms.device, lan_max_record)));
     const bool lock = parms.lockDevice;
     const u_long lock_timeout = parms.lock_timeout;
+    if (lan_is_gateway(unit)) {
+        link_to(call, lan_gateway_key, {}, lock, lock_timeout);
+        return;
+    }
     // A unit is linked to only once it has said again that it is that unit.
     units.find(unit, [=](bool known) {
         if (!known) {
@@ -59,18 +68,23 @@ void vxi11_service_t::on_create_link(const lan_call_t& call, const Create_LinkPa
                 answer_create(call, lan_not_accessible);
                 return;
             }
-            if (!lock) {
-                make_link(call, unit, serial_number, false);
-                return;
-            }
-            wait_for_lock(call, 0, unit, true, lock_timeout, [=](int error) {
-                if (error != lan_ok) {
-                    answer_create(call, error);
-                } else {
-                    make_link(call, unit, serial_number, true);
-                }
-            });
+            link_to(call, unit, serial_number, lock, lock_timeout);
         });
+    });
+}
+
+void vxi11_service_t::link_to(const lan_call_t& call, const QByteArray& unit,
+                              const QByteArray& serial_number, bool lock, u_long lock_timeout) {
+    if (!lock) {
+        make_link(call, unit, serial_number, false);
+        return;
+    }
+    wait_for_lock(call, 0, unit, true, lock_timeout, [=](int error) {
+        if (error != lan_ok) {
+            answer_create(call, error);
+        } else {
+            make_link(call, unit, serial_number, true);
+        }
     });
 }
 
@@ -117,6 +131,15 @@ void vxi11_service_t::with_unit(const lan_call_t& call, int id, Device_Flags fla
 
 void vxi11_service_t::send_message(const lan_call_t& call, int id, u_long io_timeout, step_t next) {
     lan_link_t& link = *links.find(id);
+    // kvt-lan answers inst0 itself, at once; no unit hears of it.
+    if (link.unit == lan_gateway_key) {
+        link.answer = lan_gateway_answer(link.unsent, identity);
+        link.unsent.clear();
+        ++link.message;
+        link.exchanging = false;
+        next(lan_ok);
+        return;
+    }
     lan_exchange_t exchange{link.unit, link.serial_number, link.unsent,
                             QDeadlineTimer(bounded(io_timeout, lan_longest_io_ms)),
                             std::make_shared<lan_job_t>()};

@@ -27,7 +27,7 @@ struct lan_call_t {
 // answered exactly once, unless its connection closes first.
 class vxi11_service_t {
 public:
-    explicit vxi11_service_t(lan_units_t& units) : units(units) {}
+    explicit vxi11_service_t(lan_units_t& units);
 
     void on_create_link(const lan_call_t& call, const Create_LinkParms& parms);
     void on_write(const lan_call_t& call, const Device_WriteParms& parms);
@@ -52,6 +52,9 @@ private:
                    step_t next);
     // Sends the link's message to its unit; next once its answer is in.
     void send_message(const lan_call_t& call, int id, u_long io_timeout, step_t next);
+    // Links to unit, once no other link holds its lock when lock is asked.
+    void link_to(const lan_call_t& call, const QByteArray& unit, const QByteArray& serial_number,
+                 bool lock, u_long lock_timeout);
     void make_link(const lan_call_t& call, const QByteArray& unit, const QByteArray& serial_number,
                    bool lock);
     // The unit's lock has gone: the calls waiting for it go on.
@@ -60,4 +63,6 @@ private:
     lan_units_t& units;
     lan_links_t links;
     lan_waits_t waits;
+    // What inst0 answers *IDN?.
+    QByteArray identity;
 };

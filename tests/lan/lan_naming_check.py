@@ -77,6 +77,10 @@ def held(port):
         os.unlink(lock)
 
 
+# What kvt-lan says of its announcement, whenever Avahi lets it: not of names.
+ANNOUNCING = "over mDNS"
+
+
 def said_lines(server, count):
     """The next count lines kvt-lan says on standard error, without its name."""
     lines = []
@@ -85,12 +89,16 @@ def said_lines(server, count):
         assert ready, "kvt-lan said %r, and no more in %d s" % (lines, START_S)
         line = server.stderr.readline().decode()
         assert line.startswith("kvt-lan: "), line
+        if ANNOUNCING in line:
+            continue
         lines.append(line[len("kvt-lan: "):].rstrip("\n"))
     return sorted(lines)
 
 
 def says_nothing_more(server):
-    assert not select.select([server.stderr], [], [], 0)[0], server.stderr.readline()
+    while select.select([server.stderr], [], [], 0)[0]:
+        line = server.stderr.readline().decode()
+        assert ANNOUNCING in line, line
 
 
 def resource(name):

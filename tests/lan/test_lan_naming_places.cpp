@@ -32,6 +32,12 @@ private slots:
             << QStringList{resource + ": 2 units answer to " + resource +
                                ": neither is used, as nothing tells them apart",
                            ""};
+        QTest::newRow("inst0 is kvt-lan's own")
+            << QVector<lan_place_t>{{"/dev/ttyACM0", "INST0", {}, false}}
+            << QByteArrayList{"_ttyACM0"}
+            << QStringList{
+                   "/dev/ttyACM0: states serial number \"INST0\", which is kvt-lan's own "
+                   "device name; served as _ttyACM0"};
         QTest::newRow("no unit known")
             << QVector<lan_place_t>{{"/dev/ttyACM0", "", "cannot be opened", false}}
             << QByteArrayList{""} << QStringList{"/dev/ttyACM0: cannot be opened; not served"};

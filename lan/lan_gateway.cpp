@@ -1,0 +1,42 @@
+#include "lan/lan_gateway.h"
+
+#include "quillon_version.h"
+
+namespace {
+
+// The maker the About box names.
+constexpr char maker[] = "Norvane";
+constexpr int longest_host = 64;
+
+}  // namespace
+
+const char lan_gateway_key[] = "/inst0";
+
+bool lan_is_gateway(const QByteArray& device) {
+    return device.toLower() == QByteArray("inst0");
+}
+
+QByteArray lan_identity(const QString& host_name) {
+    QByteArray host = host_name.toUtf8().left(longest_host);
+    for (char& c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7f || c == ',' || c == ';') {
+            c = '_';
+        }
+    }
+    if (host.isEmpty()) {
+        host = "unknown";
+    }
+    return QByteArray(maker) + ",kvt-lan," + host + ',' + quillon_version;
+}
+
+QByteArray lan_gateway_answer(const QByteArray& message, const QByteArray& identity) {
+    QByteArray command = message;
+    if (command.endsWith('\n')) {
+        command.chop(1);
+        if (command.endsWith('\r')) {
+            command.chop(1);
+        }
+    }
+    return command.toUpper() == "*IDN?" ? identity + '\n' : QByteArray();
+}
