@@ -148,8 +148,8 @@ int main(int argc, char* argv[]) {
         std::printf("web http://%s:%u/\n", qPrintable(listen.toString()), unsigned(web->port()));
     }
     std::fflush(stdout);
-    // The web face's port goes here once there is one; 0 announces none.
-    const quint16 web_port = 0;
+    // LXI's services are announced on the web face's port; without one, none.
+    const quint16 web_port = web ? web->port() : quint16(0);
     lan_announcer_t announcer(
         lan_announcement(listen, web_port, lan_identity(QSysInfo::machineHostName())),
         [](const QString& line) {
