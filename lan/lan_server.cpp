@@ -1,24 +1,11 @@
 #include "lan/lan_server.h"
 
-#include <sys/socket.h>
 #include <unistd.h>
 
+#include "lan/lan_host.h"
 #include "lan/rpc_connection.h"
 #include "lan/vxi11_procedures.h"
 #include "lan/vxi11_service.h"
-
-namespace {
-
-QHostAddress peer_of(qintptr descriptor) {
-    sockaddr_storage peer{};
-    socklen_t length = sizeof peer;
-    if (getpeername(int(descriptor), reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
-        return {};
-    }
-    return QHostAddress(reinterpret_cast<const sockaddr*>(&peer));
-}
-
-}  // namespace
 
 lan_server_t::lan_server_t(QList<lan_subnet_t> allowed, vxi11_service_t& service)
     : admission(std::move(allowed)), service(service) {
@@ -50,7 +37,7 @@ void lan_server_t::serve() {
 }
 
 void lan_server_t::accept(qintptr descriptor, const vxi11_program_t& program) {
-    const QHostAddress peer = peer_of(descriptor);
+    const QHostAddress peer = lan_peer_of(descriptor);
     if (peer.isNull() || !admission.admit(peer)) {
         ::close(int(descriptor));
         return;

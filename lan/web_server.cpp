@@ -1,24 +1,11 @@
 #include "lan/web_server.h"
 
-#include <sys/socket.h>
 #include <unistd.h>
 
+#include "lan/lan_host.h"
 #include "lan/web_api.h"
 #include "lan/web_connection.h"
 #include "lan/web_events.h"
-
-namespace {
-
-QHostAddress peer_of(qintptr descriptor) {
-    sockaddr_storage peer{};
-    socklen_t length = sizeof peer;
-    if (getpeername(int(descriptor), reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
-        return {};
-    }
-    return QHostAddress(reinterpret_cast<const sockaddr*>(&peer));
-}
-
-}  // namespace
 
 web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token)
     : admission(std::move(allowed)),
@@ -47,7 +34,7 @@ bool web_server_t::listen(const QHostAddress& address, quint16 port, QString& er
 }
 
 void web_server_t::accept(qintptr descriptor) {
-    const QHostAddress peer = peer_of(descriptor);
+    const QHostAddress peer = lan_peer_of(descriptor);
     if (peer.isNull() || !admission.admit(peer)) {
         ::close(int(descriptor));
         return;
