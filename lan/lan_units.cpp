@@ -43,7 +43,8 @@ QList<QByteArray> lan_units_t::names() const {
 }
 
 lan_units_t::report_t lan_units_t::report_of(const unit_session_t& session) {
-    return {session.claim(), session.fault(), session.settled(), session.opens()};
+    return {session.claim(), session.fault(), session.settled(), session.opens(),
+            session.comebacks()};
 }
 
 void lan_units_t::note(const QByteArray& link_name, const report_t& report) {
@@ -53,6 +54,8 @@ void lan_units_t::note(const QByteArray& link_name, const report_t& report) {
     }
     const QByteArray& claim = report.claim;
     const bool changed = unit->claim != claim;
+    const bool came_back = report.comebacks > unit->comebacks;
+    unit->comebacks = report.comebacks;
     unit->claim = claim;
     unit->fault = report.fault;
     unit->settled = report.settled;
@@ -67,6 +70,9 @@ void lan_units_t::note(const QByteArray& link_name, const report_t& report) {
         }
     }
     rename();
+    if (came_back && !unit->name.isEmpty() && on_comeback) {
+        on_comeback(unit->name);
+    }
 }
 
 void lan_units_t::rename() {
@@ -213,18 +219,22 @@ void lan_units_t::exchange(const lan_exchange_t& job,
                            std::function<void(const lan_exchange_result_t&)> done) {
     unit_t* unit = unit_named(job.unit);
     if (unit == nullptr || unit->claim != job.serial_number) {
-        done({lan_io_error, {}});
+        done({lan_io_error, {}, {}});
         return;
     }
     unit->worker->post([this, link_name = unit->worker->name(), job,
                         done](unit_session_t& session) {
         // A job called off before its turn still reports, so its link knows.
-        const lan_exchange_result_t result =
-            job.job->start() ? session.exchange(job) : lan_exchange_result_t{lan_io_timeout, {}};
+        const lan_exchange_result_t result = job.job->start()
+                                                 ? session.exchange(job)
+                                                 : lan_exchange_result_t{lan_io_timeout, {}, {}};
         QMetaObject::invokeMethod(
             this,
-            [this, link_name, report = report_of(session), result, done] {
+            [this, link_name, name = job.unit, report = report_of(session), result, done] {
                 note(link_name, report);
+                if (result.news && on_switch) {
+                    on_switch(name, *result.news);
+                }
                 done(result);
             },
             Qt::QueuedConnection);

@@ -44,6 +44,12 @@ public:
     void exchange(const lan_exchange_t& job,
                   std::function<void(const lan_exchange_result_t&)> done);
 
+    // Told on this thread what clients' commands showed of a unit's switches.
+    std::function<void(const QByteArray& name, const lan_switch_news_t& news)> on_switch;
+    // Told on this thread of a unit served under name that came back from a
+    // restart, or identified itself on its link opened again.
+    std::function<void(const QByteArray& name)> on_comeback;
+
 private:
     // What a unit's thread says of its session after each piece of work.
     struct report_t {
@@ -51,6 +57,7 @@ private:
         QString fault;
         bool settled = false;
         int opens = 0;
+        int comebacks = 0;
     };
     struct unit_t {
         std::unique_ptr<unit_worker_t> worker;
@@ -60,6 +67,7 @@ private:
         QString fault;
         bool settled = false;
         int opens = 0;
+        int comebacks = 0;
         // The opens count when a link to it was last granted; a link is
         // granted at once while the unit is settled and its link has not
         // been opened since.

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "lan/lan_errors.h"
 
@@ -34,10 +35,30 @@ struct lan_exchange_t {
     QByteArray command;
     QDeadlineTimer deadline;
     std::shared_ptr<lan_job_t> job;
+    // The sender reads back what it sets, through the core; the unit's thread
+    // reads back only the sets of other clients.
+    bool reads_back = false;
+};
+
+// Where a switch stands, as a client's command showed it: the read-back of
+// a set, or the answer to a state query that differs from what was known.
+struct lan_switch_news_t {
+    QByteArray model;
+    char sw = '\0';
+    // -1 while not known.
+    int from = -1;
+    int to = -1;
+    // The state query's answer.
+    QByteArray reply;
+    bool set = false;
+
+    // Worth an event: the switch moved, or a set left it where it may have moved.
+    bool moved() const { return from != to && (from != -1 || set); }
 };
 
 // Sent (lan_ok) or why not; the unit's answer line, empty when none came.
 struct lan_exchange_result_t {
     int error = lan_ok;
     QByteArray answer;
+    std::optional<lan_switch_news_t> news;
 };

@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "driver/switch_command.h"
 #include "driver/switch_model.h"
 #include "driver/unit_answers.h"
 #include "driver/unit_discovery.h"
@@ -44,6 +45,9 @@ void unit_session_t::set_answer_timeout(int ms) {
 }
 
 void unit_session_t::verify() {
+    known.clear();
+    // Back from a restart it was told to make, or at a link opened anew.
+    bool back = restart_pending;
     set_answer_timeout(identify_answer_ms);
     // A link found gone while the unit identifies is opened once more, and
     // whatever answers there now is asked.
@@ -54,6 +58,7 @@ void unit_session_t::verify() {
                 break;
             }
             ++open_count;
+            back = back || open_count > 1;
         }
         why_unknown = QStringLiteral("no answer: it did not identify itself");
         answer_missed = false;
@@ -62,6 +67,7 @@ void unit_session_t::verify() {
             served = last_served = trimmed_serial_number(info.serial_number);
             restart_pending = false;
             why_unknown.clear();
+            comeback_count += back ? 1 : 0;
             return;
         }
         if (link->is_open()) {
@@ -77,6 +83,7 @@ void unit_session_t::verify() {
         last_served = served;
         restart_pending = false;
         why_unknown.clear();
+        comeback_count += back ? 1 : 0;
     }
 }
 
@@ -85,7 +92,7 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
         verify();
     }
     if (served.isEmpty() || served != job.serial_number || !link->is_open()) {
-        return {lan_io_error, {}};
+        return {lan_io_error, {}, {}};
     }
     if (answer_missed) {
         set_answer_timeout(late_answer_ms);
@@ -98,22 +105,61 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
     }
     const qint64 left_ms = job.deadline.remainingTime();
     if (left_ms == 0) {
-        return {lan_io_timeout, {}};
+        return {lan_io_timeout, {}, {}};
     }
     const bool answered = unit_answers(job.command);
     if (answered) {
         set_answer_timeout(int(left_ms));
     }
     if (!link->write(job.command)) {
-        return {lan_io_error, {}};
+        return {lan_io_error, {}, {}};
     }
     restart_pending = restart_pending || unit_restarts(job.command);
     if (!answered) {
         quiet.start();
-        return {lan_ok, {}};
+        return {lan_ok, {}, {}};
     }
     quiet.invalidate();
     QByteArray line;
     answer_missed = !link->read_line(line);
-    return {lan_ok, line};
+    return {lan_ok, line, answer_missed ? std::nullopt : look_at(job, line)};
+}
+
+std::optional<lan_switch_news_t> unit_session_t::look_at(const lan_exchange_t& job,
+                                                         const QByteArray& line) {
+    const switch_model_t* model = identified_model(unit);
+    if (model == nullptr) {
+        return std::nullopt;
+    }
+    const switch_command_t asked = read_switch_command(*model, job.command);
+    if (asked.kind == switch_command_t::query) {
+        switch_report_t report;
+        report.answer = line.endsWith('\n') ? line.chopped(1) : line;
+        if (report.answer.isEmpty() || !model->position_of(report.answer[0], report.position)) {
+            return std::nullopt;
+        }
+        report.status = switch_report_t::reported;
+        const std::optional<lan_switch_news_t> news =
+            note_position(*model, asked.sw, report, false);
+        return news && news->moved() ? news : std::nullopt;
+    }
+    if (asked.kind == switch_command_t::set && !job.reads_back) {
+        const switch_report_t report = model->read_switch(unit, asked.sw);
+        answer_missed = report.status == switch_report_t::no_answer;
+        return note_position(*model, asked.sw, report, true);
+    }
+    return std::nullopt;
+}
+
+std::optional<lan_switch_news_t> unit_session_t::note_position(const switch_model_t& model, char sw,
+                                                               const switch_report_t& report,
+                                                               bool set) {
+    if (report.status != switch_report_t::reported) {
+        known.remove(sw);
+        return std::nullopt;
+    }
+    lan_switch_news_t news{model.name,    sw, known.value(sw, -1), report.position,
+                           report.answer, set};
+    known.insert(sw, report.position);
+    return news;
 }

@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <memory>
+#include <optional>
 
+#include "driver/switch_model.h"
 #include "driver/unit.h"
 #include "driver/unit_link.h"
 #include "lan/unit_exchange.h"
@@ -37,9 +40,16 @@ public:
     bool settled() const;
     // How often the link has been opened.
     int opens() const { return open_count; }
+    // How often a unit has identified itself back from a restart it was told
+    // to make, or on a link opened again.
+    int comebacks() const { return comeback_count; }
 
 private:
     void set_answer_timeout(int ms);
+    // What the command, answered by line, showed of a switch.
+    std::optional<lan_switch_news_t> look_at(const lan_exchange_t& job, const QByteArray& line);
+    std::optional<lan_switch_news_t> note_position(const switch_model_t& model, char sw,
+                                                   const switch_report_t& report, bool set);
 
     const QByteArray link_name;
     const std::unique_ptr<unit_link_t> link;
@@ -51,9 +61,12 @@ private:
     QString why_unknown;
     bool restart_pending = false;
     int open_count = 0;
+    int comeback_count = 0;
     // An answer that came too late would pass for the next command's.
     bool answer_missed = false;
     // Runs from a command the unit does not answer.
     QElapsedTimer quiet;
     int answer_timeout_ms = 0;
+    // Where each switch stood when last read, since the unit identified itself.
+    QHash<char, int> known;
 };

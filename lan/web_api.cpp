@@ -179,15 +179,7 @@ void web_api_t::set_switch(web_connection_t& connection, const web_request_t& re
             return;
         }
         answer_later(*to, [this, name, sw, position] {
-            const web_outcome_t outcome = move_unit_switch(calls, name, sw, position);
-            if (outcome.after >= 0 && outcome.after != outcome.before) {
-                QJsonObject change = outcome.object;
-                change.insert(QStringLiteral("name"), QString::fromLatin1(name));
-                QMetaObject::invokeMethod(
-                    this, [this, change] { events.publish("position", change); },
-                    Qt::QueuedConnection);
-            }
-            return outcome_response(outcome);
+            return outcome_response(move_unit_switch(calls, name, sw, position));
         });
     });
 }

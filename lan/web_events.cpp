@@ -14,6 +14,17 @@ constexpr int watch_ms = 500;
 }  // namespace
 
 web_events_t::web_events_t(lan_units_t& units) : units(units), known(units.names()) {
+    units.on_switch = [this](const QByteArray& name, const lan_switch_news_t& news) {
+        if (news.moved()) {
+            publish("position", {{QStringLiteral("name"), QString::fromLatin1(name)},
+                                 {QStringLiteral("switch"), QString(QLatin1Char(news.sw))},
+                                 {QStringLiteral("position"), news.to}});
+        }
+    };
+    units.on_comeback = [this](const QByteArray& name) {
+        publish("unit", {{QStringLiteral("name"), QString::fromLatin1(name)},
+                         {QStringLiteral("state"), QStringLiteral("restarted")}});
+    };
     connect(&watch, &QTimer::timeout, this, &web_events_t::look_at_units);
     watch.start(watch_ms);
 }

@@ -101,8 +101,8 @@ web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
                          .arg(model.last_position);
         return out;
     }
-    const switch_report_t before = model.read_switch(reached.unit, sw);
-    out.before = before.status == switch_report_t::reported ? before.position : -1;
+    // The unit's thread tells a change from what it saw before: read it first.
+    model.read_switch(reached.unit, sw);
     const switch_report_t report = model.move_switch(reached.unit, sw, position);
     if (report.status == switch_report_t::no_position) {
         out.status = 502;
@@ -114,7 +114,6 @@ web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
         out.detail = no_answer_text(name);
         return out;
     }
-    out.after = report.position;
     out.object = QJsonObject{{QStringLiteral("switch"), QString(QLatin1Char(sw))},
                              {QStringLiteral("position"), report.position}};
     if (report.position != position) {

@@ -12,9 +12,6 @@ struct web_outcome_t {
     int status = 200;
     QJsonObject object;
     QString detail;
-    // After a move: the position before it and after it, when both were read.
-    int before = -1;
-    int after = -1;
 };
 
 // These run on a job thread, never on the network thread: each waits for the

@@ -10,6 +10,8 @@ import subprocess
 import sys
 import tempfile
 
+import pyvisa
+
 from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units, start
 
 TOKEN = "web-check-token-0123456789"
@@ -187,6 +189,22 @@ def check_events(port):
         assert status == 200
         assert events.next() == ("position", {"name": "WEBSIX", "switch": "B",
                                               "position": position})
+    # A VXI-11 client's set is read back on the unit's turn and told; a set
+    # that leaves the switch where it stood is not.
+    unit = pyvisa.ResourceManager("@py").open_resource(
+        "TCPIP0::127.0.0.1::WEBSIX::INSTR", read_termination="\n", write_termination="\n")
+    for position in (4, 4, 5):
+        assert unit.query("SP6TB:STATE:%d" % position) == "OK"
+    for position in (4, 5):
+        assert events.next() == ("position", {"name": "WEBSIX", "switch": "B",
+                                              "position": position})
+    # A unit told to restart is told of once it is back.
+    unit.write("REBOOT")
+    unit.close()
+    for _ in range(50):
+        if json.loads(request(port, "GET", "/api/units/WEBSIX")[2]).get("state") == "running":
+            break
+    assert events.next() == ("unit", {"name": "WEBSIX", "state": "restarted"})
     # A unit found gone is told of once its name goes.
     for _ in range(6):
         if request(port, "GET", "/api/units/WEBGONE")[0] == 404:
