@@ -33,7 +33,7 @@ ui_about_dialog_t::ui_about_dialog_t(QWidget* parent) : QDialog(parent, Qt::Wind
 
     auto* version = new ui_label_t(QStringLiteral("\tVersion: V%1").arg(quillon_version), this);
     auto* build = new ui_label_t("\tBuild: 2024/6/12", this);
-    auto* notice = new ui_label_t(QStringLiteral("\t\u00A9 2024 Norvane"), this);
+    auto* notice = new ui_label_t(QStringLiteral("\t\u00A9 2024 %1").arg(quillon_maker), this);
 
     auto* layout = new QVBoxLayout;
     const QList<QWidget*> rows = {logo, version, build, notice, acknowledgment};

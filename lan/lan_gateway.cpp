@@ -4,8 +4,6 @@
 
 namespace {
 
-// The maker the About box names.
-constexpr char maker[] = "Norvane";
 constexpr int longest_host = 64;
 
 }  // namespace
@@ -16,7 +14,7 @@ bool lan_is_gateway(const QByteArray& device) {
     return device.toLower() == QByteArray("inst0");
 }
 
-QByteArray lan_identity(const QString& host_name) {
+QByteArray lan_host_shown(const QString& host_name) {
     QByteArray host = host_name.toUtf8().left(longest_host);
     for (char& c : host) {
         const auto byte = static_cast<unsigned char>(c);
@@ -27,7 +25,12 @@ QByteArray lan_identity(const QString& host_name) {
     if (host.isEmpty()) {
         host = "unknown";
     }
-    return QByteArray(maker) + ",kvt-lan," + host + ',' + quillon_version;
+    return host;
+}
+
+QByteArray lan_identity(const QString& host_name) {
+    return QByteArray(quillon_maker) + ",kvt-lan," + lan_host_shown(host_name) + ',' +
+           quillon_version;
 }
 
 QByteArray lan_gateway_answer(const QByteArray& message, const QByteArray& identity) {

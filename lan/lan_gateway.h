@@ -13,8 +13,11 @@ bool lan_is_gateway(const QByteArray& device);
 // name with '/', so its lock is never a unit's.
 extern const char lan_gateway_key[];
 
-// "<maker>,kvt-lan,<host>,<version>"; every byte of host that is not
-// printable ASCII, and every ',' and ';', made '_'; at most 64 bytes of it.
+// The host name as kvt-lan states it: every byte that is not printable
+// ASCII, and every ',' and ';', made '_'; at most 64 bytes; "unknown" for none.
+QByteArray lan_host_shown(const QString& host_name);
+
+// "<maker>,kvt-lan,<host>,<version>", the host as lan_host_shown states it.
 QByteArray lan_identity(const QString& host_name);
 
 // What inst0 answers a message: the identity and a line feed for *IDN? (in

@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <cmath>
 
+#include "driver/switch_model.h"
 #include "lan/lan_units.h"
+#include "lan/lxi_identification.h"
 #include "lan/web_connection.h"
 #include "lan/web_events.h"
 #include "lan/web_page.h"
@@ -34,6 +36,22 @@ web_response_t outcome_response(const web_outcome_t& outcome) {
         problem.body = QJsonDocument(body).toJson(QJsonDocument::Compact) + '\n';
     }
     return problem;
+}
+
+// The models a unit may be, as the page draws them.
+QJsonObject models_json() {
+    QJsonObject all;
+    for (const switch_model_t* model : {&two_port_model, &six_port_model}) {
+        const QString name = QString::fromLatin1(model->name);
+        all.insert(name,
+                   QJsonObject{
+                       {QStringLiteral("switches"), QString::fromLatin1(model->switches)},
+                       {QStringLiteral("first_position"), model->first_position},
+                       {QStringLiteral("last_position"), model->last_position},
+                       {QStringLiteral("picture"), QStringLiteral("/panels/%1.png").arg(name)},
+                   });
+    }
+    return all;
 }
 
 QString unknown_text(const QByteArray& name) {
@@ -92,12 +110,21 @@ void web_api_t::handle(web_connection_t& connection, const web_request_t& reques
         case web_route_t::events:
             open_stream(connection);
             return;
-        case web_route_t::page:
-            connection.respond({200, "text/html; charset=utf-8", web_page_html()});
+        case web_route_t::models:
+            connection.respond(web_json(200, models_json()));
             return;
-        case web_route_t::script:
-            connection.respond({200, "text/javascript; charset=utf-8", web_page_script()});
+        case web_route_t::identification:
+            connection.respond(
+                {200, "application/xml; charset=utf-8",
+                 lxi_identification({connection.local(), connection.local_port(), units.names()})});
             return;
+        case web_route_t::asset: {
+            web_response_t asset;
+            connection.respond(web_asset(request.path, asset)
+                                   ? asset
+                                   : web_problem(404, QStringLiteral("nothing is served here")));
+            return;
+        }
     }
 }
 
@@ -118,13 +145,11 @@ void web_api_t::answer_later(web_connection_t& connection, std::function<web_res
 
 void web_api_t::list_units(web_connection_t& connection) {
     const QList<QByteArray> names = units.names();
-    const QString host = resource_host;
+    const QHostAddress host = connection.local();
     answer_later(connection, [this, names, host] {
         QJsonArray all;
         for (const QByteArray& name : names) {
-            const QString resource =
-                QStringLiteral("TCPIP0::%1::%2::INSTR").arg(host, QString::fromLatin1(name));
-            all.append(describe_unit(calls, name, resource, false).object);
+            all.append(describe_unit(calls, name, lxi_resource(host, name), false).object);
         }
         return web_json(200, all);
     });
@@ -132,7 +157,7 @@ void web_api_t::list_units(web_connection_t& connection) {
 
 void web_api_t::get_unit(web_connection_t& connection, const QByteArray& name) {
     QPointer<web_connection_t> to(&connection);
-    const QString host = resource_host;
+    const QHostAddress host = connection.local();
     units.find(name, [this, to, name, host](bool found) {
         if (!to) {
             return;
@@ -142,9 +167,7 @@ void web_api_t::get_unit(web_connection_t& connection, const QByteArray& name) {
             return;
         }
         answer_later(*to, [this, name, host] {
-            const QString resource =
-                QStringLiteral("TCPIP0::%1::%2::INSTR").arg(host, QString::fromLatin1(name));
-            return outcome_response(describe_unit(calls, name, resource, true));
+            return outcome_response(describe_unit(calls, name, lxi_resource(host, name), true));
         });
     });
 }

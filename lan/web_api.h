@@ -24,8 +24,6 @@ public:
     // Waits for the jobs under way; each wait of theirs is bounded.
     ~web_api_t() override;
 
-    // The address that unit resource texts name.
-    void set_address(const QString& address) { resource_host = address; }
     void handle(web_connection_t& connection, const web_request_t& request);
 
 private:
@@ -40,7 +38,6 @@ private:
     lan_units_t& units;
     web_events_t& events;
     const QByteArray token;
-    QString resource_host;
     std::atomic<bool> stopping{false};
     web_unit_calls_t calls;
     QThreadPool jobs;

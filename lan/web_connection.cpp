@@ -102,3 +102,14 @@ void web_connection_t::close() {
         closed(this);
     }
 }
+
+QHostAddress web_connection_t::local() const {
+    const QHostAddress address = socket->localAddress();
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    return mapped ? QHostAddress(v4) : address;
+}
+
+quint16 web_connection_t::local_port() const {
+    return socket->localPort();
+}

@@ -21,6 +21,9 @@ public:
                      QObject* parent);
 
     const QHostAddress& peer() const { return from; }
+    // Where the client reached kvt-lan, an IPv4-mapped address as IPv4.
+    QHostAddress local() const;
+    quint16 local_port() const;
     bool is_stream() const { return streaming; }
     // Answers and closes.
     void respond(const web_response_t& response);

@@ -1,74 +1,42 @@
 #include "lan/web_page.h"
 
-const QByteArray& web_page_html() {
-    static const QByteArray page = R"(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<title>KVT units</title>
-<script src="/app.js" defer></script>
-</head>
-<body>
-<h1>KVT units</h1>
-<p><label>Token <input id="token" type="password" autocomplete="off"></label>
-<span id="status"></span></p>
-<ul id="units"></ul>
-</body>
-</html>
-)";
-    return page;
+#include <QFile>
+
+namespace {
+
+// Only these paths reach a file; no part of a request ever names one.
+const struct {
+    const char* path;
+    const char* file;
+    const char* type;
+} assets[] = {
+    {"/", ":/web/index.html", "text/html; charset=utf-8"},
+    {"/app.js", ":/web/app.js", "text/javascript; charset=utf-8"},
+    {"/style.css", ":/web/style.css", "text/css; charset=utf-8"},
+    {"/logo.svg", ":/web/logo.svg", "image/svg+xml"},
+    {"/panels/KVT0402Q.png", ":/web/panels/KVT0402Q.png", "image/png"},
+    {"/panels/KVT0206Q.png", ":/web/panels/KVT0206Q.png", "image/png"},
+};
+
+QByteArray read_asset(const char* name) {
+    QFile file(QString::fromLatin1(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const QByteArray& web_page_script() {
-    static const QByteArray script = R"("use strict";
-const list = document.getElementById("units");
-const token = document.getElementById("token");
-const status = document.getElementById("status");
+}  // namespace
 
-async function getJson(path) {
-    const answer = await fetch(path);
-    return answer.json();
-}
-
-async function load() {
-    const units = await getJson("/api/units");
-    const rows = [];
-    for (const unit of units) {
-        const detail = await getJson("/api/units/" + encodeURIComponent(unit.name));
-        const row = document.createElement("li");
-        row.textContent = [unit.name, unit.model, unit.serial_number, unit.state].join(" ");
-        for (const [sw, position] of Object.entries(detail.positions || {})) {
-            const label = document.createElement("label");
-            label.textContent = " " + sw + " ";
-            const input = document.createElement("input");
-            input.type = "number";
-            input.value = position;
-            input.addEventListener("change", () => move(unit.name, sw, Number(input.value)));
-            label.append(input);
-            row.append(label);
+bool web_asset(const QByteArray& path, web_response_t& out) {
+    // The resources of a static library register only when asked to.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(web_assets);
+        return true;
+    }();
+    Q_UNUSED(registered);
+    for (const auto& asset : assets) {
+        if (path == asset.path) {
+            out = {200, asset.type, read_asset(asset.file)};
+            return true;
         }
-        rows.push(row);
     }
-    list.replaceChildren(...rows);
-}
-
-async function move(name, sw, position) {
-    const answer = await fetch(
-        "/api/units/" + encodeURIComponent(name) + "/switches/" + encodeURIComponent(sw), {
-            method: "PUT",
-            headers: {"Authorization": "Bearer " + token.value,
-                      "Content-Type": "application/json"},
-            body: JSON.stringify({position: position}),
-        });
-    const body = await answer.json();
-    status.textContent = answer.ok ? "" : String(body.detail);
-    load();
-}
-
-const events = new EventSource("/api/events");
-events.addEventListener("position", load);
-events.addEventListener("unit", load);
-load();
-)";
-    return script;
+    return false;
 }

@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 
-// The page that shows the units and moves their switches through the API.
-// Its script is a file of its own, as the CSP allows no inline script, and
-// it puts unit text into the page only as text, never as markup.
-const QByteArray& web_page_html();
-const QByteArray& web_page_script();
+#include "lan/web_response.h"
+
+// The page's files, all served by kvt-lan itself: the answer for one of
+// their paths, false for any other path.
+bool web_asset(const QByteArray& path, web_response_t& out);

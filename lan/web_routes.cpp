@@ -6,10 +6,12 @@ web_route_t route_web(const QByteArray& method, const QByteArray& path) {
     const QList<QByteArray> parts = path.mid(1).split('/');
     web_route_t route;
     QByteArray wanted = "GET";
-    if (path == "/") {
-        route.kind = web_route_t::page;
-    } else if (path == "/app.js") {
-        route.kind = web_route_t::script;
+    if (path == "/lxi/identification") {
+        route.kind = web_route_t::identification;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "models") {
+        route.kind = web_route_t::models;
+    } else if (parts[0] != "api" && parts[0] != "lxi") {
+        route.kind = web_route_t::asset;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "units") {
         route.kind = web_route_t::list_units;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "events") {

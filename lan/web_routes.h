@@ -4,7 +4,18 @@
 
 // What a request asks for, from its method and checked path.
 struct web_route_t {
-    enum kind_t { not_found, wrong_method, list_units, get_unit, set_switch, events, page, script };
+    enum kind_t {
+        not_found,
+        wrong_method,
+        list_units,
+        get_unit,
+        set_switch,
+        events,
+        models,
+        identification,
+        // One of the page's files, or nothing.
+        asset,
+    };
     kind_t kind = not_found;
     QByteArray unit;
     QByteArray sw;

@@ -29,7 +29,6 @@ bool web_server_t::listen(const QHostAddress& address, quint16 port, QString& er
         return false;
     }
     listener.pauseAccepting();
-    api->set_address(address.toString());
     return true;
 }
 

@@ -10,6 +10,7 @@ quillon_common_packages=(
   at-spi2-core dbus-daemon
   libtirpc-dev rpcsvc-proto rpcbind python3-pyvisa-py
   lxi-tools avahi-daemon avahi-utils libavahi-client-dev iproute2 util-linux
+  chromium chromium-driver python3-selenium
 )
 quillon_qt6_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libqt6svg6

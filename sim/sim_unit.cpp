@@ -1,10 +1,10 @@
 #include "sim/sim_unit.h"
 
+#include "quillon_version.h"
 #include "sim/sim_faults.h"
 
 namespace {
 
-const char maker[] = "Norvane";
 const QByteArray error_text = "ERR";
 
 // Switch command forms per model: '@' stands for the switch letter, '#' for
@@ -149,7 +149,7 @@ QByteArray sim_unit_t::answer_text(const QByteArray& command) {
         {"SN?", serial_number},
         {"SV?", version},
         {"SHOW:PRODect:ID?", QByteArray::number(cfg.product_number)},
-        {"*IDN?", maker + (',' + model) + ',' + serial_number + ',' + version},
+        {"*IDN?", quillon_maker + (',' + model) + ',' + serial_number + ',' + version},
         {"UPGRADE:ID?", QByteArray::number(id[0]) + ',' + QByteArray::number(id[1]) + ',' +
                             QByteArray::number(id[2]) + ',' + QByteArray::number(id[3])},
         {"UPREADY?", !app && receiver.ready() && !cfg.faults.never_ready ? "1" : "0"},

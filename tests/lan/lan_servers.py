@@ -3,6 +3,7 @@ lines, kvt-sim units, and kvt-lan serving them on loopback."""
 import contextlib
 import os
 import select
+import socket
 import subprocess
 import sys
 
@@ -30,6 +31,12 @@ def start(args, env=None, stderr=None):
     # Unbuffered, so a line read leaves the next one for select to see.
     return subprocess.Popen(args, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, env=env,
                             stderr=stderr, bufsize=0)
+
+
+def free_port():
+    with socket.socket() as sock:
+        sock.bind(("127.0.0.1", 0))
+        return sock.getsockname()[1]
 
 
 def require_rpcbind():

@@ -9,10 +9,12 @@ import stat
 import subprocess
 import sys
 import tempfile
+from xml.etree import ElementTree
 
 import pyvisa
 
-from lan_servers import START_S, first_line, lan_server, require_rpcbind, simulated_units, start
+from lan_servers import (START_S, first_line, free_port, lan_server, require_rpcbind,
+                         simulated_units, start)
 
 TOKEN = "web-check-token-0123456789"
 MARKUP = "<b>X</b>"
@@ -24,12 +26,6 @@ UNITS = ["KVT0402Q,sn=WEBTWO,faults=fail:SETB=1", "KVT0206Q,sn=WEBSIX,faults=stu
 HEADERS_EVERYWHERE = {"content-security-policy": "default-src 'self'",
                       "x-content-type-options": "nosniff"}
 RIGHT = {"Authorization": "Bearer " + TOKEN}
-
-
-def free_port():
-    with socket.socket() as sock:
-        sock.bind(("127.0.0.1", 0))
-        return sock.getsockname()[1]
 
 
 def request(port, method, path, body=None, headers=None):
@@ -139,7 +135,9 @@ def check_api(port, markup_name):
 
 # path, content type; the page's script is its own file, as the CSP wants,
 # and puts unit text into the page as text only.
-PAGE = [("/", "text/html; charset=utf-8"), ("/app.js", "text/javascript; charset=utf-8")]
+PAGE = [("/", "text/html; charset=utf-8"), ("/app.js", "text/javascript; charset=utf-8"),
+        ("/style.css", "text/css; charset=utf-8"), ("/panels/KVT0206Q.png", "image/png")]
+LXI = "{http://www.lxistandard.org/InstrumentIdentification/1.0}"
 
 
 def check_page(port):
@@ -147,12 +145,28 @@ def check_page(port):
     for path, kind in PAGE:
         status, got_kind, data = request(port, "GET", path)
         assert (status, got_kind) == (200, kind), (path, status, got_kind)
-        texts[path] = data.decode()
-    assert '<script src="/app.js" defer></script>' in texts["/"]
-    assert texts["/"].count("<script") == 1, "an inline script"
+        texts[path] = data
+    assert b'<script src="/app.js" defer></script>' in texts["/"]
+    assert texts["/"].count(b"<script") == 1, "an inline script"
     for markup_sink in ("innerHTML", "outerHTML", "insertAdjacentHTML", "document.write"):
-        assert markup_sink not in texts["/app.js"], markup_sink
+        assert markup_sink.encode() not in texts["/app.js"], markup_sink
     assert request(port, "POST", "/")[0] == 405
+    for path in ("/panels/KVT0206Q.PNG", "/panels/", "/web/app.js"):
+        assert request(port, "GET", path)[0] == 404, path
+
+
+def check_identification(port, names):
+    status, kind, data = request(port, "GET", "/lxi/identification")
+    assert (status, kind) == (200, "application/xml; charset=utf-8"), (status, kind)
+    device = ElementTree.fromstring(data)
+    assert device.tag == LXI + "LXIDevice", device.tag
+    field = {child.tag[len(LXI):]: child for child in device}
+    assert field["Manufacturer"].text == "Norvane" and field["Model"].text == "kvt-lan", data
+    resources = sorted(uri.text for uri in field["ConnectedDevices"])
+    assert resources == sorted("TCPIP0::127.0.0.1::%s::INSTR" % name for name in names), resources
+    assert field["Interface"].find(LXI + "InstrumentAddressString").text == \
+        "TCPIP0::127.0.0.1::inst0::INSTR"
+    assert field["IdentificationURL"].text == "http://127.0.0.1:%d/lxi/identification" % port
 
 
 class Events:
@@ -267,6 +281,7 @@ def main():
                 assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
                 check_api(port, markup_name)
                 check_page(port)
+                check_identification(port, names)
                 check_events(port)
             names.remove("WEBGONE")
             check_read_only(lan, ports, names)
