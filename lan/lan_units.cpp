@@ -215,28 +215,43 @@ void lan_units_t::verify(const QByteArray& name, std::function<void(const QByteA
     });
 }
 
-void lan_units_t::exchange(const lan_exchange_t& job,
-                           std::function<void(const lan_exchange_result_t&)> done) {
+template <typename Job, typename Result>
+void lan_units_t::run(const Job& job, Result (unit_session_t::*work)(const Job&),
+                      std::function<void(const Result&)> done) {
     unit_t* unit = unit_named(job.unit);
     if (unit == nullptr || unit->claim != job.serial_number) {
-        done({lan_io_error, {}, {}});
+        Result refused;
+        refused.error = lan_io_error;
+        done(refused);
         return;
     }
-    unit->worker->post([this, link_name = unit->worker->name(), job,
-                        done](unit_session_t& session) {
-        // A job called off before its turn still reports, so its link knows.
-        const lan_exchange_result_t result = job.job->start()
-                                                 ? session.exchange(job)
-                                                 : lan_exchange_result_t{lan_io_timeout, {}, {}};
-        QMetaObject::invokeMethod(
-            this,
-            [this, link_name, name = job.unit, report = report_of(session), result, done] {
-                note(link_name, report);
-                if (result.news && on_switch) {
-                    on_switch(name, *result.news);
-                }
-                done(result);
-            },
-            Qt::QueuedConnection);
-    });
+    unit->worker->post(
+        [this, link_name = unit->worker->name(), job, work, done](unit_session_t& session) {
+            // A job called off before its turn still reports, so its caller knows.
+            Result result;
+            if (job.job->start()) {
+                result = (session.*work)(job);
+            } else {
+                result.error = lan_io_timeout;
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, link_name, name = job.unit, report = report_of(session), result, done] {
+                    note(link_name, report);
+                    if (result.news && on_switch) {
+                        on_switch(name, *result.news);
+                    }
+                    done(result);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void lan_units_t::exchange(const lan_exchange_t& job,
+                           std::function<void(const lan_exchange_result_t&)> done) {
+    run(job, &unit_session_t::exchange, std::move(done));
+}
+
+void lan_units_t::move(const lan_move_t& job, std::function<void(const lan_move_result_t&)> done) {
+    run(job, &unit_session_t::move, std::move(done));
 }

@@ -43,6 +43,8 @@ public:
     // thread.
     void exchange(const lan_exchange_t& job,
                   std::function<void(const lan_exchange_result_t&)> done);
+    // Moves a switch of that unit with the core's operation, likewise.
+    void move(const lan_move_t& job, std::function<void(const lan_move_result_t&)> done);
 
     // Told on this thread what clients' commands showed of a unit's switches.
     std::function<void(const QByteArray& name, const lan_switch_news_t& news)> on_switch;
@@ -79,6 +81,10 @@ private:
         QString said;
     };
 
+    // Runs work on the worker of the unit the job names, and reports there.
+    template <typename Job, typename Result>
+    void run(const Job& job, Result (unit_session_t::*work)(const Job&),
+             std::function<void(const Result&)> done);
     unit_t* unit_at(const QByteArray& link_name);
     unit_t* unit_named(const QByteArray& name);
     // done gets the serial number the unit is served under now, if any.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "driver/switch_model.h"
 #include "lan/lan_errors.h"
 
 // Whether a job sent to a unit's thread may still be called off: until that
@@ -35,9 +36,6 @@ struct lan_exchange_t {
     QByteArray command;
     QDeadlineTimer deadline;
     std::shared_ptr<lan_job_t> job;
-    // The sender reads back what it sets, through the core; the unit's thread
-    // reads back only the sets of other clients.
-    bool reads_back = false;
 };
 
 // Where a switch stands, as a client's command showed it: the read-back of
@@ -60,5 +58,25 @@ struct lan_switch_news_t {
 struct lan_exchange_result_t {
     int error = lan_ok;
     QByteArray answer;
+    std::optional<lan_switch_news_t> news;
+};
+
+// A switch to move with the core's operation, on the unit lan_exchange_t
+// would name.
+struct lan_move_t {
+    QByteArray unit;
+    QByteArray serial_number;
+    char sw = '\0';
+    int position = 0;
+    QDeadlineTimer deadline;
+    std::shared_ptr<lan_job_t> job;
+};
+
+// Reached (lan_ok) or why not. Nothing is sent while model is null or has
+// no such switch or position.
+struct lan_move_result_t {
+    int error = lan_ok;
+    const switch_model_t* model = nullptr;
+    switch_report_t report;
     std::optional<lan_switch_news_t> news;
 };

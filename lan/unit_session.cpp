@@ -87,12 +87,12 @@ void unit_session_t::verify() {
     }
 }
 
-lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
+int unit_session_t::ready_for(const QByteArray& serial, const QDeadlineTimer& deadline) {
     if (!link->is_open()) {
         verify();
     }
-    if (served.isEmpty() || served != job.serial_number || !link->is_open()) {
-        return {lan_io_error, {}, {}};
+    if (served.isEmpty() || served != serial || !link->is_open()) {
+        return lan_io_error;
     }
     if (answer_missed) {
         set_answer_timeout(late_answer_ms);
@@ -103,10 +103,32 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
     if (quiet.isValid() && quiet.elapsed() < command_gap_ms) {
         QThread::msleep(unsigned(command_gap_ms - quiet.elapsed()));
     }
-    const qint64 left_ms = job.deadline.remainingTime();
-    if (left_ms == 0) {
-        return {lan_io_timeout, {}, {}};
+    return deadline.remainingTime() == 0 ? lan_io_timeout : lan_ok;
+}
+
+lan_move_result_t unit_session_t::move(const lan_move_t& job) {
+    lan_move_result_t out;
+    out.error = ready_for(job.serial_number, job.deadline);
+    out.model = out.error == lan_ok ? identified_model(unit) : nullptr;
+    if (out.model == nullptr || !out.model->has_switch(job.sw) ||
+        !out.model->has_position(job.position)) {
+        return out;
     }
+    // Two answers share the time left.
+    set_answer_timeout(int(qMax<qint64>(1, job.deadline.remainingTime() / 2)));
+    quiet.invalidate();
+    out.report = out.model->move_switch(unit, job.sw, job.position);
+    answer_missed = out.report.status == switch_report_t::no_answer;
+    out.news = note_position(*out.model, job.sw, out.report, true);
+    return out;
+}
+
+lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
+    const int ready = ready_for(job.serial_number, job.deadline);
+    if (ready != lan_ok) {
+        return {ready, {}, {}};
+    }
+    const qint64 left_ms = job.deadline.remainingTime();
     const bool answered = unit_answers(job.command);
     if (answered) {
         set_answer_timeout(int(left_ms));
@@ -143,7 +165,7 @@ std::optional<lan_switch_news_t> unit_session_t::look_at(const lan_exchange_t& j
             note_position(*model, asked.sw, report, false);
         return news && news->moved() ? news : std::nullopt;
     }
-    if (asked.kind == switch_command_t::set && !job.reads_back) {
+    if (asked.kind == switch_command_t::set) {
         const switch_report_t report = model->read_switch(unit, asked.sw);
         answer_missed = report.status == switch_report_t::no_answer;
         return note_position(*model, asked.sw, report, true);

@@ -26,6 +26,9 @@ public:
     // Writes the command and, when the unit answers it, takes that answer
     // at once, waiting for it until the job's deadline.
     lan_exchange_result_t exchange(const lan_exchange_t& job);
+    // Moves the switch with the core's operation, on the unit identified at
+    // the link's opening, waiting for each answer until the job's deadline.
+    lan_move_result_t move(const lan_move_t& job);
     // The serial number the unit goes by: the one it identified itself with
     // or, during a restart it was told to make, the one it had before.
     QByteArray claim() const;
@@ -46,6 +49,9 @@ public:
 
 private:
     void set_answer_timeout(int ms);
+    // lan_ok once the link's unit is the one served under serial and may
+    // take a command, with time left before the deadline.
+    int ready_for(const QByteArray& serial, const QDeadlineTimer& deadline);
     // What the command, answered by line, showed of a switch.
     std::optional<lan_switch_news_t> look_at(const lan_exchange_t& job, const QByteArray& line);
     std::optional<lan_switch_news_t> note_position(const switch_model_t& model, char sw,

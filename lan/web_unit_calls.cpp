@@ -50,8 +50,8 @@ bool web_unit_calls_t::exchange(const QByteArray& name, const QByteArray& serial
     if (stopping) {
         return false;
     }
-    lan_exchange_t job{
-        name, serial, command, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>(), true};
+    lan_exchange_t job{name, serial, command, QDeadlineTimer(web_answer_ms),
+                       std::make_shared<lan_job_t>()};
     lan_units_t* on = &units;
     lan_exchange_result_t result;
     const bool came = wait_for<lan_exchange_result_t>(
@@ -66,4 +66,24 @@ bool web_unit_calls_t::exchange(const QByteArray& name, const QByteArray& serial
     }
     line = result.answer;
     return result.error == lan_ok;
+}
+
+bool web_unit_calls_t::move(const QByteArray& name, const QByteArray& serial, char sw, int position,
+                            lan_move_result_t& out) {
+    if (stopping) {
+        return false;
+    }
+    lan_move_t job{
+        name, serial, sw, position, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>()};
+    lan_units_t* on = &units;
+    const bool came = wait_for<lan_move_result_t>(
+        units,
+        [on, job](std::function<void(const lan_move_result_t&)> done) {
+            on->move(job, std::move(done));
+        },
+        web_answer_ms + queue_margin_ms, out);
+    if (!came) {
+        job.job->cancel();
+    }
+    return came;
 }

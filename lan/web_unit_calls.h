@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <atomic>
 
+#include "lan/unit_exchange.h"
+
 class lan_units_t;
 
 // How long the web face waits for one answer of a unit.
@@ -20,6 +22,9 @@ public:
     // One command on the unit's worker; line is its answer, line feed kept.
     bool exchange(const QByteArray& name, const QByteArray& serial, const QByteArray& command,
                   QByteArray& line);
+    // Moves a switch on the unit's worker; false when no result came in time.
+    bool move(const QByteArray& name, const QByteArray& serial, char sw, int position,
+              lan_move_result_t& out);
 
 private:
     lan_units_t& units;

@@ -78,32 +78,31 @@ web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
 
 web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
                                const QByteArray& sw_text, int position) {
-    reached_t reached(calls, name);
     web_outcome_t out;
-    if (reached.model == nullptr) {
-        out.status = 504;
-        out.detail = no_answer_text(name);
+    out.status = 504;
+    out.detail = no_answer_text(name);
+    const QByteArray serial = calls.verify(name);
+    const char sw = sw_text.size() == 1 ? sw_text[0] : '\0';
+    lan_move_result_t moved;
+    if (serial.isEmpty() || !calls.move(name, serial, sw, position, moved) ||
+        moved.error != lan_ok || moved.model == nullptr) {
         return out;
     }
-    const switch_model_t& model = *reached.model;
-    const char sw = sw_text.size() == 1 ? sw_text[0] : '\0';
+    const switch_model_t& model = *moved.model;
+    out.status = 422;
     if (!model.has_switch(sw)) {
-        out.status = 422;
         out.detail = QStringLiteral("a %1 has switches %2 only")
                          .arg(QString::fromLatin1(model.name), QString::fromLatin1(model.switches));
         return out;
     }
     if (!model.has_position(position)) {
-        out.status = 422;
         out.detail = QStringLiteral("a %1 has positions %2 to %3 only")
                          .arg(QString::fromLatin1(model.name))
                          .arg(model.first_position)
                          .arg(model.last_position);
         return out;
     }
-    // The unit's thread tells a change from what it saw before: read it first.
-    model.read_switch(reached.unit, sw);
-    const switch_report_t report = model.move_switch(reached.unit, sw, position);
+    const switch_report_t& report = moved.report;
     if (report.status == switch_report_t::no_position) {
         out.status = 502;
         out.detail = no_position_text(sw, report.answer);
@@ -114,6 +113,8 @@ web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
         out.detail = no_answer_text(name);
         return out;
     }
+    out.status = 200;
+    out.detail.clear();
     out.object = QJsonObject{{QStringLiteral("switch"), QString(QLatin1Char(sw))},
                              {QStringLiteral("position"), report.position}};
     if (report.position != position) {

@@ -23,7 +23,7 @@ struct web_outcome_t {
 web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
                             const QString& resource, bool with_positions);
 
-// Moves the switch with the core's one operation and reports what the unit
+// Moves the switch with the core's one operation, on the unit's worker, and reports what the unit
 // then says.
 web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
                                const QByteArray& sw, int position);
