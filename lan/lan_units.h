@@ -85,6 +85,9 @@ private:
     template <typename Job, typename Result>
     void run(const Job& job, Result (unit_session_t::*work)(const Job&),
              std::function<void(const Result&)> done);
+    // After the answer to a client's set: the switch read back on the unit's
+    // own turn, and told.
+    void read_back(const QByteArray& name, const QByteArray& serial, char sw);
     unit_t* unit_at(const QByteArray& link_name);
     unit_t* unit_named(const QByteArray& name);
     // done gets the serial number the unit is served under now, if any.

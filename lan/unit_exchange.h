@@ -59,6 +59,9 @@ struct lan_exchange_result_t {
     int error = lan_ok;
     QByteArray answer;
     std::optional<lan_switch_news_t> news;
+    // The switch a set command was answered for, to be read back next on the
+    // unit's own turn; '\0' for none.
+    char read_back = '\0';
 };
 
 // A switch to move with the core's operation, on the unit lan_exchange_t

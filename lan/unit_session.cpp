@@ -20,6 +20,8 @@ constexpr int late_answer_ms = 500;
 // after a command that has none the next one waits this long. A VISA write
 // is one command in itself.
 constexpr int serial_command_gap_ms = 25;
+// How long the read-back after a client's set may wait for its turn and answer.
+constexpr int read_back_ms = 2000;
 
 }  // namespace
 
@@ -144,33 +146,51 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
     quiet.invalidate();
     QByteArray line;
     answer_missed = !link->read_line(line);
-    return {lan_ok, line, answer_missed ? std::nullopt : look_at(job, line)};
+    lan_exchange_result_t out{lan_ok, line, {}};
+    if (!answer_missed) {
+        look_at(job, line, out);
+    }
+    return out;
 }
 
-std::optional<lan_switch_news_t> unit_session_t::look_at(const lan_exchange_t& job,
-                                                         const QByteArray& line) {
-    const switch_model_t* model = identified_model(unit);
+std::optional<lan_switch_news_t> unit_session_t::read_back(const QByteArray& serial, char sw) {
+    const switch_model_t* model = ready_for(serial, QDeadlineTimer(read_back_ms)) == lan_ok
+                                      ? identified_model(unit)
+                                      : nullptr;
     if (model == nullptr) {
         return std::nullopt;
     }
+    set_answer_timeout(read_back_ms);
+    quiet.invalidate();
+    const switch_report_t report = model->read_switch(unit, sw);
+    answer_missed = report.status == switch_report_t::no_answer;
+    return note_position(*model, sw, report, true);
+}
+
+void unit_session_t::look_at(const lan_exchange_t& job, const QByteArray& line,
+                             lan_exchange_result_t& out) {
+    const switch_model_t* model = identified_model(unit);
+    if (model == nullptr) {
+        return;
+    }
     const switch_command_t asked = read_switch_command(*model, job.command);
-    if (asked.kind == switch_command_t::query) {
-        switch_report_t report;
-        report.answer = line.endsWith('\n') ? line.chopped(1) : line;
-        if (report.answer.isEmpty() || !model->position_of(report.answer[0], report.position)) {
-            return std::nullopt;
-        }
-        report.status = switch_report_t::reported;
-        const std::optional<lan_switch_news_t> news =
-            note_position(*model, asked.sw, report, false);
-        return news && news->moved() ? news : std::nullopt;
-    }
     if (asked.kind == switch_command_t::set) {
-        const switch_report_t report = model->read_switch(unit, asked.sw);
-        answer_missed = report.status == switch_report_t::no_answer;
-        return note_position(*model, asked.sw, report, true);
+        out.read_back = asked.sw;
+        return;
     }
-    return std::nullopt;
+    if (asked.kind != switch_command_t::query) {
+        return;
+    }
+    switch_report_t report;
+    report.answer = line.endsWith('\n') ? line.chopped(1) : line;
+    if (report.answer.isEmpty() || !model->position_of(report.answer[0], report.position)) {
+        return;
+    }
+    report.status = switch_report_t::reported;
+    const std::optional<lan_switch_news_t> news = note_position(*model, asked.sw, report, false);
+    if (news && news->moved()) {
+        out.news = news;
+    }
 }
 
 std::optional<lan_switch_news_t> unit_session_t::note_position(const switch_model_t& model, char sw,

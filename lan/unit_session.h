@@ -29,6 +29,9 @@ public:
     // Moves the switch with the core's operation, on the unit identified at
     // the link's opening, waiting for each answer until the job's deadline.
     lan_move_result_t move(const lan_move_t& job);
+    // Reads back switch sw after a client's set, while the unit is still the
+    // one served under serial.
+    std::optional<lan_switch_news_t> read_back(const QByteArray& serial, char sw);
     // The serial number the unit goes by: the one it identified itself with
     // or, during a restart it was told to make, the one it had before.
     QByteArray claim() const;
@@ -53,7 +56,7 @@ private:
     // take a command, with time left before the deadline.
     int ready_for(const QByteArray& serial, const QDeadlineTimer& deadline);
     // What the command, answered by line, showed of a switch.
-    std::optional<lan_switch_news_t> look_at(const lan_exchange_t& job, const QByteArray& line);
+    void look_at(const lan_exchange_t& job, const QByteArray& line, lan_exchange_result_t& out);
     std::optional<lan_switch_news_t> note_position(const switch_model_t& model, char sw,
                                                    const switch_report_t& report, bool set);
 

@@ -16,7 +16,7 @@ build_qt5="$root/build-bench-qt5"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=6 >/dev/null
 cmake --build "$build" -j "$(nproc)" \
   --target bench-startup bench-link bench-image-header bench-upgrade bench-kvtctl-rack \
-  bench-lan-clients kvt-lan >/dev/null
+  bench-lan-clients kvt-lan kvt-sim >/dev/null
 cmake -S "$root" -B "$build_qt5" -DCMAKE_BUILD_TYPE=Release -DQUILLON_QT=5 >/dev/null
 cmake --build "$build_qt5" -j "$(nproc)" --target bench-startup >/dev/null
 
@@ -57,6 +57,8 @@ else
   echo "| Click and console query (kvt-lan, loopback) | no figure: rpcbind is not running | | | < 1 ms per query |"
   echo "| kvt-lan, N clients on as many units | no figure: rpcbind is not running | | | ≥ 0.8 |"
 fi
+# kvt-lan's web face against VXI-11, in a network namespace of its own.
+/usr/bin/python3 "$root/bench/bench_web.py" "$build/sim/kvt-sim" "$build/lan/kvt-lan" "$rounds"
 # upgrade_row LABEL: the median of bench-upgrade's runs on standard input.
 upgrade_row() {
   awk -v label="$1" '
