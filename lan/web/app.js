@@ -174,7 +174,7 @@ async function move(name, sw, position, row) {
         light(name, sw, reported);
         wire.textContent = "Set " + sw + " to " + position + " · unit reports " +
                            (reported === null ? "nothing" : reported);
-        say(answer.ok ? "" : String(body.detail), !answer.ok);
+        say(answer.ok ? "" : name + ": " + String(body.detail), !answer.ok);
     } catch (error) {
         light(name, sw, null);
         say("kvt-lan did not answer: " + error.message, true);
