@@ -10,10 +10,16 @@
 #include "cli/switch_positions.h"
 #include "cli/unit_choice.h"
 #include "cli/upgrade_command.h"
+#include "driver/switch_history.h"
 #include "driver/switch_model.h"
 #include "driver/unit_identity.h"
 
 namespace {
+
+// kvtctl's moves outside a route.
+switch_source_t kvtctl_source() {
+    return {QStringLiteral("kvtctl"), {}, {}, {}};
+}
 
 // A unit's answer to a command it does not take.
 const QByteArray refusal = "ERR";
@@ -238,7 +244,7 @@ cli_status_t run_set(const invocation_t& call) {
     return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
         cli_status_t status = unit.named(check_for_model(positions, *unit.model));
         if (status.ok()) {
-            status = apply_positions(unit, positions);
+            status = apply_positions(unit, positions, kvtctl_source(), {});
         }
         return status.ok() ? put_held(call, unit, out) : status;
     });
@@ -305,7 +311,7 @@ cli_status_t restore_unit(const QString& path, const invocation_t& call, chosen_
     }
     cli_status_t status = unit.named(check_for_model(file.positions, *unit.model));
     if (status.ok()) {
-        status = apply_positions(unit, file.positions);
+        status = apply_positions(unit, file.positions, kvtctl_source(), {});
     }
     return status.ok() ? put_held(call, unit, out) : status;
 }

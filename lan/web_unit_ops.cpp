@@ -1,6 +1,7 @@
 #include "lan/web_unit_ops.h"
 
 #include "driver/switch_model.h"
+#include "driver/switch_move.h"
 #include "driver/unit.h"
 #include "driver/unit_identity.h"
 #include "lan/web_unit_calls.h"
@@ -103,7 +104,9 @@ web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
     }
     const switch_report_t before = model.read_switch(reached.unit, sw);
     out.before = before.status == switch_report_t::reported ? before.position : -1;
-    const switch_report_t report = model.move_switch(reached.unit, sw, position);
+    const switch_report_t report =
+        move_switch(model, reached.unit, sw, position, out.before,
+                    {QStringLiteral("kvt-lan"), QString(), QStringLiteral("web"), QString()});
     if (report.status == switch_report_t::no_position) {
         out.status = 502;
         out.detail = no_position_text(sw, report.answer);
