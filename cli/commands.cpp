@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "cli/cli_output.h"
+#include "cli/history_command.h"
 #include "cli/position_file.h"
 #include "cli/switch_positions.h"
 #include "cli/unit_choice.h"
@@ -454,6 +455,18 @@ const command_t all_commands[] = {
      "its progress, and prints the unit's software version afterwards. A file the unit would "
      "refuse is refused with the reason, and nothing of it is sent.",
      1, 1, run_upgrade},
+    {"history", "", "the switches set and read back, with their sources",
+     "Prints every switch the window, kvtctl or kvt-lan set and read back: time (UTC), serial "
+     "number, model, switch, from and to positions (? where the start was not read) and "
+     "source, oldest first; --unit keeps one unit's, --since the newer ones. With "
+     "--prune-before TIME it deletes the older records instead, keeping their moves in wear. "
+     "No unit is opened.",
+     0, 0, run_history},
+    {"wear", "", "how often each switch moved",
+     "Prints, per unit and switch, how often the switch moved (from one read position to "
+     "another) in the history, pruned records included; --unit keeps one unit's. No unit is "
+     "opened.",
+     0, 0, run_wear},
 };
 
 }  // namespace
