@@ -8,6 +8,7 @@
 #include "cli/cli_output.h"
 #include "cli/history_command.h"
 #include "cli/position_file.h"
+#include "cli/route_command.h"
 #include "cli/switch_positions.h"
 #include "cli/unit_choice.h"
 #include "cli/upgrade_command.h"
@@ -455,6 +456,13 @@ const command_t all_commands[] = {
      "its progress, and prints the unit's software version afterwards. A file the unit would "
      "refuse is refused with the reason, and nothing of it is sent.",
      1, 1, run_upgrade},
+    {"route", "list|apply ROUTE...|save ROUTE", "routes: which stand, apply, save",
+     "Works with the routes of the routes file (--routes): list prints each route and whether "
+     "it stands on the units now; apply sets the routes named, which must not conflict, on "
+     "every unit at once, refused before anything is sent when a route they exclude stands, "
+     "and puts back every switch it changed when any fails; save writes the positions the "
+     "units named with --unit hold now as a route.",
+     1, -1, run_route},
     {"history", "", "the switches set and read back, with their sources",
      "Prints every switch the window, kvtctl or kvt-lan set and read back: time (UTC), serial "
      "number, model, switch, from and to positions (? where the start was not read) and "

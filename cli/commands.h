@@ -22,6 +22,8 @@ struct invocation_t {
     // history's times, as given; empty when not given.
     QString since;
     QString prune_before;
+    // route's file; empty for the default one.
+    QString routes_file;
 
     // Results then come one per unit: text in blocks, JSON in an array.
     bool several() const { return all || units.size() > 1; }

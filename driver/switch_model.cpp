@@ -41,7 +41,7 @@ const switch_model_t& model_for_product(int product_number) {
 }
 
 const switch_model_t* model_named(const QByteArray& name) {
-    for (const switch_model_t* model : {&two_port_model, &six_port_model}) {
+    for (const switch_model_t* model : all_models) {
         if (name == model->name) {
             return model;
         }

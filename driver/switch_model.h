@@ -72,6 +72,8 @@ inline constexpr switch_model_t two_port_model = {
 inline constexpr switch_model_t six_port_model = {
     "KVT0206Q", "AB", 0, 6, '0', &drv_unit_t::set_6port_state, &drv_unit_t::get_6port_state};
 
+inline constexpr const switch_model_t* all_models[] = {&two_port_model, &six_port_model};
+
 // What every program says of a switch whose state answer names no position.
 QString no_position_text(char sw, const QByteArray& answer);
 
