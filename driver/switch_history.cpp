@@ -29,6 +29,11 @@ const char* const schema[] = {
 // A move is a record whose start was read and differs from its end.
 const char moved[] = "from_position IS NOT NULL AND from_position <> to_position";
 
+// A null QByteArray would be bound as SQL NULL; an empty text is still a text.
+QVariant bytes(const QByteArray& text) {
+    return QVariant(text.isNull() ? QByteArray("") : text);
+}
+
 QVariant text_or_null(const QString& text) {
     return text.isEmpty() ? QVariant() : QVariant(text);
 }
@@ -146,12 +151,11 @@ history_status_t record_switch(const switch_record_t& record) {
         "INSERT INTO switching (time, serial_number, model, switch, from_position, to_position,"
         " reply, source, route, protocol, client) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant& value :
-         {QVariant(record.time_ms), QVariant(record.serial_number), QVariant(record.model),
+         {QVariant(record.time_ms), bytes(record.serial_number), bytes(record.model),
           QVariant(QString(QLatin1Char(record.sw))),
           record.from < 0 ? QVariant() : QVariant(record.from), QVariant(record.to),
-          QVariant(record.reply), QVariant(record.source.program),
-          text_or_null(record.source.route), text_or_null(record.source.protocol),
-          text_or_null(record.source.client)}) {
+          bytes(record.reply), QVariant(record.source.program), text_or_null(record.source.route),
+          text_or_null(record.source.protocol), text_or_null(record.source.client)}) {
         insert.addBindValue(value);
     }
     if (!insert.exec()) {
