@@ -1,5 +1,6 @@
-// kvtctl on a rack against kvtctl on one unit: the units are identified and
-// upgraded side by side, so a rack should cost little more than one unit.
+// kvtctl on a rack against kvtctl on one unit: the units are identified,
+// routed and upgraded side by side, so a rack should cost little more than
+// one unit.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,6 +20,7 @@ constexpr int visa_rack = 24;
 constexpr int upgrade_rack = 8;
 constexpr int serial_rack = 8;
 constexpr int list_timeout_ms = 60000;
+constexpr int route_racks[] = {1, 4, 8};
 
 // One run of kvtctl, in milliseconds; negative when it failed.
 double run_ms(const QStringList& arguments, const QProcessEnvironment& environment) {
@@ -87,6 +89,41 @@ bool run_upgrade(int rounds) {
                    upgrade, visa_environment(1), upgrade, visa_environment(upgrade_rack));
 }
 
+// Routes over 1, 4 and 8 units against a route over one unit: each unit's
+// part (four switches set and read back, each recorded) runs beside the others.
+bool run_routes(int rounds) {
+    QTemporaryDir dir;
+    QStringList routes;
+    for (const int units : route_racks) {
+        QStringList parts;
+        for (int i = 0; i < units; ++i) {
+            parts << QStringLiteral(R"("RACK%1": {"A": 2, "B": 2, "C": 2, "D": 2})").arg(i);
+        }
+        routes << QStringLiteral(R"("r%1": {%2})").arg(units).arg(parts.join(','));
+    }
+    const QByteArray text = QStringLiteral(R"({"routes": {%1}})").arg(routes.join(',')).toUtf8();
+    QFile file(dir.filePath("routes.json"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    file.close();
+    bool done = true;
+    for (const int units : route_racks) {
+        QProcessEnvironment one = visa_environment(1);
+        QProcessEnvironment rack = visa_environment(units);
+        for (QProcessEnvironment* environment : {&one, &rack}) {
+            environment->insert("XDG_STATE_HOME", dir.filePath("state"));
+        }
+        const QStringList apply = {"--routes", file.fileName(), "route", "apply"};
+        const std::string figure = "kvtctl route apply, " + std::to_string(units) +
+                                   (units == 1 ? " unit" : " units") + " (VISA stand-in)";
+        done = done && measure(figure.c_str(), units, rounds, "≤ 1.2", apply + QStringList{"r1"},
+                               one, apply + QStringList{QStringLiteral("r%1").arg(units)}, rack);
+    }
+    return done;
+}
+
 bool run_serial(int rounds) {
     QStringList units;
     for (int i = 0; i < serial_rack; ++i) {
@@ -113,5 +150,8 @@ bool run_serial(int rounds) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    return run_visa(rounds) && run_serial(rounds) && run_upgrade(std::max(1, rounds / 3)) ? 0 : 1;
+    return run_visa(rounds) && run_serial(rounds) && run_routes(rounds) &&
+                   run_upgrade(std::max(1, rounds / 3))
+               ? 0
+               : 1;
 }

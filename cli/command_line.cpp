@@ -84,13 +84,29 @@ cli_status_t run(const QStringList& arguments) {
                        "serial port (default 200), for each read over VISA (default: the VISA "
                        "library's)."),
         QStringLiteral("MS"));
+    const QCommandLineOption since_option(
+        QStringLiteral("since"),
+        QStringLiteral("history: only the records from this time on (ISO 8601, UTC unless it "
+                       "says otherwise)."),
+        QStringLiteral("TIME"));
+    const QCommandLineOption prune_option(
+        QStringLiteral("prune-before"),
+        QStringLiteral("history: delete the records older than this time; wear still counts "
+                       "their moves."),
+        QStringLiteral("TIME"));
+    const QCommandLineOption routes_option(
+        QStringLiteral("routes"),
+        QStringLiteral("route: the routes file (default: $XDG_CONFIG_HOME/quillon/routes.json, "
+                       "else ~/.config/quillon/routes.json)."),
+        QStringLiteral("FILE"));
     // Qt's own help option would also offer help on options kvtctl does not take.
     const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Show this help."));
     const QCommandLineOption version_option(QStringLiteral("version"),
                                             QStringLiteral("Show the version."));
     parser.addOptions({unit_option, all_option, port_option, resource_option, json_option,
-                       timeout_option, help_option, version_option});
+                       timeout_option, since_option, prune_option, routes_option, help_option,
+                       version_option});
 
     if (!parser.parse(arguments)) {
         return usage_error(parser.errorText());
@@ -134,6 +150,9 @@ cli_status_t run(const QStringList& arguments) {
         }
         call.timeout_ms = ms;
     }
+    call.since = parser.value(since_option);
+    call.prune_before = parser.value(prune_option);
+    call.routes_file = parser.value(routes_option);
     call.search.ports = ports_to_search(parser.values(port_option), call.units);
     call.search.resources = parser.values(resource_option);
     return command->run(call);

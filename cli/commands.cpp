@@ -6,14 +6,22 @@
 #include <algorithm>
 
 #include "cli/cli_output.h"
+#include "cli/history_command.h"
 #include "cli/position_file.h"
+#include "cli/route_command.h"
 #include "cli/switch_positions.h"
 #include "cli/unit_choice.h"
 #include "cli/upgrade_command.h"
+#include "driver/switch_history.h"
 #include "driver/switch_model.h"
 #include "driver/unit_identity.h"
 
 namespace {
+
+// kvtctl's moves outside a route.
+switch_source_t kvtctl_source() {
+    return {QStringLiteral("kvtctl"), {}, {}, {}};
+}
 
 // A unit's answer to a command it does not take.
 const QByteArray refusal = "ERR";
@@ -238,7 +246,7 @@ cli_status_t run_set(const invocation_t& call) {
     return run_each(call, true, [&](chosen_unit_t& unit, unit_result_t& out) {
         cli_status_t status = unit.named(check_for_model(positions, *unit.model));
         if (status.ok()) {
-            status = apply_positions(unit, positions);
+            status = apply_positions(unit, positions, kvtctl_source(), {});
         }
         return status.ok() ? put_held(call, unit, out) : status;
     });
@@ -305,7 +313,7 @@ cli_status_t restore_unit(const QString& path, const invocation_t& call, chosen_
     }
     cli_status_t status = unit.named(check_for_model(file.positions, *unit.model));
     if (status.ok()) {
-        status = apply_positions(unit, file.positions);
+        status = apply_positions(unit, file.positions, kvtctl_source(), {});
     }
     return status.ok() ? put_held(call, unit, out) : status;
 }
@@ -448,6 +456,25 @@ const command_t all_commands[] = {
      "its progress, and prints the unit's software version afterwards. A file the unit would "
      "refuse is refused with the reason, and nothing of it is sent.",
      1, 1, run_upgrade},
+    {"route", "list|apply ROUTE...|save ROUTE", "routes: which stand, apply, save",
+     "Works with the routes of the routes file (--routes): list prints each route and whether "
+     "it stands on the units now; apply sets the routes named, which must not conflict, on "
+     "every unit at once, refused before anything is sent when a route they exclude stands, "
+     "and puts back every switch it changed when any fails; save writes the positions the "
+     "units named with --unit hold now as a route.",
+     1, -1, run_route},
+    {"history", "", "the switches set and read back, with their sources",
+     "Prints every switch the window, kvtctl or kvt-lan set and read back: time (UTC), serial "
+     "number, model, switch, from and to positions (? where the start was not read) and "
+     "source, oldest first; --unit keeps one unit's, --since the newer ones. With "
+     "--prune-before TIME it deletes the older records instead, keeping their moves in wear. "
+     "No unit is opened.",
+     0, 0, run_history},
+    {"wear", "", "how often each switch moved",
+     "Prints, per unit and switch, how often the switch moved (from one read position to "
+     "another) in the history, pruned records included; --unit keeps one unit's. No unit is "
+     "opened.",
+     0, 0, run_wear},
 };
 
 }  // namespace

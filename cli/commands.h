@@ -19,6 +19,11 @@ struct invocation_t {
     unit_search_t search;
     // How long a slow unit is given for its answers; 0 keeps each link's own.
     int timeout_ms = 0;
+    // history's times, as given; empty when not given.
+    QString since;
+    QString prune_before;
+    // route's file; empty for the default one.
+    QString routes_file;
 
     // Results then come one per unit: text in blocks, JSON in an array.
     bool several() const { return all || units.size() > 1; }

@@ -4,6 +4,7 @@
 
 #include "cli/unit_choice.h"
 #include "driver/switch_model.h"
+#include "driver/switch_move.h"
 
 namespace {
 
@@ -99,12 +100,22 @@ cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switche
     return {};
 }
 
-cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions) {
+int position_in(const switch_positions_t& positions, char sw) {
+    for (const switch_position_t& setting : positions) {
+        if (setting.sw == sw) {
+            return setting.position;
+        }
+    }
+    return -1;
+}
+
+cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions,
+                             const switch_source_t& source, const switch_positions_t& before) {
     QStringList failures;
     for (int i = 0; i < positions.size(); ++i) {
         const char sw = positions[i].sw;
-        const switch_report_t report =
-            unit.model->move_switch(*unit.unit, sw, positions[i].position);
+        const switch_report_t report = move_switch(
+            *unit.model, *unit.unit, sw, positions[i].position, position_in(before, sw), source);
         QString silence;
         if (!report.set_answered) {
             silence =

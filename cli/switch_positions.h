@@ -9,6 +9,7 @@
 
 struct chosen_unit_t;
 struct switch_model_t;
+struct switch_source_t;
 
 // A switch and a position in the operator's numbering, as the front panel prints it.
 struct switch_position_t {
@@ -34,6 +35,11 @@ cli_status_t check_switches(const QByteArray& switches, const switch_model_t& mo
 cli_status_t read_positions(const chosen_unit_t& unit, const QByteArray& switches,
                             switch_positions_t& out);
 
-// Sets each switch and reads it back at once; fails naming each switch that
-// does not hold its position.
-cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions);
+// The position of switch sw among the positions, -1 when it is not among them.
+int position_in(const switch_positions_t& positions, char sw);
+
+// Sets each switch and reads it back at once, recorded in the switching
+// history from the positions read before (empty: not read); fails naming
+// each switch that does not hold its position.
+cli_status_t apply_positions(const chosen_unit_t& unit, const switch_positions_t& positions,
+                             const switch_source_t& source, const switch_positions_t& before);

@@ -13,18 +13,6 @@ switch_report_t switch_model_t::read_switch(drv_unit_t& unit, char sw) const {
     return report;
 }
 
-switch_report_t switch_model_t::move_switch(drv_unit_t& unit, char sw, int position) const {
-    if (identified_model(unit) != this) {
-        switch_report_t refused;
-        refused.status = switch_report_t::not_identified;
-        return refused;
-    }
-    const bool set_answered = (unit.*set_state)(sw, wire(position));
-    switch_report_t report = read_switch(unit, sw);
-    report.set_answered = set_answered;
-    return report;
-}
-
 const switch_model_t* identified_model(const drv_unit_t& unit) {
     int product_number = 0;
     if (!unit.identified() || !parse_product_number(unit.identity().product_id, product_number)) {
@@ -53,7 +41,7 @@ const switch_model_t& model_for_product(int product_number) {
 }
 
 const switch_model_t* model_named(const QByteArray& name) {
-    for (const switch_model_t* model : {&two_port_model, &six_port_model}) {
+    for (const switch_model_t* model : all_models) {
         if (name == model->name) {
             return model;
         }

@@ -59,12 +59,8 @@ struct switch_model_t {
         position = candidate;
         return true;
     }
-    // Where the unit says switch sw stands.
+    // Where the unit says switch sw stands. Moving one is switch_move.h's.
     switch_report_t read_switch(drv_unit_t& unit, char sw) const;
-    // Sends the set command of switch sw, then the state query of that
-    // switch, to a unit identified as this model: what the unit then reports,
-    // not what was asked for, is where the switch stands.
-    switch_report_t move_switch(drv_unit_t& unit, char sw, int position) const;
 };
 
 // Four two-way switches; position 1 travels as '0', position 2 as '1'.
@@ -75,6 +71,8 @@ inline constexpr switch_model_t two_port_model = {
 // position travels as its own digit.
 inline constexpr switch_model_t six_port_model = {
     "KVT0206Q", "AB", 0, 6, '0', &drv_unit_t::set_6port_state, &drv_unit_t::get_6port_state};
+
+inline constexpr const switch_model_t* all_models[] = {&two_port_model, &six_port_model};
 
 // What every program says of a switch whose state answer names no position.
 QString no_position_text(char sw, const QByteArray& answer);

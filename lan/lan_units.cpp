@@ -253,29 +253,30 @@ void lan_units_t::exchange(const lan_exchange_t& job,
         job, &unit_session_t::exchange, [this, job, done](const lan_exchange_result_t& result) {
             done(result);
             if (result.read_back != '\0') {
-                read_back(job.unit, job.serial_number, result.read_back);
+                read_back(job.unit, job.serial_number, result.read_back, job.client);
             }
         });
 }
 
-void lan_units_t::read_back(const QByteArray& name, const QByteArray& serial, char sw) {
+void lan_units_t::read_back(const QByteArray& name, const QByteArray& serial, char sw,
+                            const QString& client) {
     unit_t* unit = unit_named(name);
     if (unit == nullptr || unit->claim != serial) {
         return;
     }
-    unit->worker->post(
-        [this, link_name = unit->worker->name(), name, serial, sw](unit_session_t& session) {
-            const std::optional<lan_switch_news_t> news = session.read_back(serial, sw);
-            QMetaObject::invokeMethod(
-                this,
-                [this, link_name, name, report = report_of(session), news] {
-                    note(link_name, report);
-                    if (news && on_switch) {
-                        on_switch(name, *news);
-                    }
-                },
-                Qt::QueuedConnection);
-        });
+    unit->worker->post([this, link_name = unit->worker->name(), name, serial, sw,
+                        client](unit_session_t& session) {
+        const std::optional<lan_switch_news_t> news = session.read_back(serial, sw, client);
+        QMetaObject::invokeMethod(
+            this,
+            [this, link_name, name, report = report_of(session), news] {
+                note(link_name, report);
+                if (news && on_switch) {
+                    on_switch(name, *news);
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void lan_units_t::move(const lan_move_t& job, std::function<void(const lan_move_result_t&)> done) {

@@ -87,7 +87,8 @@ private:
              std::function<void(const Result&)> done);
     // After the answer to a client's set: the switch read back on the unit's
     // own turn, and told.
-    void read_back(const QByteArray& name, const QByteArray& serial, char sw);
+    void read_back(const QByteArray& name, const QByteArray& serial, char sw,
+                   const QString& client);
     unit_t* unit_at(const QByteArray& link_name);
     unit_t* unit_named(const QByteArray& name);
     // done gets the serial number the unit is served under now, if any.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QString>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -36,6 +37,8 @@ struct lan_exchange_t {
     QByteArray command;
     QDeadlineTimer deadline;
     std::shared_ptr<lan_job_t> job;
+    // The client's address, as the switching history names it.
+    QString client;
 };
 
 // Where a switch stands, as a client's command showed it: the read-back of
@@ -73,6 +76,8 @@ struct lan_move_t {
     int position = 0;
     QDeadlineTimer deadline;
     std::shared_ptr<lan_job_t> job;
+    // The client's address, as the switching history names it.
+    QString client;
 };
 
 // Reached (lan_ok) or why not. Nothing is sent while model is null or has

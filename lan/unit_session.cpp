@@ -4,6 +4,7 @@
 
 #include "driver/switch_command.h"
 #include "driver/switch_model.h"
+#include "driver/switch_move.h"
 #include "driver/unit_answers.h"
 #include "driver/unit_discovery.h"
 #include "driver/visa_session.h"
@@ -119,7 +120,9 @@ lan_move_result_t unit_session_t::move(const lan_move_t& job) {
     // Two answers share the time left.
     set_answer_timeout(int(qMax<qint64>(1, job.deadline.remainingTime() / 2)));
     quiet.invalidate();
-    out.report = out.model->move_switch(unit, job.sw, job.position);
+    out.report =
+        move_switch(*out.model, unit, job.sw, job.position, known.value(job.sw, -1),
+                    {QStringLiteral("kvt-lan"), QString(), QStringLiteral("web"), job.client});
     answer_missed = out.report.status == switch_report_t::no_answer;
     out.news = note_position(*out.model, job.sw, out.report, true);
     return out;
@@ -153,7 +156,8 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
     return out;
 }
 
-std::optional<lan_switch_news_t> unit_session_t::read_back(const QByteArray& serial, char sw) {
+std::optional<lan_switch_news_t> unit_session_t::read_back(const QByteArray& serial, char sw,
+                                                           const QString& client) {
     const switch_model_t* model = ready_for(serial, QDeadlineTimer(read_back_ms)) == lan_ok
                                       ? identified_model(unit)
                                       : nullptr;
@@ -164,6 +168,8 @@ std::optional<lan_switch_news_t> unit_session_t::read_back(const QByteArray& ser
     quiet.invalidate();
     const switch_report_t report = model->read_switch(unit, sw);
     answer_missed = report.status == switch_report_t::no_answer;
+    record_read_back(*model, unit, sw, known.value(sw, -1), report,
+                     {QStringLiteral("kvt-lan"), QString(), QStringLiteral("VXI-11"), client});
     return note_position(*model, sw, report, true);
 }
 

@@ -31,7 +31,8 @@ public:
     lan_move_result_t move(const lan_move_t& job);
     // Reads back switch sw after a client's set, while the unit is still the
     // one served under serial.
-    std::optional<lan_switch_news_t> read_back(const QByteArray& serial, char sw);
+    std::optional<lan_switch_news_t> read_back(const QByteArray& serial, char sw,
+                                               const QString& client);
     // The serial number the unit goes by: the one it identified itself with
     // or, during a restart it was told to make, the one it had before.
     QByteArray claim() const;

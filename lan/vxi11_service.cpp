@@ -140,9 +140,12 @@ void vxi11_service_t::send_message(const lan_call_t& call, int id, u_long io_tim
         next(lan_ok);
         return;
     }
-    lan_exchange_t exchange{link.unit, link.serial_number, link.unsent,
+    lan_exchange_t exchange{link.unit,
+                            link.serial_number,
+                            link.unsent,
                             QDeadlineTimer(bounded(io_timeout, lan_longest_io_ms)),
-                            std::make_shared<lan_job_t>()};
+                            std::make_shared<lan_job_t>(),
+                            link.host.toString()};
     link.unsent.clear();
     link.answer.clear();
     link.exchanging = true;

@@ -193,7 +193,8 @@ void web_api_t::set_switch(web_connection_t& connection, const web_request_t& re
         return;
     }
     QPointer<web_connection_t> to(&connection);
-    units.find(name, [this, to, name, sw, position](bool found) {
+    const QString client = connection.peer().toString();
+    units.find(name, [this, to, name, sw, position, client](bool found) {
         if (!to) {
             return;
         }
@@ -201,8 +202,8 @@ void web_api_t::set_switch(web_connection_t& connection, const web_request_t& re
             to->respond(web_problem(404, unknown_text(name)));
             return;
         }
-        answer_later(*to, [this, name, sw, position] {
-            return outcome_response(move_unit_switch(calls, name, sw, position));
+        answer_later(*to, [this, name, sw, position, client] {
+            return outcome_response(move_unit_switch(calls, name, sw, position, client));
         });
     });
 }

@@ -69,12 +69,13 @@ bool web_unit_calls_t::exchange(const QByteArray& name, const QByteArray& serial
 }
 
 bool web_unit_calls_t::move(const QByteArray& name, const QByteArray& serial, char sw, int position,
-                            lan_move_result_t& out) {
+                            const QString& client, lan_move_result_t& out) {
     if (stopping) {
         return false;
     }
     lan_move_t job{
-        name, serial, sw, position, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>()};
+        name,  serial, sw, position, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>(),
+        client};
     lan_units_t* on = &units;
     const bool came = wait_for<lan_move_result_t>(
         units,

@@ -24,7 +24,7 @@ public:
                   QByteArray& line);
     // Moves a switch on the unit's worker; false when no result came in time.
     bool move(const QByteArray& name, const QByteArray& serial, char sw, int position,
-              lan_move_result_t& out);
+              const QString& client, lan_move_result_t& out);
 
 private:
     lan_units_t& units;

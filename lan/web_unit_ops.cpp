@@ -77,14 +77,14 @@ web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
 }
 
 web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
-                               const QByteArray& sw_text, int position) {
+                               const QByteArray& sw_text, int position, const QString& client) {
     web_outcome_t out;
     out.status = 504;
     out.detail = no_answer_text(name);
     const QByteArray serial = calls.verify(name);
     const char sw = sw_text.size() == 1 ? sw_text[0] : '\0';
     lan_move_result_t moved;
-    if (serial.isEmpty() || !calls.move(name, serial, sw, position, moved) ||
+    if (serial.isEmpty() || !calls.move(name, serial, sw, position, client, moved) ||
         moved.error != lan_ok || moved.model == nullptr) {
         return out;
     }

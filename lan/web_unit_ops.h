@@ -26,4 +26,4 @@ web_outcome_t describe_unit(web_unit_calls_t& calls, const QByteArray& name,
 // Moves the switch with the core's one operation, on the unit's worker, and reports what the unit
 // then says.
 web_outcome_t move_unit_switch(web_unit_calls_t& calls, const QByteArray& name,
-                               const QByteArray& sw, int position);
+                               const QByteArray& sw, int position, const QString& client);

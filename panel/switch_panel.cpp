@@ -5,6 +5,7 @@
 
 #include "driver/link.h"
 #include "driver/switch_model.h"
+#include "driver/switch_move.h"
 #include "driver/unit.h"
 #include "driver/unit_identity.h"
 #include "panel/position_button.h"
@@ -40,7 +41,9 @@ void switch_panel_t::click(char sw, int position) {
         show(sw, switch_of(sw).shown);
         return;
     }
-    const switch_report_t report = model.move_switch(drv_unit_instance(), sw, position);
+    const switch_report_t report =
+        move_switch(model, drv_unit_instance(), sw, position, switch_of(sw).shown,
+                    {QStringLiteral("window"), {}, {}, {}});
     if (report.status != switch_report_t::reported) {
         show(sw, unknown);
         report_silence(report_text(sw, report));

@@ -23,6 +23,8 @@ cmake --build "$build_qt5" -j "$(nproc)" --target bench-startup >/dev/null
 visa_dir="$build/sim/visa"
 export QT_QPA_PLATFORM=offscreen
 unset LD_PRELOAD KVT_VISA_UNITS KVT_VISA_TIMEOUT_MS KVT_VISA_RM_WARNING KVT_VISA_LOG
+# The benchmarks' clicks are recorded in a switching history of their own.
+export XDG_STATE_HOME="$build/bench-state"
 
 echo "| Figure | Quillon, median (IQR) | Yardstick, same run | Ratio | Target |"
 echo "|---|---|---|---|---|"
@@ -46,6 +48,7 @@ done
 LD_LIBRARY_PATH="$visa_dir" "$build/bench/bench-link" visa "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 env -u LD_LIBRARY_PATH "$build/bench/bench-link" serial "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 "$build/bench/bench-kvtctl-rack" "$rounds" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+"$build/bench/bench-history" "$rounds"
 # kvt-lan needs rpcbind; bench-link starts it on the stand-in's unit.
 lan_ready=""
 rpcinfo -p 127.0.0.1 >/dev/null 2>&1 && lan_ready=1

@@ -14,9 +14,11 @@ quillon_common_packages=(
 )
 quillon_qt6_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libqt6svg6
+  libqt6sql6-sqlite
 )
 quillon_qt5_packages=(
   qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev libqt5svg5-dev libqt5svg5
+  libqt5sql5-sqlite
 )
 
 # The toolkit's major version from QUILLON_QT: 6 unless it is 5.

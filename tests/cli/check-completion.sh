@@ -36,5 +36,8 @@ re|read restore
 --resource |
 --resource TCPIP0::lab::SN-ONE::INSTR s|save set
 -u SN-TWO --resource R --json rea|read
+--routes r.json route a|apply
+route apply |
+h|history
 TABLE
 exit $failed

@@ -20,10 +20,9 @@ struct kvtctl_result_t {
 };
 
 // Nothing of the caller's VISA settings reaches kvtctl: only the settings
-// given, so each run chooses its own link. Its standard input holds input.
-inline kvtctl_result_t run_kvtctl(const QStringList& arguments,
-                                  const QMap<QString, QString>& settings = {},
-                                  const QByteArray& input = {}) {
+// given, so each run chooses its own link.
+inline void start_kvtctl(QProcess& process, const QStringList& arguments,
+                         const QMap<QString, QString>& settings = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name :
          {"LD_LIBRARY_PATH", "KVT_VISA_UNITS", "KVT_VISA_TIMEOUT_MS", "KVT_VISA_RM_WARNING"}) {
@@ -32,9 +31,16 @@ inline kvtctl_result_t run_kvtctl(const QStringList& arguments,
     for (auto it = settings.begin(); it != settings.end(); ++it) {
         environment.insert(it.key(), it.value());
     }
-    QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KVTCTL_PATH), arguments);
+}
+
+// A run to its end; its standard input holds input.
+inline kvtctl_result_t run_kvtctl(const QStringList& arguments,
+                                  const QMap<QString, QString>& settings = {},
+                                  const QByteArray& input = {}) {
+    QProcess process;
+    start_kvtctl(process, arguments, settings);
     process.write(input);
     process.closeWriteChannel();
     kvtctl_result_t result;
