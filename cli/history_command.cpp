@@ -1,36 +1,24 @@
 #include "cli/history_command.h"
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
+#include "driver/history_json.h"
 #include "driver/switch_history.h"
 #include "driver/unit_identity.h"
 
 namespace {
 
-QString time_text(qint64 ms) {
-    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
-}
-
-// ISO 8601, a date alone meaning its midnight; a time without an offset is UTC.
+// A time as the history's options take it.
 cli_status_t parse_time(const QString& option, const QString& text, qint64& ms) {
-    QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!time.isValid()) {
-        const QDate date = QDate::fromString(text, Qt::ISODate);
-        time = QDateTime(date, QTime(0, 0), Qt::UTC);
-    } else if (time.timeSpec() == Qt::LocalTime) {
-        time.setTimeSpec(Qt::UTC);
+    if (parse_history_time(text, ms)) {
+        return {};
     }
-    if (!time.isValid()) {
-        return usage_error(
-            QStringLiteral("%1 takes an ISO 8601 time such as 2026-12-08T13:00:00Z, not \"%2\"")
-                .arg(option, text));
-    }
-    ms = time.toMSecsSinceEpoch();
-    return {};
+    return usage_error(
+        QStringLiteral("%1 takes an ISO 8601 time such as 2026-12-08T13:00:00Z, not \"%2\"")
+            .arg(option, text));
 }
 
 // The one unit --unit names, or none; no unit is opened.
@@ -42,29 +30,9 @@ cli_status_t history_unit(const invocation_t& call, QByteArray& unit) {
     return {};
 }
 
-QJsonValue text_or_null(const QString& text) {
-    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
-}
-
-QJsonObject record_json(const switch_record_t& record) {
-    return {
-        {QStringLiteral("time"), time_text(record.time_ms)},
-        {QStringLiteral("serial_number"), shown_text(record.serial_number)},
-        {QStringLiteral("model"), shown_text(record.model)},
-        {QStringLiteral("switch"), QString(QLatin1Char(record.sw))},
-        {QStringLiteral("from"), record.from < 0 ? QJsonValue() : QJsonValue(record.from)},
-        {QStringLiteral("to"), record.to},
-        {QStringLiteral("reply"), shown_text(record.reply)},
-        {QStringLiteral("source"), record.source.program},
-        {QStringLiteral("route"), text_or_null(record.source.route)},
-        {QStringLiteral("protocol"), text_or_null(record.source.protocol)},
-        {QStringLiteral("client"), text_or_null(record.source.client)},
-    };
-}
-
 QByteArray record_line(const switch_record_t& record) {
     QStringList words = {
-        time_text(record.time_ms),
+        history_time_text(record.time_ms),
         shown_text(record.serial_number),
         shown_text(record.model),
         QString(QLatin1Char(record.sw)),
@@ -131,7 +99,7 @@ cli_status_t run_history(const invocation_t& call) {
     if (call.json) {
         QJsonArray array;
         for (const switch_record_t& record : records) {
-            array.append(record_json(record));
+            array.append(switch_record_json(record));
         }
         print_json(array);
         return {};
@@ -155,14 +123,13 @@ cli_status_t run_wear(const invocation_t& call) {
     }
     QJsonArray array;
     for (const switch_wear_t& one : wear) {
-        const QString serial = shown_text(one.serial_number);
-        const QString sw = QString(QLatin1Char(one.sw));
         if (call.json) {
-            array.append(QJsonObject{{QStringLiteral("serial_number"), serial},
-                                     {QStringLiteral("switch"), sw},
-                                     {QStringLiteral("count"), one.count}});
+            array.append(switch_wear_json(one));
         } else {
-            print_line(QStringLiteral("%1 %2 %3").arg(serial, sw).arg(one.count).toUtf8());
+            print_line(QStringLiteral("%1 %2 %3")
+                           .arg(shown_text(one.serial_number), QString(QLatin1Char(one.sw)))
+                           .arg(one.count)
+                           .toUtf8());
         }
     }
     if (call.json) {

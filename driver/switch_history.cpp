@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 #include <atomic>
 
@@ -12,6 +13,8 @@ namespace {
 
 // How long a write waits for another program's transaction to end.
 constexpr int busy_timeout_ms = 2000;
+constexpr int busy_attempts = 4;
+constexpr int busy_pause_ms = 20;
 
 const char* const schema[] = {
     "CREATE TABLE IF NOT EXISTS switching ("
@@ -44,7 +47,15 @@ char switch_letter(const QVariant& column) {
 }
 
 history_status_t failure(history_status_t::kind_t kind, const QString& what) {
-    return {kind, QStringLiteral("%1: %2").arg(switch_history_path(), what)};
+    return {kind, QStringLiteral("%1: %2").arg(switch_history_path(), what), false};
+}
+
+// SQLite's SQLITE_BUSY and SQLITE_LOCKED, extended codes included.
+history_status_t sql_failure(history_status_t::kind_t kind, const QSqlError& error) {
+    history_status_t status = failure(kind, error.text());
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    status.busy = code == 5 || code == 6;
+    return status;
 }
 
 // One connection for one call on the calling thread: Qt SQL connections
@@ -73,7 +84,7 @@ public:
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
         if (!db.open()) {
-            return failure(history_status_t::open, db.lastError().text());
+            return sql_failure(history_status_t::open, db.lastError());
         }
         // WAL lets readers and one writer work at once; NORMAL still commits
         // each transaction whole.
@@ -90,7 +101,7 @@ public:
     history_status_t run(history_status_t::kind_t kind, const char* statement) {
         QSqlQuery query(db());
         if (!query.exec(QString::fromLatin1(statement))) {
-            return failure(kind, query.lastError().text());
+            return sql_failure(kind, query.lastError());
         }
         return {};
     }
@@ -107,7 +118,7 @@ private:
     history_status_t prepare() {
         QSqlQuery version(db());
         if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
-            return failure(history_status_t::open, version.lastError().text());
+            return sql_failure(history_status_t::open, version.lastError());
         }
         const bool made = version.value(0).toInt() >= 1;
         // An unfinished read would hold its snapshot into the writes below.
@@ -130,17 +141,7 @@ private:
 
 std::atomic<quint64> history_db_t::next_id{0};
 
-}  // namespace
-
-QString switch_history_path() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || !QDir::isAbsolutePath(state)) {
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    }
-    return state + QStringLiteral("/quillon/history.sqlite");
-}
-
-history_status_t record_switch(const switch_record_t& record) {
+history_status_t record_once(const switch_record_t& record) {
     history_db_t history;
     history_status_t status = history.open();
     if (!status.ok()) {
@@ -159,9 +160,34 @@ history_status_t record_switch(const switch_record_t& record) {
         insert.addBindValue(value);
     }
     if (!insert.exec()) {
-        return failure(history_status_t::write, insert.lastError().text());
+        return sql_failure(history_status_t::write, insert.lastError());
     }
     return {};
+}
+
+}  // namespace
+
+QString switch_history_path() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state)) {
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    return state + QStringLiteral("/quillon/history.sqlite");
+}
+
+history_status_t record_switch(const switch_record_t& record) {
+    // SQLite gives up at once, whatever its busy wait, where two programs
+    // make the history or turn it to WAL at the same moment: a bounded few
+    // tries more.
+    history_status_t status;
+    for (int attempt = 0; attempt < busy_attempts; ++attempt) {
+        status = record_once(record);
+        if (!status.busy) {
+            break;
+        }
+        QThread::msleep(busy_pause_ms * (attempt + 1));
+    }
+    return status;
 }
 
 history_status_t read_history(const QByteArray& unit, qint64 since_ms,

@@ -1,11 +1,13 @@
 #include "lan/web_api.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
 #include <cmath>
 
+#include "driver/history_json.h"
 #include "driver/switch_model.h"
 #include "lan/lan_units.h"
 #include "lan/lxi_identification.h"
@@ -21,6 +23,10 @@ namespace {
 
 // Jobs that wait for units at once; more wait their turn.
 constexpr int max_jobs = 8;
+// The history a request without since gets, and the most records any gets:
+// the newest of those asked for.
+constexpr qint64 default_history_ms = 24 * 3600 * 1000;
+constexpr int most_history_records = 5000;
 
 web_response_t outcome_response(const web_outcome_t& outcome) {
     if (outcome.status == 200) {
@@ -112,6 +118,12 @@ void web_api_t::handle(web_connection_t& connection, const web_request_t& reques
             return;
         case web_route_t::models:
             connection.respond(web_json(200, models_json()));
+            return;
+        case web_route_t::history:
+            history(connection, request);
+            return;
+        case web_route_t::wear:
+            wear(connection, request);
             return;
         case web_route_t::identification:
             connection.respond(
@@ -205,6 +217,45 @@ void web_api_t::set_switch(web_connection_t& connection, const web_request_t& re
         answer_later(*to, [this, name, sw, position, client] {
             return outcome_response(move_unit_switch(calls, name, sw, position, client));
         });
+    });
+}
+
+void web_api_t::history(web_connection_t& connection, const web_request_t& request) {
+    const QByteArray since = request.query_value("since");
+    qint64 since_ms = QDateTime::currentMSecsSinceEpoch() - default_history_ms;
+    if (!since.isEmpty() && !parse_history_time(QString::fromLatin1(since), since_ms)) {
+        connection.respond(web_problem(
+            400, QStringLiteral("since takes an ISO 8601 time such as 2026-12-08T13:00:00Z")));
+        return;
+    }
+    const QByteArray unit = request.query_value("unit");
+    answer_later(connection, [unit, since_ms] {
+        QVector<switch_record_t> records;
+        const history_status_t read = read_history(unit, since_ms, records);
+        if (!read.ok()) {
+            return web_problem(503, QStringLiteral("switching history %1").arg(read.error));
+        }
+        QJsonArray all;
+        for (int i = qMax(0, int(records.size()) - most_history_records); i < records.size(); ++i) {
+            all.append(switch_record_json(records[i]));
+        }
+        return web_json(200, all);
+    });
+}
+
+void web_api_t::wear(web_connection_t& connection, const web_request_t& request) {
+    const QByteArray unit = request.query_value("unit");
+    answer_later(connection, [unit] {
+        QVector<switch_wear_t> wear;
+        const history_status_t read = read_wear(unit, wear);
+        if (!read.ok()) {
+            return web_problem(503, QStringLiteral("switching history %1").arg(read.error));
+        }
+        QJsonArray all;
+        for (const switch_wear_t& one : wear) {
+            all.append(switch_wear_json(one));
+        }
+        return web_json(200, all);
     });
 }
 

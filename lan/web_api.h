@@ -33,6 +33,8 @@ private:
     void get_unit(web_connection_t& connection, const QByteArray& name);
     void set_switch(web_connection_t& connection, const web_request_t& request,
                     const QByteArray& name, const QByteArray& sw);
+    void history(web_connection_t& connection, const web_request_t& request);
+    void wear(web_connection_t& connection, const web_request_t& request);
     void open_stream(web_connection_t& connection);
 
     lan_units_t& units;

@@ -11,11 +11,35 @@ bool is_token_char(char c) {
            c == '_' || c == '.';
 }
 
+// name=value pairs joined by '&', each of token characters, ':' and '+'
+// only (an ISO 8601 time among them); nothing is decoded.
+bool checked_query(const QByteArray& text, QList<QPair<QByteArray, QByteArray>>& query) {
+    for (const QByteArray& pair : text.split('&')) {
+        const int equals = pair.indexOf('=');
+        const QByteArray name = pair.left(equals);
+        const QByteArray value = equals < 0 ? QByteArray() : pair.mid(equals + 1);
+        if (equals <= 0) {
+            return false;
+        }
+        for (char c : name + value) {
+            if (!is_token_char(c) && c != ':' && c != '+') {
+                return false;
+            }
+        }
+        query.append({name, value});
+    }
+    return true;
+}
+
 // Only names the API serves pass: anything that a file system or a decoder
 // could read another way is refused, not normalised.
-bool checked_path(const QByteArray& target, QByteArray& path) {
-    const int query = target.indexOf('?');
-    const QByteArray bare = query < 0 ? target : target.left(query);
+bool checked_path(const QByteArray& target, QByteArray& path,
+                  QList<QPair<QByteArray, QByteArray>>& query) {
+    const int mark = target.indexOf('?');
+    const QByteArray bare = mark < 0 ? target : target.left(mark);
+    if (mark >= 0 && !checked_query(target.mid(mark + 1), query)) {
+        return false;
+    }
     if (!bare.startsWith('/')) {
         return false;
     }
@@ -47,6 +71,15 @@ bool is_digits(const QByteArray& text) {
 
 }  // namespace
 
+QByteArray web_request_t::query_value(const QByteArray& name) const {
+    for (const auto& pair : query) {
+        if (pair.first == name) {
+            return pair.second;
+        }
+    }
+    return {};
+}
+
 QByteArray web_request_t::header(const QByteArray& lower_name) const {
     for (const auto& field : headers) {
         if (field.first == lower_name) {
@@ -71,7 +104,7 @@ web_parse_t parse_web_request(const QByteArray& received, web_request_t& out) {
     }
     web_request_t request;
     request.method = words[0];
-    if (!checked_path(words[1], request.path)) {
+    if (!checked_path(words[1], request.path, request.query)) {
         return refuse(400, QStringLiteral("malformed path"));
     }
     for (int i = 1; i < lines.size(); ++i) {

@@ -13,13 +13,16 @@ constexpr int web_max_body = 4096;
 struct web_request_t {
     QByteArray method;
     // The path, checked: segments of letters, digits, '-', '_' and '.' only,
-    // never "." or "..", no percent escapes; the query is dropped.
+    // never "." or "..", no percent escapes.
     QByteArray path;
+    // The query's name=value pairs, of those characters, ':' and '+' only.
+    QList<QPair<QByteArray, QByteArray>> query;
     // Names lower-cased.
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
 
     QByteArray header(const QByteArray& lower_name) const;
+    QByteArray query_value(const QByteArray& name) const;
 };
 
 // Incomplete: more bytes are needed. Failed: status and detail say why.

@@ -10,6 +10,10 @@ web_route_t route_web(const QByteArray& method, const QByteArray& path) {
         route.kind = web_route_t::identification;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "models") {
         route.kind = web_route_t::models;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "history") {
+        route.kind = web_route_t::history;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "wear") {
+        route.kind = web_route_t::wear;
     } else if (parts[0] != "api" && parts[0] != "lxi") {
         route.kind = web_route_t::asset;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "units") {

@@ -12,6 +12,8 @@ struct web_route_t {
         set_switch,
         events,
         models,
+        history,
+        wear,
         identification,
         // One of the page's files, or nothing.
         asset,

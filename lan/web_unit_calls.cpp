@@ -50,8 +50,10 @@ bool web_unit_calls_t::exchange(const QByteArray& name, const QByteArray& serial
     if (stopping) {
         return false;
     }
-    lan_exchange_t job{name, serial, command, QDeadlineTimer(web_answer_ms),
-                       std::make_shared<lan_job_t>()};
+    // The web face's own queries: no client's set is among them.
+    lan_exchange_t job{
+        name,     serial, command, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>(),
+        QString()};
     lan_units_t* on = &units;
     lan_exchange_result_t result;
     const bool came = wait_for<lan_exchange_result_t>(

@@ -180,7 +180,39 @@ async function move(name, sw, position, row) {
         say("kvt-lan did not answer: " + error.message, true);
     } finally {
         buttons.forEach((button) => { button.disabled = false; });
+        refreshRecords();
     }
+}
+
+// The newest records first, a screenful of them.
+const HISTORY_ROWS = 15;
+
+function tableRows(body, rows) {
+    body.replaceChildren(...rows.map((cells) => {
+        const row = document.createElement("tr");
+        for (const text of cells) {
+            const cell = document.createElement("td");
+            cell.textContent = text;
+            row.append(cell);
+        }
+        return row;
+    }));
+}
+
+async function loadRecords() {
+    const [history, wear] = await Promise.all([getJson("/api/history"), getJson("/api/wear")]);
+    const source = (record) => [record.source, record.route, record.protocol, record.client]
+        .filter((part) => part !== null && part !== undefined).join(" ");
+    tableRows(byId("history"), history.slice(-HISTORY_ROWS).reverse().map((record) => [
+        record.time.replace("T", " ").replace("Z", ""), record.serial_number, record.switch,
+        record.from === null ? "?" : String(record.from), String(record.to), source(record)]));
+    tableRows(byId("wear"), wear.map((one) => [one.serial_number, one.switch, String(one.count)]));
+}
+
+let recordsDue = null;
+function refreshRecords() {
+    clearTimeout(recordsDue);
+    recordsDue = setTimeout(() => loadRecords().catch(() => {}), 300);
 }
 
 function listen() {
@@ -188,6 +220,7 @@ function listen() {
     events.addEventListener("position", (event) => {
         const change = JSON.parse(event.data);
         light(change.name, change.switch, change.position);
+        refreshRecords();
     });
     events.addEventListener("unit", () => loadUnits().catch(() => {}));
 }
@@ -211,7 +244,7 @@ async function start() {
     showToken();
     try {
         models = await getJson("/api/models");
-        await Promise.all([loadWelcome(), loadUnits()]);
+        await Promise.all([loadWelcome(), loadUnits(), loadRecords()]);
     } catch (error) {
         say("kvt-lan did not answer: " + error.message, true);
     }

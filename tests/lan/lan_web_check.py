@@ -231,6 +231,28 @@ def check_events(port):
         stream.close()
 
 
+def check_records(port):
+    """Every switch a client confirmed is in the history, with its client;
+    the VXI-11 sets of check_events read back there."""
+    status, _, data = request(port, "GET", "/api/history")
+    records = json.loads(data)
+    assert status == 200 and records, (status, data)
+    assert {(r["source"], r["client"]) for r in records} == {("kvt-lan", "127.0.0.1")}, records
+    assert {r["protocol"] for r in records} == {"web", "VXI-11"}, records
+    sets = [(r["from"], r["to"]) for r in records
+            if r["protocol"] == "VXI-11" and r["serial_number"] == "WEBSIX"]
+    assert sets == [(1, 4), (4, 4), (4, 5)], sets
+    status, _, data = request(port, "GET", "/api/history?unit=WEBTWO&since=2020-01-01")
+    assert status == 200 and {r["serial_number"] for r in json.loads(data)} == {"WEBTWO"}, data
+    assert json.loads(request(port, "GET", "/api/history?since=2999-01-01")[2]) == []
+    for query in ("since=yesterday", "since=<b>", "unit=%2e%2e"):
+        assert request(port, "GET", "/api/history?" + query)[0] == 400, query
+    moved = sum(1 for r in records if r["serial_number"] == "WEBSIX" and r["switch"] == "B"
+                and r["from"] is not None and r["from"] != r["to"])
+    wear = json.loads(request(port, "GET", "/api/wear?unit=WEBSIX")[2])
+    assert {"serial_number": "WEBSIX", "switch": "B", "count": moved} in wear, (moved, wear)
+
+
 def check_read_only(lan, ports, names):
     port = free_port()
     with lan_server(lan, ports, names, ["--http", str(port)]) as server:
@@ -267,6 +289,7 @@ def main():
     sim, lan = sys.argv[1:3]
     require_rpcbind()
     with tempfile.TemporaryDirectory() as directory:
+        os.environ["XDG_STATE_HOME"] = directory
         token_file = os.path.join(directory, "token")
         with open(token_file, "w") as out:
             out.write(TOKEN + "\n")
@@ -283,6 +306,7 @@ def main():
                 check_page(port)
                 check_identification(port, names)
                 check_events(port)
+                check_records(port)
             names.remove("WEBGONE")
             check_read_only(lan, ports, names)
             check_outside_allow(lan, ports, names)
