@@ -53,6 +53,10 @@ def click(driver, unit, sw, position):
         % (unit, sw, position)).click()
 
 
+def history_rows(driver):
+    return [row.text for row in driver.find_elements(By.CSS_SELECTOR, "#history tr")]
+
+
 def status(driver):
     return driver.find_element(By.ID, "status").text
 
@@ -86,6 +90,14 @@ def check_page(driver, page, log, markup_name):
     click(driver, "PAGESIX", "A", 3)
     WebDriverWait(driver, WAIT_S).until(lambda d: "did not hold" in status(d))
     assert lamp(driver, "PAGESIX", "A") == 0
+    # Each click is in the history the page shows, newest first, and in the wear.
+    WebDriverWait(driver, WAIT_S).until(lambda d: len(history_rows(d)) == 3)
+    rows = history_rows(driver)
+    assert [row.split(" ", 2)[2] for row in rows] == [
+        "PAGESIX A 0 0 kvt-lan web 127.0.0.1", "PAGESIX B 0 4 kvt-lan web 127.0.0.1",
+        "PAGETWO A 1 2 kvt-lan web 127.0.0.1"], rows
+    WebDriverWait(driver, WAIT_S).until(
+        lambda d: "PAGETWO A 1" in [row.text for row in d.find_elements(By.CSS_SELECTOR, "#wear tr")])
 
 
 def check_second_page(driver, page):
@@ -107,6 +119,7 @@ def main():
     sim, lan = sys.argv[1:3]
     require_rpcbind()
     with tempfile.TemporaryDirectory() as directory:
+        os.environ["XDG_STATE_HOME"] = directory
         token_file = os.path.join(directory, "token")
         with open(token_file, "w") as out:
             out.write(TOKEN + "\n")
