@@ -316,3 +316,24 @@ QString routes_conflict(const route_book_t& book, const QVector<const route_t*>&
     }
     return {};
 }
+
+bool route_stands(const route_t& route, const route_positions_t& positions) {
+    for (const route_setting_t& setting : route.settings) {
+        const auto unit = positions.find(setting.unit);
+        if (unit == positions.end() || unit->value(setting.sw, -1) != setting.position) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString standing_exclusion(const route_book_t& book, const route_t& route,
+                           const route_positions_t& positions) {
+    for (const QString& other : book.excluded_by(route.name)) {
+        const route_t* excluding = book.find(other);
+        if (excluding != nullptr && route_stands(*excluding, positions)) {
+            return other;
+        }
+    }
+    return {};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -48,6 +49,17 @@ QString route_name_refusal(const QString& name);
 
 // Why the setting does not fit the model of the unit it names; empty when it does.
 QString setting_refusal(const route_setting_t& setting, const switch_model_t& model);
+
+// Where each switch of each unit stands, by unit name; a unit not read is
+// not there.
+using route_positions_t = QMap<QString, QMap<char, int>>;
+
+// True when every switch the route sets stands at its position.
+bool route_stands(const route_t& route, const route_positions_t& positions);
+
+// A route that excludes this one and stands now; empty when none does.
+QString standing_exclusion(const route_book_t& book, const route_t& route,
+                           const route_positions_t& positions);
 
 // Why these routes cannot stand together (a switch they set differently, or
 // an exclusion between them); empty when they can.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "driver/route_book.h"
 #include "driver/unit_discovery.h"
 #include "lan/lan_announcer.h"
 #include "lan/lan_gateway.h"
@@ -46,6 +47,10 @@ int main(int argc, char* argv[]) {
                       "TCP port of the web face (REST API and events) on the --listen address, "
                       "under the same --allow and bounds (default 8080; 0 turns it off).",
                       "port"});
+    parser.addOption({"routes",
+                      "Routes file the web face lists and applies (default "
+                      "$XDG_CONFIG_HOME/quillon/routes.json).",
+                      "file"});
     parser.addOption({"token-file",
                       "File whose one line is the token web writes must bear; only its owner may "
                       "read it. Without it the web face is read-only.",
@@ -121,7 +126,9 @@ int main(int argc, char* argv[]) {
     }
     std::unique_ptr<web_server_t> web;
     if (http_port != 0) {
-        web.reset(new web_server_t(allowed, units, token));
+        web.reset(new web_server_t(
+            allowed, units, token,
+            parser.isSet("routes") ? parser.value("routes") : default_routes_path()));
         if (!web->listen(listen, quint16(http_port), error)) {
             return service_fail(error, exit_failed);
         }

@@ -238,9 +238,7 @@ void lan_units_t::run(const Job& job, Result (unit_session_t::*work)(const Job&)
                 this,
                 [this, link_name, name = job.unit, report = report_of(session), result, done] {
                     note(link_name, report);
-                    if (result.news && on_switch) {
-                        on_switch(name, *result.news);
-                    }
+                    tell(name, result.news);
                     done(result);
                 },
                 Qt::QueuedConnection);
@@ -258,6 +256,19 @@ void lan_units_t::exchange(const lan_exchange_t& job,
         });
 }
 
+void lan_units_t::route_part(const lan_route_job_t& job, bool back,
+                             std::function<void(const lan_route_result_t&)> done) {
+    run(job, back ? &unit_session_t::put_back : &unit_session_t::apply_route, std::move(done));
+}
+
+void lan_units_t::tell(const QByteArray& name, const QVector<lan_switch_news_t>& news) {
+    for (const lan_switch_news_t& one : news) {
+        if (on_switch) {
+            on_switch(name, one);
+        }
+    }
+}
+
 void lan_units_t::read_back(const QByteArray& name, const QByteArray& serial, char sw,
                             const QString& client) {
     unit_t* unit = unit_named(name);
@@ -266,14 +277,12 @@ void lan_units_t::read_back(const QByteArray& name, const QByteArray& serial, ch
     }
     unit->worker->post([this, link_name = unit->worker->name(), name, serial, sw,
                         client](unit_session_t& session) {
-        const std::optional<lan_switch_news_t> news = session.read_back(serial, sw, client);
+        const QVector<lan_switch_news_t> news = session.read_back(serial, sw, client);
         QMetaObject::invokeMethod(
             this,
             [this, link_name, name, report = report_of(session), news] {
                 note(link_name, report);
-                if (news && on_switch) {
-                    on_switch(name, *news);
-                }
+                tell(name, news);
             },
             Qt::QueuedConnection);
     });

@@ -45,6 +45,9 @@ public:
                   std::function<void(const lan_exchange_result_t&)> done);
     // Moves a switch of that unit with the core's operation, likewise.
     void move(const lan_move_t& job, std::function<void(const lan_move_result_t&)> done);
+    // Moves, or with back puts back, that unit's part of a route, likewise.
+    void route_part(const lan_route_job_t& job, bool back,
+                    std::function<void(const lan_route_result_t&)> done);
 
     // Told on this thread what clients' commands showed of a unit's switches.
     std::function<void(const QByteArray& name, const lan_switch_news_t& news)> on_switch;
@@ -89,6 +92,7 @@ private:
     // own turn, and told.
     void read_back(const QByteArray& name, const QByteArray& serial, char sw,
                    const QString& client);
+    void tell(const QByteArray& name, const QVector<lan_switch_news_t>& news);
     unit_t* unit_at(const QByteArray& link_name);
     unit_t* unit_named(const QByteArray& name);
     // done gets the serial number the unit is served under now, if any.

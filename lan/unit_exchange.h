@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
+#include <QVector>
 #include <atomic>
 #include <memory>
-#include <optional>
 
+#include "driver/route_moves.h"
 #include "driver/switch_model.h"
 #include "lan/lan_errors.h"
 
@@ -61,7 +62,7 @@ struct lan_switch_news_t {
 struct lan_exchange_result_t {
     int error = lan_ok;
     QByteArray answer;
-    std::optional<lan_switch_news_t> news;
+    QVector<lan_switch_news_t> news;
     // The switch a set command was answered for, to be read back next on the
     // unit's own turn; '\0' for none.
     char read_back = '\0';
@@ -86,5 +87,23 @@ struct lan_move_result_t {
     int error = lan_ok;
     const switch_model_t* model = nullptr;
     switch_report_t report;
-    std::optional<lan_switch_news_t> news;
+    QVector<lan_switch_news_t> news;
+};
+
+// A unit's part of a route, moved with the core's route moves, or put back.
+struct lan_route_job_t {
+    QByteArray unit;
+    QByteArray serial_number;
+    QVector<route_move_t> moves;
+    QDeadlineTimer deadline;
+    std::shared_ptr<lan_job_t> job;
+    QString client;
+};
+
+// Reached (lan_ok) or why not; refusal says why nothing was sent.
+struct lan_route_result_t {
+    int error = lan_ok;
+    QString refusal;
+    route_moves_outcome_t outcome;
+    QVector<lan_switch_news_t> news;
 };

@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "driver/route_book.h"
 #include "driver/switch_command.h"
 #include "driver/switch_model.h"
 #include "driver/switch_move.h"
@@ -156,13 +157,13 @@ lan_exchange_result_t unit_session_t::exchange(const lan_exchange_t& job) {
     return out;
 }
 
-std::optional<lan_switch_news_t> unit_session_t::read_back(const QByteArray& serial, char sw,
-                                                           const QString& client) {
+QVector<lan_switch_news_t> unit_session_t::read_back(const QByteArray& serial, char sw,
+                                                     const QString& client) {
     const switch_model_t* model = ready_for(serial, QDeadlineTimer(read_back_ms)) == lan_ok
                                       ? identified_model(unit)
                                       : nullptr;
     if (model == nullptr) {
-        return std::nullopt;
+        return {};
     }
     set_answer_timeout(read_back_ms);
     quiet.invalidate();
@@ -193,21 +194,74 @@ void unit_session_t::look_at(const lan_exchange_t& job, const QByteArray& line,
         return;
     }
     report.status = switch_report_t::reported;
-    const std::optional<lan_switch_news_t> news = note_position(*model, asked.sw, report, false);
-    if (news && news->moved()) {
-        out.news = news;
+    for (const lan_switch_news_t& news : note_position(*model, asked.sw, report, false)) {
+        if (news.moved()) {
+            out.news.append(news);
+        }
     }
 }
 
-std::optional<lan_switch_news_t> unit_session_t::note_position(const switch_model_t& model, char sw,
-                                                               const switch_report_t& report,
-                                                               bool set) {
+QVector<lan_switch_news_t> unit_session_t::note_position(const switch_model_t& model, char sw,
+                                                         const switch_report_t& report, bool set) {
     if (report.status != switch_report_t::reported) {
         known.remove(sw);
-        return std::nullopt;
+        return {};
     }
     lan_switch_news_t news{model.name,    sw, known.value(sw, -1), report.position,
                            report.answer, set};
     known.insert(sw, report.position);
-    return news;
+    return {news};
+}
+
+lan_route_result_t unit_session_t::apply_route(const lan_route_job_t& job) {
+    return route_part(job, false);
+}
+
+lan_route_result_t unit_session_t::put_back(const lan_route_job_t& job) {
+    return route_part(job, true);
+}
+
+lan_route_result_t unit_session_t::route_part(const lan_route_job_t& job, bool back) {
+    lan_route_result_t out;
+    out.error = ready_for(job.serial_number, job.deadline);
+    if (out.error != lan_ok) {
+        return out;
+    }
+    const switch_model_t* model = identified_model(unit);
+    if (model == nullptr) {
+        out.refusal = QStringLiteral("did not identify itself");
+        return out;
+    }
+    for (const route_move_t& move : job.moves) {
+        out.refusal =
+            setting_refusal({QString(), move.sw, back ? move.before : move.position}, *model);
+        if (!out.refusal.isEmpty()) {
+            return out;
+        }
+    }
+    set_answer_timeout(read_back_ms);
+    quiet.invalidate();
+    const switch_source_t source{QStringLiteral("kvt-lan"), QString(), QStringLiteral("web"),
+                                 job.client};
+    if (back) {
+        out.outcome.put_back = put_back_moves(*model, unit, job.moves, source);
+    } else {
+        out.outcome = apply_route_moves(*model, unit, job.moves, source);
+    }
+    // Where the switches stand now, as the unit says, is what is told.
+    QByteArray read;
+    for (const route_move_t& move : job.moves) {
+        if (read.contains(move.sw)) {
+            continue;
+        }
+        read.append(move.sw);
+        const switch_report_t report = model->read_switch(unit, move.sw);
+        answer_missed = report.status == switch_report_t::no_answer;
+        for (const lan_switch_news_t& news : note_position(*model, move.sw, report, true)) {
+            if (news.moved()) {
+                out.news.append(news);
+            }
+        }
+    }
+    return out;
 }

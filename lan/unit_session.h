@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <memory>
-#include <optional>
 
 #include "driver/switch_model.h"
 #include "driver/unit.h"
@@ -31,8 +30,13 @@ public:
     lan_move_result_t move(const lan_move_t& job);
     // Reads back switch sw after a client's set, while the unit is still the
     // one served under serial.
-    std::optional<lan_switch_news_t> read_back(const QByteArray& serial, char sw,
-                                               const QString& client);
+    QVector<lan_switch_news_t> read_back(const QByteArray& serial, char sw, const QString& client);
+    // A unit's part of a route: every move, or none when one does not fit
+    // the unit's model; at the first that does not hold, what was moved is
+    // put back.
+    lan_route_result_t apply_route(const lan_route_job_t& job);
+    // Puts back the moves another unit's failure undoes.
+    lan_route_result_t put_back(const lan_route_job_t& job);
     // The serial number the unit goes by: the one it identified itself with
     // or, during a restart it was told to make, the one it had before.
     QByteArray claim() const;
@@ -57,9 +61,10 @@ private:
     // take a command, with time left before the deadline.
     int ready_for(const QByteArray& serial, const QDeadlineTimer& deadline);
     // What the command, answered by line, showed of a switch.
+    lan_route_result_t route_part(const lan_route_job_t& job, bool back);
     void look_at(const lan_exchange_t& job, const QByteArray& line, lan_exchange_result_t& out);
-    std::optional<lan_switch_news_t> note_position(const switch_model_t& model, char sw,
-                                                   const switch_report_t& report, bool set);
+    QVector<lan_switch_news_t> note_position(const switch_model_t& model, char sw,
+                                             const switch_report_t& report, bool set);
 
     const QByteArray link_name;
     const std::unique_ptr<unit_link_t> link;

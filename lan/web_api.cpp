@@ -15,6 +15,7 @@
 #include "lan/web_events.h"
 #include "lan/web_page.h"
 #include "lan/web_request.h"
+#include "lan/web_route_ops.h"
 #include "lan/web_routes.h"
 #include "lan/web_token.h"
 #include "lan/web_unit_ops.h"
@@ -33,11 +34,14 @@ web_response_t outcome_response(const web_outcome_t& outcome) {
         return web_json(200, outcome.object);
     }
     web_response_t problem = web_problem(outcome.status, outcome.detail);
-    if (outcome.status == 409) {
-        // Where the switch stands, as members of the problem.
+    if (!outcome.object.isEmpty()) {
+        // What is known (where a switch stands, what each unit of a route
+        // did), as members of the problem beside its own.
         QJsonObject body = QJsonDocument::fromJson(problem.body).object();
         for (auto field = outcome.object.begin(); field != outcome.object.end(); ++field) {
-            body.insert(field.key(), field.value());
+            if (!body.contains(field.key())) {
+                body.insert(field.key(), field.value());
+            }
         }
         problem.body = QJsonDocument(body).toJson(QJsonDocument::Compact) + '\n';
     }
@@ -84,8 +88,9 @@ int position_of(const QByteArray& body, int& position, QString& detail) {
 
 }  // namespace
 
-web_api_t::web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token)
-    : units(units), events(events), token(token), calls(units, stopping) {
+web_api_t::web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token,
+                     const QString& routes_path)
+    : units(units), events(events), token(token), routes_path(routes_path), calls(units, stopping) {
     jobs.setMaxThreadCount(max_jobs);
 }
 
@@ -118,6 +123,12 @@ void web_api_t::handle(web_connection_t& connection, const web_request_t& reques
             return;
         case web_route_t::models:
             connection.respond(web_json(200, models_json()));
+            return;
+        case web_route_t::list_routes:
+            list_routes(connection);
+            return;
+        case web_route_t::apply_route:
+            apply_route(connection, request, route.unit);
             return;
         case web_route_t::history:
             history(connection, request);
@@ -184,17 +195,50 @@ void web_api_t::get_unit(web_connection_t& connection, const QByteArray& name) {
     });
 }
 
-void web_api_t::set_switch(web_connection_t& connection, const web_request_t& request,
-                           const QByteArray& name, const QByteArray& sw) {
+bool web_api_t::may_write(web_connection_t& connection, const web_request_t& request) {
     if (token.isEmpty()) {
         connection.respond(web_problem(
             403, QStringLiteral("the web face is read-only: kvt-lan was started without "
                                 "--token-file")));
-        return;
+        return false;
     }
     if (!web_token_matches(token, request.header("authorization"))) {
         connection.respond(
             web_problem(401, QStringLiteral("a write needs Authorization: Bearer <token>")));
+        return false;
+    }
+    return true;
+}
+
+void web_api_t::list_routes(web_connection_t& connection) {
+    answer_later(connection, [this] { return ::list_routes(calls, routes_path); });
+}
+
+void web_api_t::apply_route(web_connection_t& connection, const web_request_t& request,
+                            const QByteArray& name) {
+    if (!may_write(connection, request)) {
+        return;
+    }
+    const QString client = connection.peer().toString();
+    const QString route = QString::fromLatin1(name);
+    answer_later(connection, [this, route, client] {
+        const web_outcome_t outcome = ::apply_route(calls, routes_path, route, client);
+        if (outcome.status == 200) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, route] {
+                    events.publish("route", {{QStringLiteral("route"), route},
+                                             {QStringLiteral("state"), QStringLiteral("applied")}});
+                },
+                Qt::QueuedConnection);
+        }
+        return outcome_response(outcome);
+    });
+}
+
+void web_api_t::set_switch(web_connection_t& connection, const web_request_t& request,
+                           const QByteArray& name, const QByteArray& sw) {
+    if (!may_write(connection, request)) {
         return;
     }
     int position = 0;

@@ -20,7 +20,8 @@ struct web_request_t;
 class web_api_t : public QObject {
 public:
     // An empty token leaves the face read-only.
-    web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token);
+    web_api_t(lan_units_t& units, web_events_t& events, const QByteArray& token,
+              const QString& routes_path);
     // Waits for the jobs under way; each wait of theirs is bounded.
     ~web_api_t() override;
 
@@ -33,6 +34,11 @@ private:
     void get_unit(web_connection_t& connection, const QByteArray& name);
     void set_switch(web_connection_t& connection, const web_request_t& request,
                     const QByteArray& name, const QByteArray& sw);
+    // False, with the refusal answered, when the request may not write.
+    bool may_write(web_connection_t& connection, const web_request_t& request);
+    void list_routes(web_connection_t& connection);
+    void apply_route(web_connection_t& connection, const web_request_t& request,
+                     const QByteArray& name);
     void history(web_connection_t& connection, const web_request_t& request);
     void wear(web_connection_t& connection, const web_request_t& request);
     void open_stream(web_connection_t& connection);
@@ -40,6 +46,7 @@ private:
     lan_units_t& units;
     web_events_t& events;
     const QByteArray token;
+    const QString routes_path;
     std::atomic<bool> stopping{false};
     web_unit_calls_t calls;
     QThreadPool jobs;

@@ -10,6 +10,13 @@ web_route_t route_web(const QByteArray& method, const QByteArray& path) {
         route.kind = web_route_t::identification;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "models") {
         route.kind = web_route_t::models;
+    } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "routes") {
+        route.kind = web_route_t::list_routes;
+    } else if (parts.size() == 4 && parts[0] == "api" && parts[1] == "routes" &&
+               !parts[2].isEmpty() && parts[3] == "apply") {
+        route.kind = web_route_t::apply_route;
+        route.unit = parts[2];
+        wanted = "POST";
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "history") {
         route.kind = web_route_t::history;
     } else if (parts.size() == 2 && parts[0] == "api" && parts[1] == "wear") {

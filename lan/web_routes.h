@@ -12,6 +12,9 @@ struct web_route_t {
         set_switch,
         events,
         models,
+        list_routes,
+        // unit names the route.
+        apply_route,
         history,
         wear,
         identification,

@@ -7,10 +7,11 @@
 #include "lan/web_connection.h"
 #include "lan/web_events.h"
 
-web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token)
+web_server_t::web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token,
+                           const QString& routes_path)
     : admission(std::move(allowed)),
       events(new web_events_t(units)),
-      api(new web_api_t(units, *events, token)) {
+      api(new web_api_t(units, *events, token, routes_path)) {
     listener.accepted = [this](qintptr descriptor) { accept(descriptor); };
 }
 

@@ -20,7 +20,9 @@ class web_events_t;
 class web_server_t : public QObject {
 public:
     // An empty token leaves the web face read-only.
-    web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token);
+    // routes_path names the routes file, read at each request about routes.
+    web_server_t(QList<lan_subnet_t> allowed, lan_units_t& units, const QByteArray& token,
+                 const QString& routes_path);
     ~web_server_t() override;
 
     // Listens, not yet taking connections.

@@ -90,3 +90,24 @@ bool web_unit_calls_t::move(const QByteArray& name, const QByteArray& serial, ch
     }
     return came;
 }
+
+bool web_unit_calls_t::route_part(const QByteArray& name, const QByteArray& serial,
+                                  const QVector<route_move_t>& moves, bool back,
+                                  const QString& client, lan_route_result_t& out) {
+    if (stopping) {
+        return false;
+    }
+    lan_route_job_t job{
+        name, serial, moves, QDeadlineTimer(route_part_ms), std::make_shared<lan_job_t>(), client};
+    lan_units_t* on = &units;
+    const bool came = wait_for<lan_route_result_t>(
+        units,
+        [on, job, back](std::function<void(const lan_route_result_t&)> done) {
+            on->route_part(job, back, std::move(done));
+        },
+        route_part_ms + queue_margin_ms, out);
+    if (!came) {
+        job.job->cancel();
+    }
+    return came;
+}

@@ -209,10 +209,59 @@ async function loadRecords() {
     tableRows(byId("wear"), wear.map((one) => [one.serial_number, one.switch, String(one.count)]));
 }
 
+async function loadRoutes() {
+    const routes = await getJson("/api/routes");
+    byId("no-routes").hidden = routes.length !== 0;
+    byId("routes").replaceChildren(...routes.map((route) => {
+        const row = document.createElement("tr");
+        const name = document.createElement("td");
+        name.textContent = route.name;
+        const state = document.createElement("td");
+        if (route.active) {
+            const badge = document.createElement("span");
+            badge.className = "state running";
+            badge.textContent = "stands";
+            state.append(badge);
+        }
+        const action = document.createElement("td");
+        const button = document.createElement("button");
+        button.type = "button";
+        button.textContent = "Apply";
+        button.addEventListener("click", () => applyRoute(route.name, button));
+        action.append(button);
+        row.append(name, state, action);
+        return row;
+    }));
+}
+
+async function applyRoute(name, button) {
+    if (token() === "") {
+        say("Enter the token to apply routes.", true);
+        byId("token").focus();
+        return;
+    }
+    button.disabled = true;
+    try {
+        const answer = await fetch("/api/routes/" + encodeURIComponent(name) + "/apply", {
+            method: "POST", headers: {"Authorization": "Bearer " + token()}});
+        const body = await answer.json();
+        if (answer.status === 401) {
+            sessionStorage.removeItem(TOKEN_KEY);
+            showToken();
+        }
+        say(answer.ok ? "Route " + name + " stands." : String(body.detail), !answer.ok);
+    } catch (error) {
+        say("kvt-lan did not answer: " + error.message, true);
+    } finally {
+        button.disabled = false;
+        refreshRecords();
+    }
+}
+
 let recordsDue = null;
 function refreshRecords() {
     clearTimeout(recordsDue);
-    recordsDue = setTimeout(() => loadRecords().catch(() => {}), 300);
+    recordsDue = setTimeout(() => Promise.all([loadRecords(), loadRoutes()]).catch(() => {}), 300);
 }
 
 function listen() {
@@ -223,6 +272,7 @@ function listen() {
         refreshRecords();
     });
     events.addEventListener("unit", () => loadUnits().catch(() => {}));
+    events.addEventListener("route", refreshRecords);
 }
 
 byId("token-form").addEventListener("submit", (event) => {
@@ -244,7 +294,7 @@ async function start() {
     showToken();
     try {
         models = await getJson("/api/models");
-        await Promise.all([loadWelcome(), loadUnits(), loadRecords()]);
+        await Promise.all([loadWelcome(), loadUnits(), loadRecords(), loadRoutes()]);
     } catch (error) {
         say("kvt-lan did not answer: " + error.message, true);
     }

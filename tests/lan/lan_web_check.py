@@ -253,6 +253,53 @@ def check_records(port):
     assert {"serial_number": "WEBSIX", "switch": "B", "count": moved} in wear, (moved, wear)
 
 
+ROUTES = {"routes": {"both": {"WEBTWO": {"C": 2}, "WEBSIX": {"B": 3}},
+                     "stuck": {"WEBTWO": {"D": 2}, "WEBSIX": {"A": 2}},
+                     "other": {"WEBTWO": {"C": 1}}},
+          "exclusions": [["both", "other"]]}
+
+
+def positions(port, unit):
+    return json.loads(request(port, "GET", "/api/units/" + unit)[2])["positions"]
+
+
+def check_routes(port):
+    """Routes over both models: refused with nothing sent while an excluded
+    route stands, applied whole, put back when a switch does not hold."""
+    def apply(name, headers=RIGHT):
+        status, _, data = request(port, "POST", "/api/routes/%s/apply" % name, "", headers)
+        return status, json.loads(data)
+
+    def records():
+        return len(json.loads(request(port, "GET", "/api/history")[2]))
+
+    def active():
+        return {r["name"]: r["active"] for r in json.loads(request(port, "GET", "/api/routes")[2])}
+
+    assert positions(port, "WEBTWO")["C"] == 1 and active()["other"]
+    before = records()
+    assert apply("both", {})[0] == 401
+    status, answer = apply("both")
+    assert (status, answer["detail"]) == (409, "route both is refused: route other, which "
+                                                "excludes it, stands"), answer
+    assert apply("nosuch")[0] == 404
+    assert records() == before, "a refused route sent something"
+    assert request(port, "PUT", "/api/units/WEBTWO/switches/C", positions_body(2), RIGHT)[0] == 200
+    events = Events(port)
+    status, answer = apply("both")
+    assert (status, answer) == (200, {"route": "both", "units": {"WEBTWO": {"C": 2},
+                                                                  "WEBSIX": {"B": 3}}}), answer
+    told = {events.next()[0] for _ in range(2)}
+    events.close()
+    assert told >= {"position", "route"}, told
+    assert active() == {"both": True, "stuck": False, "other": False}
+    status, answer = apply("stuck")
+    assert status == 409 and answer["units"]["WEBTWO"] == {"failure": "held its part",
+                                                           "put_back": ["D=1"]}, answer
+    assert "did not hold" in answer["units"]["WEBSIX"]["failure"], answer
+    assert positions(port, "WEBTWO")["D"] == 1
+
+
 def check_read_only(lan, ports, names):
     port = free_port()
     with lan_server(lan, ports, names, ["--http", str(port)]) as server:
@@ -299,7 +346,10 @@ def main():
             markup_name = place_name(ports[2])
             names = ["WEBTWO", "WEBSIX", markup_name, "WEBGONE"]
             port = free_port()
-            options = ["--http", str(port), "--token-file", token_file]
+            routes = os.path.join(directory, "routes.json")
+            with open(routes, "w") as out:
+                json.dump(ROUTES, out)
+            options = ["--http", str(port), "--token-file", token_file, "--routes", routes]
             with lan_server(lan, ports, names, options) as server:
                 assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
                 check_api(port, markup_name)
@@ -307,6 +357,7 @@ def main():
                 check_identification(port, names)
                 check_events(port)
                 check_records(port)
+                check_routes(port)
             names.remove("WEBGONE")
             check_read_only(lan, ports, names)
             check_outside_allow(lan, ports, names)
