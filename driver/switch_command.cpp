@@ -2,6 +2,7 @@
 
 #include "driver/switch_model.h"
 #include "driver/unit.h"
+#include "driver/unit_answers.h"
 #include "driver/unit_link.h"
 
 namespace {
@@ -25,19 +26,10 @@ public:
     QByteArray sent;
 };
 
-QByteArray without_terminator(const QByteArray& command) {
-    for (const char* terminator : {"\r\n", "\n"}) {
-        if (command.endsWith(terminator)) {
-            return command.chopped(int(qstrlen(terminator)));
-        }
-    }
-    return command.endsWith('\0') ? command.chopped(1) : command;
-}
-
 }  // namespace
 
 switch_command_t read_switch_command(const switch_model_t& model, const QByteArray& command) {
-    const QByteArray bare = without_terminator(command);
+    const QByteArray bare = command_text(command);
     command_capture_t capture;
     drv_unit_t unit(capture);
     for (const char* sw = model.switches; *sw != '\0'; ++sw) {

@@ -35,7 +35,8 @@ bool is_any(const QByteArray& command, const char* const (&names)[N]) {
     return false;
 }
 
-// The command without its one terminator.
+}  // namespace
+
 QByteArray command_text(const QByteArray& command) {
     for (const char* terminator : {"\r\n", "\n"}) {
         if (command.endsWith(terminator)) {
@@ -44,8 +45,6 @@ QByteArray command_text(const QByteArray& command) {
     }
     return command.endsWith('\0') ? command.chopped(1) : command;
 }
-
-}  // namespace
 
 bool unit_answers(const QByteArray& command) {
     if (starts_with_any(command, data_prefixes)) {

@@ -13,3 +13,6 @@ bool unit_answers(const QByteArray& command);
 // True for "REBOOT" and "REBOOT 1": the unit goes offline and comes back in
 // its application or its bootloader.
 bool unit_restarts(const QByteArray& command);
+
+// The command without its one terminator.
+QByteArray command_text(const QByteArray& command);

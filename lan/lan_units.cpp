@@ -256,9 +256,14 @@ void lan_units_t::exchange(const lan_exchange_t& job,
         });
 }
 
-void lan_units_t::route_part(const lan_route_job_t& job, bool back,
+void lan_units_t::apply_part(const lan_route_job_t& job,
                              std::function<void(const lan_route_result_t&)> done) {
-    run(job, back ? &unit_session_t::put_back : &unit_session_t::apply_route, std::move(done));
+    run(job, &unit_session_t::apply_route, std::move(done));
+}
+
+void lan_units_t::put_back_part(const lan_route_job_t& job,
+                                std::function<void(const lan_route_result_t&)> done) {
+    run(job, &unit_session_t::put_back, std::move(done));
 }
 
 void lan_units_t::tell(const QByteArray& name, const QVector<lan_switch_news_t>& news) {

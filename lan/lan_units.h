@@ -45,9 +45,11 @@ public:
                   std::function<void(const lan_exchange_result_t&)> done);
     // Moves a switch of that unit with the core's operation, likewise.
     void move(const lan_move_t& job, std::function<void(const lan_move_result_t&)> done);
-    // Moves, or with back puts back, that unit's part of a route, likewise.
-    void route_part(const lan_route_job_t& job, bool back,
+    // Moves that unit's part of a route, likewise, or puts it back.
+    void apply_part(const lan_route_job_t& job,
                     std::function<void(const lan_route_result_t&)> done);
+    void put_back_part(const lan_route_job_t& job,
+                       std::function<void(const lan_route_result_t&)> done);
 
     // Told on this thread what clients' commands showed of a unit's switches.
     std::function<void(const QByteArray& name, const lan_switch_news_t& news)> on_switch;

@@ -28,6 +28,25 @@ bool wait_for(lan_units_t& units, Start start, int ms, T& out) {
     return true;
 }
 
+// Runs the job on its unit's worker and waits for its result, calling it
+// off when none came in time.
+template <typename Job, typename Result>
+bool run_job(lan_units_t& units, const Job& job,
+             void (lan_units_t::*start)(const Job&, std::function<void(const Result&)>), int ms,
+             Result& out) {
+    lan_units_t* on = &units;
+    const bool came = wait_for<Result>(
+        units,
+        [on, job, start](std::function<void(const Result&)> done) {
+            (on->*start)(job, std::move(done));
+        },
+        ms + queue_margin_ms, out);
+    if (!came) {
+        job.job->cancel();
+    }
+    return came;
+}
+
 }  // namespace
 
 QByteArray web_unit_calls_t::verify(const QByteArray& name) {
@@ -54,16 +73,8 @@ bool web_unit_calls_t::exchange(const QByteArray& name, const QByteArray& serial
     lan_exchange_t job{
         name,     serial, command, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>(),
         QString()};
-    lan_units_t* on = &units;
     lan_exchange_result_t result;
-    const bool came = wait_for<lan_exchange_result_t>(
-        units,
-        [on, job](std::function<void(const lan_exchange_result_t&)> done) {
-            on->exchange(job, std::move(done));
-        },
-        web_answer_ms + queue_margin_ms, result);
-    if (!came) {
-        job.job->cancel();
+    if (!run_job(units, job, &lan_units_t::exchange, web_answer_ms, result)) {
         return false;
     }
     line = result.answer;
@@ -78,17 +89,7 @@ bool web_unit_calls_t::move(const QByteArray& name, const QByteArray& serial, ch
     lan_move_t job{
         name,  serial, sw, position, QDeadlineTimer(web_answer_ms), std::make_shared<lan_job_t>(),
         client};
-    lan_units_t* on = &units;
-    const bool came = wait_for<lan_move_result_t>(
-        units,
-        [on, job](std::function<void(const lan_move_result_t&)> done) {
-            on->move(job, std::move(done));
-        },
-        web_answer_ms + queue_margin_ms, out);
-    if (!came) {
-        job.job->cancel();
-    }
-    return came;
+    return run_job(units, job, &lan_units_t::move, web_answer_ms, out);
 }
 
 bool web_unit_calls_t::route_part(const QByteArray& name, const QByteArray& serial,
@@ -99,15 +100,6 @@ bool web_unit_calls_t::route_part(const QByteArray& name, const QByteArray& seri
     }
     lan_route_job_t job{
         name, serial, moves, QDeadlineTimer(route_part_ms), std::make_shared<lan_job_t>(), client};
-    lan_units_t* on = &units;
-    const bool came = wait_for<lan_route_result_t>(
-        units,
-        [on, job, back](std::function<void(const lan_route_result_t&)> done) {
-            on->route_part(job, back, std::move(done));
-        },
-        route_part_ms + queue_margin_ms, out);
-    if (!came) {
-        job.job->cancel();
-    }
-    return came;
+    return run_job(units, job, back ? &lan_units_t::put_back_part : &lan_units_t::apply_part,
+                   route_part_ms, out);
 }

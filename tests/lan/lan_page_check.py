@@ -2,12 +2,12 @@
 read-back, the token is asked for once per tab, a VXI-11 client's set shows
 in another open page, and a unit's text stays text."""
 import os
-import stat
 import subprocess
 import sys
 import tempfile
 
-from lan_servers import START_S, first_line, free_port, lan_server, require_rpcbind, skip, start
+from lan_servers import (START_S, first_line, free_port, lan_server, require_rpcbind, skip,
+                         start, token_file)
 
 try:
     import pyvisa
@@ -119,11 +119,7 @@ def main():
     sim, lan = sys.argv[1:3]
     require_rpcbind()
     with tempfile.TemporaryDirectory() as directory:
-        os.environ["XDG_STATE_HOME"] = directory
-        token_file = os.path.join(directory, "token")
-        with open(token_file, "w") as out:
-            out.write(TOKEN + "\n")
-        os.chmod(token_file, stat.S_IRUSR | stat.S_IWUSR)
+        token = token_file(directory, TOKEN)
         log = os.path.join(directory, "wire")
         units = ["KVT0402Q,sn=PAGETWO", "KVT0206Q,sn=PAGESIX,faults=stuck:A",
                  "KVT0402Q,sn=" + MARKUP]
@@ -134,7 +130,7 @@ def main():
             markup_name = "_" + "".join(c if c.isalnum() else "_" for c in ports[2][5:])
             port = free_port()
             page = "http://127.0.0.1:%d/" % port
-            options = ["--http", str(port), "--token-file", token_file]
+            options = ["--http", str(port), "--token-file", token]
             with lan_server(lan, ports, ["PAGETWO", "PAGESIX", markup_name], options) as server:
                 first_line(server)
                 driver = browser()

@@ -39,6 +39,17 @@ def free_port():
         return sock.getsockname()[1]
 
 
+def token_file(directory, token):
+    """A token file as kvt-lan takes it, its owner's alone; the history goes
+    to the same folder, not the user's own."""
+    os.environ["XDG_STATE_HOME"] = directory
+    path = os.path.join(directory, "token")
+    with open(path, "w") as out:
+        out.write(token + "\n")
+    os.chmod(path, 0o600)
+    return path
+
+
 def require_rpcbind():
     try:
         subprocess.run(["rpcinfo", "-p", "127.0.0.1"], check=True, capture_output=True)

@@ -5,7 +5,6 @@ import http.client
 import json
 import os
 import socket
-import stat
 import subprocess
 import sys
 import tempfile
@@ -14,7 +13,7 @@ from xml.etree import ElementTree
 import pyvisa
 
 from lan_servers import (START_S, first_line, free_port, lan_server, require_rpcbind,
-                         simulated_units, start)
+                         simulated_units, start, token_file)
 
 TOKEN = "web-check-token-0123456789"
 MARKUP = "<b>X</b>"
@@ -317,10 +316,10 @@ def check_outside_allow(lan, ports, names):
         assert raw(port, b"GET /api/units HTTP/1.1\r\n\r\n") == b"", "answered outside --allow"
 
 
-def check_loose_token_file(lan, token_file):
+def check_loose_token_file(lan, path):
     for mode in (0o640, 0o604):
-        os.chmod(token_file, mode)
-        process = start([lan, "--http", str(free_port()), "--token-file", token_file],
+        os.chmod(path, mode)
+        process = start([lan, "--http", str(free_port()), "--token-file", path],
                         stderr=subprocess.PIPE)
         try:
             _, error = process.communicate(timeout=START_S)
@@ -329,19 +328,15 @@ def check_loose_token_file(lan, token_file):
             process.wait()
         assert process.returncode == 2, (mode, process.returncode)
         assert b"only its owner" in error, error
-    os.chmod(token_file, 0o600)
+    os.chmod(path, 0o600)
 
 
 def main():
     sim, lan = sys.argv[1:3]
     require_rpcbind()
     with tempfile.TemporaryDirectory() as directory:
-        os.environ["XDG_STATE_HOME"] = directory
-        token_file = os.path.join(directory, "token")
-        with open(token_file, "w") as out:
-            out.write(TOKEN + "\n")
-        os.chmod(token_file, stat.S_IRUSR | stat.S_IWUSR)
-        check_loose_token_file(lan, token_file)
+        token = token_file(directory, TOKEN)
+        check_loose_token_file(lan, token)
         with simulated_units(sim, *UNITS) as ports:
             markup_name = place_name(ports[2])
             names = ["WEBTWO", "WEBSIX", markup_name, "WEBGONE"]
@@ -349,7 +344,7 @@ def main():
             routes = os.path.join(directory, "routes.json")
             with open(routes, "w") as out:
                 json.dump(ROUTES, out)
-            options = ["--http", str(port), "--token-file", token_file, "--routes", routes]
+            options = ["--http", str(port), "--token-file", token, "--routes", routes]
             with lan_server(lan, ports, names, options) as server:
                 assert first_line(server) == "web http://127.0.0.1:%d/\n" % port
                 check_api(port, markup_name)
