@@ -9,6 +9,6 @@ QString json_place(const QString& parent, const QString& key);
 QString json_place(const QString& parent, int index);
 
 // The place of the first key that an object of the document holds twice,
-// which a JSON parser keeps silently as one; empty when there is none. The
-// text must be valid JSON.
+// which a JSON parser keeps silently as one; empty when there is none. Text
+// that is no JSON gives a place or none, and the parser then says what is wrong.
 QString repeated_json_key(const QByteArray& text);

@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <cmath>
 
@@ -212,6 +211,12 @@ bool load_routes(const QString& path, route_book_t& book, QString& error) {
         error = QStringLiteral("%1: longer than %2 bytes").arg(path).arg(longest_file);
         return false;
     }
+    // Looked for before parsing: Qt 5's parser leaks what a repeated key held.
+    const QString repeated = repeated_json_key(text);
+    if (!repeated.isEmpty()) {
+        error = QStringLiteral("%1: %2: given twice").arg(path, repeated);
+        return false;
+    }
     QJsonParseError parsed;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parsed);
     if (parsed.error != QJsonParseError::NoError) {
@@ -221,11 +226,6 @@ bool load_routes(const QString& path, route_book_t& book, QString& error) {
     }
     if (!document.isObject()) {
         error = QStringLiteral("%1: is not a JSON object of routes and exclusions").arg(path);
-        return false;
-    }
-    const QString repeated = repeated_json_key(text);
-    if (!repeated.isEmpty()) {
-        error = QStringLiteral("%1: %2: given twice").arg(path, repeated);
         return false;
     }
     route_book_t read;
@@ -270,8 +270,8 @@ bool save_routes(const QString& path, const route_book_t& book, QString& error) 
 }
 
 QString route_name_refusal(const QString& name) {
-    static const QRegularExpression rule(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9._-]{0,63}$"));
-    if (rule.match(name).hasMatch()) {
+    // Non-ASCII letters would pass toLatin1 as '?', which no name holds.
+    if (is_name(name.toLatin1())) {
         return {};
     }
     return QStringLiteral(

@@ -14,6 +14,11 @@ bool is_name_char(char c) {
 
 }  // namespace
 
+bool is_name(const QByteArray& text) {
+    return !text.isEmpty() && text.size() <= unit_name_longest && is_name_start(text.front()) &&
+           std::all_of(text.cbegin(), text.cend(), is_name_char);
+}
+
 QString serial_name_refusal(const QByteArray& serial_number) {
     if (serial_number.isEmpty()) {
         return QStringLiteral("states no serial number");
@@ -22,9 +27,7 @@ QString serial_name_refusal(const QByteArray& serial_number) {
         return QStringLiteral("states a serial number longer than %1 characters")
             .arg(unit_name_longest);
     }
-    const bool allowed = is_name_start(serial_number.front()) &&
-                         std::all_of(serial_number.cbegin(), serial_number.cend(), is_name_char);
-    if (!allowed) {
+    if (!is_name(serial_number)) {
         return QStringLiteral(
                    "states serial number \"%1\", which is not a name: a name is letters, "
                    "digits, '-', '_' and '.', beginning with a letter or a digit")

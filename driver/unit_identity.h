@@ -19,6 +19,10 @@ struct unit_identity_t {
 // The longest serial number that serves as a name.
 constexpr int unit_name_longest = 64;
 
+// The rule every name follows, a unit's or a route's: 1 to unit_name_longest
+// letters, digits, '-', '_' and '.', beginning with a letter or a digit.
+bool is_name(const QByteArray& text);
+
 // Empty when the serial number may serve as a name: 1 to 64 letters, digits,
 // '-', '_' and '.', beginning with a letter or a digit. Else why it may not.
 QString serial_name_refusal(const QByteArray& serial_number);
