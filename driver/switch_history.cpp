@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -75,14 +76,9 @@ public:
         if (!db.open()) {
             return failure(history_status_t::open, db.lastError().text());
         }
-        // WAL lets readers and one writer work at once; NORMAL still commits
-        // each transaction whole.
-        const history_status_t tuned = run(history_status_t::open, "PRAGMA journal_mode = WAL");
-        if (!tuned.ok()) {
-            return tuned;
-        }
+        // NORMAL still commits each transaction whole.
         const history_status_t synced = run(history_status_t::open, "PRAGMA synchronous = NORMAL");
-        return synced.ok() ? prepare() : synced;
+        return synced.ok() ? prepare(path) : synced;
     }
 
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
@@ -103,19 +99,39 @@ public:
     }
 
 private:
-    // The tables, made by the first program that finds none.
-    history_status_t prepare() {
+    // Whether the tables are made (schema version 1).
+    history_status_t made(bool& yes) {
         QSqlQuery version(db());
         if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
             return failure(history_status_t::open, version.lastError().text());
         }
-        const bool made = version.value(0).toInt() >= 1;
-        // An unfinished read would hold its snapshot into the writes below.
+        yes = version.value(0).toInt() >= 1;
+        // An unfinished read would hold its snapshot into the writes after it.
         version.finish();
-        if (made) {
-            return {};
+        return {};
+    }
+
+    // The tables and WAL, which lets readers and one writer work at once, made
+    // by the first program that finds none. Turning WAL on needs the file to
+    // itself, so programs that meet a new file take turns at a lock file.
+    history_status_t prepare(const QString& path) {
+        bool ready = false;
+        history_status_t status = made(ready);
+        if (!status.ok() || ready) {
+            return status;
         }
-        history_status_t status = begin();
+        QLockFile first(path + QStringLiteral(".lock"));
+        if (!first.tryLock(busy_timeout_ms)) {
+            return failure(history_status_t::open, QStringLiteral("its lock file stays taken"));
+        }
+        status = made(ready);
+        if (!status.ok() || ready) {
+            return status;
+        }
+        status = run(history_status_t::open, "PRAGMA journal_mode = WAL");
+        if (status.ok()) {
+            status = begin();
+        }
         for (const char* statement : schema) {
             if (status.ok()) {
                 status = run(history_status_t::write, statement);
