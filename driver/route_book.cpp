@@ -212,6 +212,12 @@ bool load_routes(const QString& path, route_book_t& book, QString& error) {
         error = QStringLiteral("%1: longer than %2 bytes").arg(path).arg(longest_file);
         return false;
     }
+    // Before the parser, which keeps one of the two values (Qt 5.15 loses the other).
+    const QString repeated = repeated_json_key(text);
+    if (!repeated.isEmpty()) {
+        error = QStringLiteral("%1: %2: given twice").arg(path, repeated);
+        return false;
+    }
     QJsonParseError parsed;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parsed);
     if (parsed.error != QJsonParseError::NoError) {
@@ -221,11 +227,6 @@ bool load_routes(const QString& path, route_book_t& book, QString& error) {
     }
     if (!document.isObject()) {
         error = QStringLiteral("%1: is not a JSON object of routes and exclusions").arg(path);
-        return false;
-    }
-    const QString repeated = repeated_json_key(text);
-    if (!repeated.isEmpty()) {
-        error = QStringLiteral("%1: %2: given twice").arg(path, repeated);
         return false;
     }
     route_book_t read;
