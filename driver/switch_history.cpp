@@ -48,25 +48,26 @@ history_status_t failure(history_status_t::kind_t kind, const QString& what) {
     return {kind, QStringLiteral("%1: %2").arg(switch_history_path(), what)};
 }
 
-// One connection for one call on the calling thread: Qt SQL connections
-// belong to the thread that opened them.
+// The calling thread's connection: Qt SQL connections belong to the thread
+// that opened them. It stays open while the history's path stays the same,
+// so a record costs its insert, and closes when the thread ends.
 class history_db_t {
 public:
-    history_db_t() : name(QStringLiteral("quillon_history_%1").arg(next_id++)) {}
-    ~history_db_t() {
-        if (QSqlDatabase::contains(name)) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        }
+    static history_db_t& of_this_thread() {
+        thread_local history_db_t db;
+        return db;
     }
+    ~history_db_t() { close(); }
     history_db_t(const history_db_t&) = delete;
     history_db_t& operator=(const history_db_t&) = delete;
 
     history_status_t open() {
         const QString path = switch_history_path();
+        // A file removed meanwhile is made anew, not written unseen.
+        if (path == opened_path && QFileInfo::exists(path)) {
+            return {};
+        }
+        close();
         if (!QDir().mkpath(QFileInfo(path).path())) {
             return failure(history_status_t::folder, QStringLiteral("cannot make its folder"));
         }
@@ -77,8 +78,14 @@ public:
             return failure(history_status_t::open, db.lastError().text());
         }
         // NORMAL still commits each transaction whole.
-        const history_status_t synced = run(history_status_t::open, "PRAGMA synchronous = NORMAL");
-        return synced.ok() ? prepare(path) : synced;
+        history_status_t status = run(history_status_t::open, "PRAGMA synchronous = NORMAL");
+        if (status.ok()) {
+            status = prepare(path);
+        }
+        if (status.ok()) {
+            opened_path = path;
+        }
+        return status;
     }
 
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
@@ -140,8 +147,20 @@ private:
         return status.ok() ? commit() : roll_back(status);
     }
 
+    history_db_t() : name(QStringLiteral("quillon_history_%1").arg(next_id++)) {}
+
+    void close() {
+        opened_path.clear();
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+
     static std::atomic<quint64> next_id;
-    QString name;
+    const QString name;
+    // Empty while closed.
+    QString opened_path;
 };
 
 std::atomic<quint64> history_db_t::next_id{0};
@@ -157,7 +176,7 @@ QString switch_history_path() {
 }
 
 history_status_t record_switch(const switch_record_t& record) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (!status.ok()) {
         return status;
@@ -182,7 +201,7 @@ history_status_t record_switch(const switch_record_t& record) {
 
 history_status_t read_history(const QByteArray& unit, qint64 since_ms,
                               QVector<switch_record_t>& out) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (!status.ok()) {
         return status;
@@ -220,7 +239,7 @@ history_status_t read_history(const QByteArray& unit, qint64 since_ms,
 }
 
 history_status_t prune_history(qint64 before_ms, qint64& removed) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (status.ok()) {
         status = history.begin();
@@ -251,7 +270,7 @@ history_status_t prune_history(qint64 before_ms, qint64& removed) {
 }
 
 history_status_t read_wear(const QByteArray& unit, QVector<switch_wear_t>& out) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (!status.ok()) {
         return status;
