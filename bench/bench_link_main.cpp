@@ -91,7 +91,8 @@ struct operator_view_t {
 
 // A click recorded in the switching history, against the same click with
 // the history unreachable (its folder a file), which records nothing, in
-// turns. A changed path reopens the history, which an unmeasured click pays.
+// turns. A changed path closes the history and opens the new one, which an
+// unmeasured click pays.
 int run_recording(const figure_t& click, int rounds) {
     QTemporaryDir dir;
     const QByteArray writable = dir.filePath("state").toUtf8();
@@ -107,6 +108,7 @@ int run_recording(const figure_t& click, int rounds) {
         click.button->click();
         recorded.push_back(milliseconds([&] { click.button->click(); }));
         qputenv("XDG_STATE_HOME", unreachable);
+        click.button->click();
         bare.push_back(milliseconds([&] { click.button->click(); }));
         ratios.push_back(recorded.back() / bare.back());
     }
