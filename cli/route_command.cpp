@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QMutex>
+#include <algorithm>
 
 #include "cli/cli_output.h"
 #include "cli/commands.h"
@@ -159,8 +160,15 @@ QMap<QString, QVector<route_move_t>> moves_by_unit(const QVector<const route_t*>
     QMap<QString, QVector<route_move_t>> moves;
     for (const route_t* route : routes) {
         for (const route_setting_t& setting : route->settings) {
-            const int before = position_in(states.value(setting.unit).positions, setting.sw);
-            moves[setting.unit].append({setting.sw, setting.position, before, route->name});
+            QVector<route_move_t>& unit = moves[setting.unit];
+            // Routes that do not conflict set a switch they share alike: it moves once.
+            const bool taken = std::any_of(unit.cbegin(), unit.cend(), [&](const route_move_t& m) {
+                return m.sw == setting.sw;
+            });
+            if (!taken) {
+                const int before = position_in(states.value(setting.unit).positions, setting.sw);
+                unit.append({setting.sw, setting.position, before, route->name});
+            }
         }
     }
     return moves;

@@ -2,7 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QStringList>
+#include <QSet>
 #include <QVector>
 
 namespace {
@@ -10,7 +10,7 @@ namespace {
 struct level_t {
     bool object;
     QString place;
-    QStringList keys;
+    QSet<QString> keys;
     int index = 0;
     bool expects_key = true;
 };
@@ -50,7 +50,7 @@ QString repeated_json_key(const QByteArray& text) {
                 if (level.keys.contains(string)) {
                     return named;
                 }
-                level.keys.append(string);
+                level.keys.insert(string);
                 level.expects_key = false;
             }
             i = end;

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <cmath>
 
@@ -211,7 +212,7 @@ bool load_routes(const QString& path, route_book_t& book, QString& error) {
         error = QStringLiteral("%1: longer than %2 bytes").arg(path).arg(longest_file);
         return false;
     }
-    // Looked for before parsing: Qt 5's parser leaks what a repeated key held.
+    // Before the parser, which keeps one of the two values (Qt 5.15 loses the other).
     const QString repeated = repeated_json_key(text);
     if (!repeated.isEmpty()) {
         error = QStringLiteral("%1: %2: given twice").arg(path, repeated);
@@ -270,8 +271,8 @@ bool save_routes(const QString& path, const route_book_t& book, QString& error) 
 }
 
 QString route_name_refusal(const QString& name) {
-    // Non-ASCII letters would pass toLatin1 as '?', which no name holds.
-    if (is_name(name.toLatin1())) {
+    static const QRegularExpression rule(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9._-]{0,63}$"));
+    if (rule.match(name).hasMatch()) {
         return {};
     }
     return QStringLiteral(
@@ -312,27 +313,6 @@ QString routes_conflict(const route_book_t& book, const QVector<const route_t*>&
                     }
                 }
             }
-        }
-    }
-    return {};
-}
-
-bool route_stands(const route_t& route, const route_positions_t& positions) {
-    for (const route_setting_t& setting : route.settings) {
-        const auto unit = positions.find(setting.unit);
-        if (unit == positions.end() || unit->value(setting.sw, -1) != setting.position) {
-            return false;
-        }
-    }
-    return true;
-}
-
-QString standing_exclusion(const route_book_t& book, const route_t& route,
-                           const route_positions_t& positions) {
-    for (const QString& other : book.excluded_by(route.name)) {
-        const route_t* excluding = book.find(other);
-        if (excluding != nullptr && route_stands(*excluding, positions)) {
-            return other;
         }
     }
     return {};

@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QVariant>
 #include <atomic>
 
@@ -13,8 +13,6 @@ namespace {
 
 // How long a write waits for another program's transaction to end.
 constexpr int busy_timeout_ms = 2000;
-constexpr int busy_attempts = 4;
-constexpr int busy_pause_ms = 20;
 
 const char* const schema[] = {
     "CREATE TABLE IF NOT EXISTS switching ("
@@ -47,36 +45,29 @@ char switch_letter(const QVariant& column) {
 }
 
 history_status_t failure(history_status_t::kind_t kind, const QString& what) {
-    return {kind, QStringLiteral("%1: %2").arg(switch_history_path(), what), false};
+    return {kind, QStringLiteral("%1: %2").arg(switch_history_path(), what)};
 }
 
-// SQLite's SQLITE_BUSY and SQLITE_LOCKED, extended codes included.
-history_status_t sql_failure(history_status_t::kind_t kind, const QSqlError& error) {
-    history_status_t status = failure(kind, error.text());
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    status.busy = code == 5 || code == 6;
-    return status;
-}
-
-// One connection for one call on the calling thread: Qt SQL connections
-// belong to the thread that opened them.
+// The calling thread's connection: Qt SQL connections belong to the thread
+// that opened them. It stays open while the history's path stays the same,
+// so a record costs its insert, and closes when the thread ends.
 class history_db_t {
 public:
-    history_db_t() : name(QStringLiteral("quillon_history_%1").arg(next_id++)) {}
-    ~history_db_t() {
-        if (QSqlDatabase::contains(name)) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        }
+    static history_db_t& of_this_thread() {
+        thread_local history_db_t db;
+        return db;
     }
+    ~history_db_t() { close(); }
     history_db_t(const history_db_t&) = delete;
     history_db_t& operator=(const history_db_t&) = delete;
 
     history_status_t open() {
         const QString path = switch_history_path();
+        // A file removed meanwhile is made anew, not written unseen.
+        if (path == opened_path && QFileInfo::exists(path)) {
+            return {};
+        }
+        close();
         if (!QDir().mkpath(QFileInfo(path).path())) {
             return failure(history_status_t::folder, QStringLiteral("cannot make its folder"));
         }
@@ -84,16 +75,17 @@ public:
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
         if (!db.open()) {
-            return sql_failure(history_status_t::open, db.lastError());
+            return failure(history_status_t::open, db.lastError().text());
         }
-        // WAL lets readers and one writer work at once; NORMAL still commits
-        // each transaction whole.
-        const history_status_t tuned = run(history_status_t::open, "PRAGMA journal_mode = WAL");
-        if (!tuned.ok()) {
-            return tuned;
+        // NORMAL still commits each transaction whole.
+        history_status_t status = run(history_status_t::open, "PRAGMA synchronous = NORMAL");
+        if (status.ok()) {
+            status = prepare(path);
         }
-        const history_status_t synced = run(history_status_t::open, "PRAGMA synchronous = NORMAL");
-        return synced.ok() ? prepare() : synced;
+        if (status.ok()) {
+            opened_path = path;
+        }
+        return status;
     }
 
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
@@ -101,7 +93,7 @@ public:
     history_status_t run(history_status_t::kind_t kind, const char* statement) {
         QSqlQuery query(db());
         if (!query.exec(QString::fromLatin1(statement))) {
-            return sql_failure(kind, query.lastError());
+            return failure(kind, query.lastError().text());
         }
         return {};
     }
@@ -114,19 +106,39 @@ public:
     }
 
 private:
-    // The tables, made by the first program that finds none.
-    history_status_t prepare() {
+    // Whether the tables are made (schema version 1).
+    history_status_t made(bool& yes) {
         QSqlQuery version(db());
         if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
-            return sql_failure(history_status_t::open, version.lastError());
+            return failure(history_status_t::open, version.lastError().text());
         }
-        const bool made = version.value(0).toInt() >= 1;
-        // An unfinished read would hold its snapshot into the writes below.
+        yes = version.value(0).toInt() >= 1;
+        // An unfinished read would hold its snapshot into the writes after it.
         version.finish();
-        if (made) {
-            return {};
+        return {};
+    }
+
+    // The tables and WAL, which lets readers and one writer work at once, made
+    // by the first program that finds none. Turning WAL on needs the file to
+    // itself, so programs that meet a new file take turns at a lock file.
+    history_status_t prepare(const QString& path) {
+        bool ready = false;
+        history_status_t status = made(ready);
+        if (!status.ok() || ready) {
+            return status;
         }
-        history_status_t status = begin();
+        QLockFile first(path + QStringLiteral(".lock"));
+        if (!first.tryLock(busy_timeout_ms)) {
+            return failure(history_status_t::open, QStringLiteral("its lock file stays taken"));
+        }
+        status = made(ready);
+        if (!status.ok() || ready) {
+            return status;
+        }
+        status = run(history_status_t::open, "PRAGMA journal_mode = WAL");
+        if (status.ok()) {
+            status = begin();
+        }
         for (const char* statement : schema) {
             if (status.ok()) {
                 status = run(history_status_t::write, statement);
@@ -135,14 +147,36 @@ private:
         return status.ok() ? commit() : roll_back(status);
     }
 
+    history_db_t() : name(QStringLiteral("quillon_history_%1").arg(next_id++)) {}
+
+    void close() {
+        opened_path.clear();
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+
     static std::atomic<quint64> next_id;
-    QString name;
+    const QString name;
+    // Empty while closed.
+    QString opened_path;
 };
 
 std::atomic<quint64> history_db_t::next_id{0};
 
-history_status_t record_once(const switch_record_t& record) {
-    history_db_t history;
+}  // namespace
+
+QString switch_history_path() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state)) {
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    return state + QStringLiteral("/quillon/history.sqlite");
+}
+
+history_status_t record_switch(const switch_record_t& record) {
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (!status.ok()) {
         return status;
@@ -160,39 +194,14 @@ history_status_t record_once(const switch_record_t& record) {
         insert.addBindValue(value);
     }
     if (!insert.exec()) {
-        return sql_failure(history_status_t::write, insert.lastError());
+        return failure(history_status_t::write, insert.lastError().text());
     }
     return {};
 }
 
-}  // namespace
-
-QString switch_history_path() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || !QDir::isAbsolutePath(state)) {
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    }
-    return state + QStringLiteral("/quillon/history.sqlite");
-}
-
-history_status_t record_switch(const switch_record_t& record) {
-    // SQLite gives up at once, whatever its busy wait, where two programs
-    // make the history or turn it to WAL at the same moment: a bounded few
-    // tries more.
-    history_status_t status;
-    for (int attempt = 0; attempt < busy_attempts; ++attempt) {
-        status = record_once(record);
-        if (!status.busy) {
-            break;
-        }
-        QThread::msleep(busy_pause_ms * (attempt + 1));
-    }
-    return status;
-}
-
 history_status_t read_history(const QByteArray& unit, qint64 since_ms,
                               QVector<switch_record_t>& out) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (!status.ok()) {
         return status;
@@ -230,7 +239,7 @@ history_status_t read_history(const QByteArray& unit, qint64 since_ms,
 }
 
 history_status_t prune_history(qint64 before_ms, qint64& removed) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (status.ok()) {
         status = history.begin();
@@ -261,7 +270,7 @@ history_status_t prune_history(qint64 before_ms, qint64& removed) {
 }
 
 history_status_t read_wear(const QByteArray& unit, QVector<switch_wear_t>& out) {
-    history_db_t history;
+    history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
     if (!status.ok()) {
         return status;

@@ -48,8 +48,6 @@ struct history_status_t {
     enum kind_t { none, folder, open, write, read };
     kind_t kind = none;
     QString error;
-    // Another program held the history longer than the wait: worth a retry.
-    bool busy = false;
 
     bool ok() const { return kind == none; }
 };

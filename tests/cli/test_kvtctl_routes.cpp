@@ -18,6 +18,7 @@ const QByteArray routes_file = R"({
     "ant1-to-sa": { "R1": { "A": 2, "C": 2 }, "R2": { "A": 3 } },
     "ant2-to-sa": { "R1": { "A": 1 }, "R2": { "A": 4 } },
     "aux": { "R1": { "D": 2 }, "R2": { "B": 6 } },
+    "aux-d": { "R1": { "D": 2 } },
     "through-stuck": { "R1": { "B": 2 }, "R3": { "A": 2, "C": 2 } },
     "other-model": { "R2": { "C": 1 } }
   },
@@ -51,7 +52,11 @@ private slots:
                                                 << QStringList{"ant1-to-sa"} << 3 << QStringList{};
         QTest::newRow("two routes at once")
             << QStringList{} << QStringList{"ant2-to-sa", "aux"} << 0
-            << QStringList{"ant2-to-sa", "aux"} << 4 << QStringList{};
+            << QStringList{"ant2-to-sa", "aux", "aux-d"} << 4 << QStringList{};
+        // A switch both routes set alike moves once.
+        QTest::newRow("two routes sharing a switch")
+            << QStringList{} << QStringList{"aux", "aux-d"} << 0 << QStringList{"aux", "aux-d"} << 2
+            << QStringList{};
         QTest::newRow("excluded route stands")
             << QStringList{"ant2-to-sa"} << QStringList{"ant1-to-sa"} << 1
             << QStringList{"ant2-to-sa"} << 0
@@ -69,7 +74,8 @@ private slots:
             << QStringList{"route other-model: R2 is a KVT0206Q, which has no switch C"};
         // R1's B, R3's A and C are set; C sticks, so R3's A and R1's B go back.
         QTest::newRow("stuck switch puts the rest back")
-            << QStringList{"aux"} << QStringList{"through-stuck"} << 1 << QStringList{"aux"} << 5
+            << QStringList{"aux"} << QStringList{"through-stuck"} << 1
+            << QStringList{"aux", "aux-d"} << 5
             << QStringList{"R3 at {R3}: switch C did not hold position 2 (reads 1); put back: A=1",
                            "R1 at {R1}: held its part; put back: B=1"};
     }
