@@ -93,15 +93,14 @@ unit_states_t read_units(const invocation_t& call, const QStringList& names,
     return states.map;
 }
 
-bool stands(const route_t& route, const unit_states_t& states) {
-    for (const route_setting_t& setting : route.settings) {
-        const auto state = states.find(setting.unit);
-        if (state == states.end() ||
-            position_in(state->positions, setting.sw) != setting.position) {
-            return false;
+route_positions_t positions_of(const unit_states_t& states) {
+    route_positions_t positions;
+    for (auto state = states.begin(); state != states.end(); ++state) {
+        for (const switch_position_t& setting : state->positions) {
+            positions[state.key()].insert(setting.sw, setting.position);
         }
     }
-    return true;
+    return positions;
 }
 
 // Several failures: every one but the last on a line of its own.
@@ -123,7 +122,7 @@ cli_status_t route_list(const invocation_t& call, const route_book_t& book) {
         all.isEmpty() ? unit_states_t() : read_units(call, units_of(all), failures);
     QJsonArray array;
     for (const route_t& route : book.routes) {
-        const bool active = stands(route, states);
+        const bool active = route_stands(route, positions_of(states));
         if (call.json) {
             array.append(QJsonObject{{QStringLiteral("name"), route.name},
                                      {QStringLiteral("active"), active}});
@@ -185,12 +184,9 @@ cli_status_t refuse_before_sending(const route_book_t& book, const QVector<const
                 return usage_error(QStringLiteral("route %1: %2").arg(route->name, refused));
             }
         }
-        for (const QString& other : book.excluded_by(route->name)) {
-            if (stands(*book.find(other), states)) {
-                return unit_failure(QStringLiteral("route %1 is refused: route %2, which excludes "
-                                                   "it, stands")
-                                        .arg(route->name, other));
-            }
+        const QString excluded = exclusion_refusal(book, *route, positions_of(states));
+        if (!excluded.isEmpty()) {
+            return unit_failure(excluded);
         }
     }
     return {};

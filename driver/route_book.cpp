@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <cmath>
 
@@ -271,8 +270,8 @@ bool save_routes(const QString& path, const route_book_t& book, QString& error) 
 }
 
 QString route_name_refusal(const QString& name) {
-    static const QRegularExpression rule(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9._-]{0,63}$"));
-    if (rule.match(name).hasMatch()) {
+    // Non-ASCII letters would pass toLatin1 as '?', which no name holds.
+    if (is_name(name.toLatin1())) {
         return {};
     }
     return QStringLiteral(
@@ -313,6 +312,28 @@ QString routes_conflict(const route_book_t& book, const QVector<const route_t*>&
                     }
                 }
             }
+        }
+    }
+    return {};
+}
+
+bool route_stands(const route_t& route, const route_positions_t& positions) {
+    for (const route_setting_t& setting : route.settings) {
+        const auto unit = positions.find(setting.unit);
+        if (unit == positions.end() || unit->value(setting.sw, -1) != setting.position) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString exclusion_refusal(const route_book_t& book, const route_t& route,
+                          const route_positions_t& positions) {
+    for (const QString& other : book.excluded_by(route.name)) {
+        const route_t* excluding = book.find(other);
+        if (excluding != nullptr && route_stands(*excluding, positions)) {
+            return QStringLiteral("route %1 is refused: route %2, which excludes it, stands")
+                .arg(route.name, other);
         }
     }
     return {};

@@ -57,9 +57,10 @@ using route_positions_t = QMap<QString, QMap<char, int>>;
 // True when every switch the route sets stands at its position.
 bool route_stands(const route_t& route, const route_positions_t& positions);
 
-// A route that excludes this one and stands now; empty when none does.
-QString standing_exclusion(const route_book_t& book, const route_t& route,
-                           const route_positions_t& positions);
+// Why the route may not be applied now: a route that excludes it stands.
+// Empty when none does.
+QString exclusion_refusal(const route_book_t& book, const route_t& route,
+                          const route_positions_t& positions);
 
 // Why these routes cannot stand together (a switch they set differently, or
 // an exclusion between them); empty when they can.

@@ -135,11 +135,9 @@ web_outcome_t apply_route(web_unit_calls_t& calls, const QString& routes_path, c
         moves[setting.unit].append(
             {setting.sw, setting.position, positions[setting.unit].value(setting.sw, -1), name});
     }
-    const QString standing = standing_exclusion(book, *route, positions);
-    if (!standing.isEmpty()) {
-        return problem(409, QStringLiteral("route %1 is refused: route %2, which excludes it, "
-                                           "stands")
-                                .arg(name, standing));
+    const QString excluded = exclusion_refusal(book, *route, positions);
+    if (!excluded.isEmpty()) {
+        return problem(409, excluded);
     }
     // Every unit's part at once.
     auto run_parts = [&](const QMap<QString, QVector<route_move_t>>& parts, bool back) {
