@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThreadStorage>
 #include <QVariant>
 #include <atomic>
 
@@ -53,9 +54,14 @@ history_status_t failure(history_status_t::kind_t kind, const QString& what) {
 // so a record costs its insert, and closes when the thread ends.
 class history_db_t {
 public:
+    // Qt ends it with the thread's own data, while Qt calls still work there,
+    // and the main thread's with the application object.
     static history_db_t& of_this_thread() {
-        thread_local history_db_t db;
-        return db;
+        static QThreadStorage<history_db_t*> connections;
+        if (!connections.hasLocalData()) {
+            connections.setLocalData(new history_db_t);
+        }
+        return *connections.localData();
     }
     ~history_db_t() { close(); }
     history_db_t(const history_db_t&) = delete;
