@@ -92,7 +92,7 @@ cli_status_t run_history(const invocation_t& call) {
         return status;
     }
     QVector<switch_record_t> records;
-    const history_status_t read = read_history(unit, since_ms, records);
+    const history_status_t read = read_history(unit, since_ms, all_records, records);
     if (!read.ok()) {
         return history_failure(read);
     }

@@ -205,7 +205,7 @@ history_status_t record_switch(const switch_record_t& record) {
     return {};
 }
 
-history_status_t read_history(const QByteArray& unit, qint64 since_ms,
+history_status_t read_history(const QByteArray& unit, qint64 since_ms, int newest,
                               QVector<switch_record_t>& out) {
     history_db_t& history = history_db_t::of_this_thread();
     history_status_t status = history.open();
@@ -214,15 +214,18 @@ history_status_t read_history(const QByteArray& unit, qint64 since_ms,
     }
     QSqlQuery query(history.db());
     query.setForwardOnly(true);
+    // The newest first, so that a bound keeps them; then oldest first.
     query.prepare(
-        QStringLiteral("SELECT time, serial_number, model, switch, from_position, to_position,"
-                       " reply, source, route, protocol, client FROM switching WHERE time >= ?%1"
-                       " ORDER BY time, rowid")
+        QStringLiteral("SELECT * FROM (SELECT time, serial_number, model, switch, from_position,"
+                       " to_position, reply, source, route, protocol, client, rowid AS n"
+                       " FROM switching WHERE time >= ?%1 ORDER BY time DESC, rowid DESC LIMIT ?)"
+                       " ORDER BY time, n")
             .arg(unit.isEmpty() ? QString() : QStringLiteral(" AND serial_number = ?")));
     query.addBindValue(since_ms);
     if (!unit.isEmpty()) {
         query.addBindValue(unit);
     }
+    query.addBindValue(newest);
     if (!query.exec()) {
         return failure(history_status_t::read, query.lastError().text());
     }

@@ -58,8 +58,10 @@ struct history_status_t {
 history_status_t record_switch(const switch_record_t& record);
 
 // Records from since_ms on (all when 0), oldest first; of one serial number
-// when unit is not empty.
-history_status_t read_history(const QByteArray& unit, qint64 since_ms,
+// when unit is not empty; only the newest of them, at most newest, unless
+// newest is all_records.
+constexpr int all_records = -1;
+history_status_t read_history(const QByteArray& unit, qint64 since_ms, int newest,
                               QVector<switch_record_t>& out);
 
 // Deletes the records older than before_ms; their moves are carried into

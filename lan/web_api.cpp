@@ -275,13 +275,13 @@ void web_api_t::history(web_connection_t& connection, const web_request_t& reque
     const QByteArray unit = request.query_value("unit");
     answer_later(connection, [unit, since_ms] {
         QVector<switch_record_t> records;
-        const history_status_t read = read_history(unit, since_ms, records);
+        const history_status_t read = read_history(unit, since_ms, most_history_records, records);
         if (!read.ok()) {
             return web_problem(503, QStringLiteral("switching history %1").arg(read.error));
         }
         QJsonArray all;
-        for (int i = qMax(0, int(records.size()) - most_history_records); i < records.size(); ++i) {
-            all.append(switch_record_json(records[i]));
+        for (const switch_record_t& record : records) {
+            all.append(switch_record_json(record));
         }
         return web_json(200, all);
     });

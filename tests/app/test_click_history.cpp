@@ -104,7 +104,7 @@ private slots:
         drv_unit_instance().set_link_state(link_disconnected);
 
         QVector<switch_record_t> recorded;
-        QCOMPARE(read_history({}, 0, recorded).ok(), writable);
+        QCOMPARE(read_history({}, 0, all_records, recorded).ok(), writable);
         QStringList seen;
         for (const switch_record_t& record : recorded) {
             QCOMPARE(record.serial_number, QByteArray("SN-CLICK"));

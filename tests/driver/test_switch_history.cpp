@@ -76,7 +76,7 @@ private slots:
         qint64 removed = 0;
         QVERIFY(prune_history(prune_before, removed).ok());
         QVector<switch_record_t> records;
-        QVERIFY(read_history(unit, 0, records).ok());
+        QVERIFY(read_history(unit, 0, all_records, records).ok());
         QCOMPARE(records.size(), left);
         QVector<switch_wear_t> counted;
         QVERIFY(read_wear(unit, counted).ok());
@@ -113,12 +113,17 @@ private slots:
         }
         QCOMPARE(std::accumulate(failures.begin(), failures.end(), 0), 0);
         QVector<switch_record_t> records;
-        QVERIFY(read_history({}, 0, records).ok());
+        QVERIFY(read_history({}, 0, all_records, records).ok());
         QCOMPARE(records.size(), threads * each);
-        QVERIFY(read_history("T0", each - 5, records).ok());
+        QVERIFY(read_history("T0", each - 5, all_records, records).ok());
         QCOMPARE(records.size(), 5);
         QCOMPARE(records.first().source.route, QString("r1"));
         QCOMPARE(records.first().reply, QByteArray("1"));
+        // A bound keeps the newest, oldest first.
+        QVERIFY(read_history("T0", 0, 3, records).ok());
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.first().time_ms, qint64(each - 3));
+        QCOMPARE(records.last().time_ms, qint64(each - 1));
     }
 };
 
